@@ -1,0 +1,132 @@
+#include "device_io/hid_channel.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vandrel::device_io {
+
+using platform::IoStatus;
+
+std::uint32_t PathNumber(std::string_view path, std::string_view marker) {
+    const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+    const auto it = std::search(path.begin(), path.end(), marker.begin(), marker.end(),
+                                [&](char a, char b) { return lower(a) == lower(b); });
+    if (it == path.end()) return 0;
+    std::uint32_t value = 0;
+    int digits = 0;
+    for (auto p = it + static_cast<std::ptrdiff_t>(marker.size()); p != path.end() && digits < 8; ++p, ++digits) {
+        const char c = lower(static_cast<unsigned char>(*p));
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else break;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+CHidChannel::CHidChannel() : CHidChannel(platform::DefaultHidBackend()) {}
+
+CHidChannel::CHidChannel(platform::IHidBackend& backend) : backend_(backend) {}
+
+CHidChannel::~CHidChannel() { Close(); }
+
+bool CHidChannel::EnumerateHidPaths() {
+    cursor_ = 0;
+    auto found = backend_.Enumerate();
+    if (!found) {
+        paths_.clear();
+        return false;
+    }
+    paths_ = std::move(*found);
+    return true;
+}
+
+const std::string* CHidChannel::NextPath() {
+    if (cursor_ >= paths_.size()) return nullptr;
+    return &paths_[cursor_++];
+}
+
+void CHidChannel::FreePaths() {
+    paths_.clear();
+    cursor_ = 0;
+}
+
+bool CHidChannel::OpenPath(const std::string& path, bool read, bool write, bool /*overlapped*/, bool exclusive) {
+    Close();
+    devicePath_ = path;
+    platform::OpenError error = platform::OpenError::None;
+    std::shared_ptr<platform::IHidDevice> device = backend_.Open(path, {read, write, exclusive}, &error);
+    lastOpenError_ = device ? platform::OpenError::None : error;
+    if (!device) return false;
+
+    info_ = device->Info();
+    collections_.clear();
+    inputData_.clear();
+    outputData_.clear();
+    featureData_.clear();
+    if (auto parsed = platform::ParseReportDescriptor(info_.reportDescriptor);
+        parsed && info_.collectionIndex < parsed->size()) {
+        collections_ = std::move(*parsed);
+        const auto& own = collections_[info_.collectionIndex];
+        inputData_ = platform::BuildDataEntries(own, platform::HidReportType::Input);
+        outputData_ = platform::BuildDataEntries(own, platform::HidReportType::Output);
+        featureData_ = platform::BuildDataEntries(own, platform::HidReportType::Feature);
+    }
+    interfaceNumber_ = static_cast<std::int32_t>(PathNumber(path, "&mi_"));
+    collectionNumber_ = static_cast<std::int32_t>(PathNumber(path, "&col"));
+
+    std::lock_guard lock(deviceMutex_);
+    device_ = std::move(device);
+    return true;
+}
+
+void CHidChannel::Close() {
+    std::shared_ptr<platform::IHidDevice> device;
+    {
+        std::lock_guard lock(deviceMutex_);
+        device = std::move(device_);
+    }
+    // Release a reader or writer waiting on the device; the device itself goes
+    // when the last of them lets go of it.
+    if (device) device->Cancel();
+}
+
+bool CHidChannel::IsOpen() const { return CurrentDevice() != nullptr; }
+
+std::shared_ptr<platform::IHidDevice> CHidChannel::CurrentDevice() const {
+    std::lock_guard lock(deviceMutex_);
+    return device_;
+}
+
+int CHidChannel::ReadReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead, int timeoutMs) {
+    if (bytesRead) *bytesRead = 0;
+    const auto device = CurrentDevice();
+    if (!device || !buffer || length == 0) return 0;
+    readPending_ = true;
+    const platform::IoResult result = device->Read({buffer, length}, timeoutMs);
+    readPending_ = false;
+    if (result.status != IoStatus::Ok) return 0;
+    if (bytesRead) *bytesRead = result.bytes;
+    return 1;
+}
+
+int CHidChannel::WriteReport(const std::uint8_t* buffer, std::size_t length, std::size_t* bytesWritten, int timeoutMs) {
+    if (bytesWritten) *bytesWritten = 0;
+    const auto device = CurrentDevice();
+    if (!device || !buffer || length == 0) return 0;
+    writePending_ = true;
+    const platform::IoResult result = device->Write({buffer, length}, timeoutMs);
+    writePending_ = false;
+    if (result.status != IoStatus::Ok) return 0;
+    if (bytesWritten) *bytesWritten = result.bytes;
+    return 1;
+}
+
+bool CHidChannel::UnpackReport(std::span<const std::uint8_t> report, platform::HidReportType type,
+                               DataEntries& entries) const {
+    if (info_.collectionIndex >= collections_.size()) return false;
+    return platform::UnpackReport(report, type, entries, collections_[info_.collectionIndex]);
+}
+
+}  // namespace vandrel::device_io

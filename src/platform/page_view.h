@@ -1,0 +1,69 @@
+// The page-view seam: device and panel logic reads and writes the controls of a
+// page by their layout names and receives notify events as plain values. The
+// Qt layer implements it over a loaded layout; tests use a map-backed fake. So
+// the dispatch from a control name to device frames runs without a display.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel::platform {
+
+// One notify event, named as the toolkit names them ("click", "valuechanged",
+// "selectchanged", "itemselect", "timer", "textchanged", "killfocus", ...).
+struct NotifyEvent {
+    std::string type;
+    std::string control;  // the sender's layout name
+    std::intptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+};
+
+// Controls are addressed by layout name. Operations on a name that the page
+// does not have do nothing and read as empty, 0 or false.
+class IPageView {
+public:
+    virtual ~IPageView() = default;
+
+    virtual bool HasControl(std::string_view name) const = 0;
+
+    // Sliders, progress bars, spin values.
+    virtual int Value(std::string_view name) const = 0;
+    virtual void SetValue(std::string_view name, int value) = 0;
+    virtual void SetRange(std::string_view name, int minimum, int maximum) = 0;
+
+    // Labels, edits, buttons: UTF-8 text.
+    virtual std::string Text(std::string_view name) const = 0;
+    virtual void SetText(std::string_view name, std::string_view text) = 0;
+
+    // Check boxes, option buttons, selectable buttons.
+    virtual bool Selected(std::string_view name) const = 0;
+    virtual void SetSelected(std::string_view name, bool selected) = 0;
+
+    virtual bool Visible(std::string_view name) const = 0;
+    virtual void SetVisible(std::string_view name, bool visible) = 0;
+    virtual bool Enabled(std::string_view name) const = 0;
+    virtual void SetEnabled(std::string_view name, bool enabled) = 0;
+
+    // Lists and combo boxes: item texts and the selected index (-1 for none).
+    virtual std::vector<std::string> Items(std::string_view name) const = 0;
+    virtual void SetItems(std::string_view name, const std::vector<std::string>& items) = 0;
+    virtual int CurrentIndex(std::string_view name) const = 0;
+    virtual void SetCurrentIndex(std::string_view name, int index) = 0;
+
+    // Tab layouts and switch containers: the page shown.
+    virtual int CurrentPage(std::string_view name) const = 0;
+    virtual void SetCurrentPage(std::string_view name, int page) = 0;
+
+    // Background colour as 0xAARRGGBB (colour swatches, LED previews).
+    virtual void SetColour(std::string_view name, std::uint32_t argb) = 0;
+    virtual std::uint32_t Colour(std::string_view name) const = 0;
+
+    // Per-control timers; each tick arrives as a "timer" notify event whose
+    // wParam is the timer id.
+    virtual void SetTimer(std::string_view name, int timerId, int periodMs) = 0;
+    virtual void KillTimer(std::string_view name, int timerId) = 0;
+};
+
+}  // namespace vandrel::platform
