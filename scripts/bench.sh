@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks (bench/). Pass a benchmark name to run one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANDREL_BENCH=ON -DVANDREL_TESTS=OFF >/dev/null
+cmake --build build-bench -j "$(nproc)"
+for exe in build-bench/bench/*_bench; do
+  if [ -z "${1:-}" ] || [ "$(basename "$exe")" = "$1" ]; then
+    echo "== $(basename "$exe")"
+    "$exe"
+  fi
+done

@@ -1,0 +1,245 @@
+// vandrelctl: the command-line tool over the device layers.
+//
+//   vandrelctl [--simulate] list
+//   vandrelctl [--simulate] [--trace] info PATH
+//   vandrelctl [--simulate] [--trace] send PATH HEX...
+//
+// "send" takes the frame from byte 3 on (command, length, offset low and high,
+// byte 7, payload); the report id, the zero padding and the checksum are
+// filled in here.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device_io/hid_channel.h"
+#include "device_io/supported_devices.h"
+#include "platform/trace.h"
+#include "protocol/commands.h"
+#include "protocol/device_transport.h"
+#include "sim/sim_backend.h"
+
+namespace {
+
+using namespace vandrel;
+
+constexpr int kExitOk = 0;
+constexpr int kExitDevice = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: vandrelctl [--simulate] [--trace] COMMAND\n"
+    "\n"
+    "commands:\n"
+    "  list                 show the supported device interfaces present\n"
+    "  info PATH            read the information block of a device\n"
+    "  send PATH HEX...     send one frame (bytes from the command on) and print the reply\n"
+    "\n"
+    "options:\n"
+    "  --simulate           use simulated devices instead of the real ones\n"
+    "  --trace              print every frame sent and received\n";
+
+struct Options {
+    bool simulate = false;
+    bool trace = false;
+    std::vector<std::string> words;
+};
+
+std::optional<Options> ParseArgs(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--simulate") options.simulate = true;
+        else if (arg == "--trace") options.trace = true;
+        else if (arg == "-h" || arg == "--help") return std::nullopt;
+        else if (arg.starts_with("--")) {
+            std::fprintf(stderr, "vandrelctl: unknown option %s\n", argv[i]);
+            return std::nullopt;
+        } else options.words.emplace_back(arg);
+    }
+    if (options.words.empty()) return std::nullopt;
+    return options;
+}
+
+std::string Hex(const std::uint8_t* bytes, std::size_t count) {
+    std::string out;
+    char buf[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(buf, sizeof buf, i ? " %02x" : "%02x", bytes[i]);
+        out += buf;
+    }
+    return out;
+}
+
+const char* OpenErrorText(platform::OpenError error) {
+    switch (error) {
+        case platform::OpenError::NotFound: return "no such device (unplugged, or the path is wrong; see 'vandrelctl list')";
+        case platform::OpenError::AccessDenied:
+            return "permission denied: install packaging/60-vandrel.rules into /etc/udev/rules.d/, "
+                   "run 'udevadm control --reload && udevadm trigger', then replug the device";
+        case platform::OpenError::Busy: return "the device is busy (opened exclusively by another program)";
+        default: return "the device could not be opened";
+    }
+}
+
+int List() {
+    device_io::CHidChannel scanner;
+    if (!scanner.EnumerateHidPaths()) {
+        std::fprintf(stderr, "vandrelctl: cannot list HID devices\n");
+        return kExitDevice;
+    }
+    int shown = 0;
+    while (const std::string* path = scanner.NextPath()) {
+        const auto vid = static_cast<std::uint16_t>(device_io::PathNumber(*path, "vid_"));
+        const auto pid = static_cast<std::uint16_t>(device_io::PathNumber(*path, "pid_"));
+        const auto mi = static_cast<std::uint16_t>(device_io::PathNumber(*path, "&mi_"));
+        const auto col = static_cast<std::uint16_t>(device_io::PathNumber(*path, "&col"));
+        if (!device_io::FindRowByPathNumbers(vid, pid, mi, col)) continue;
+
+        device_io::CHidChannel probe;
+        if (probe.OpenPath(*path, true, false, true, false)) {
+            std::printf("%s  %04x:%04x  interface %u  collection %u  usage %04x:%04x\n", path->c_str(), vid, pid,
+                        mi, col, probe.UsagePage(), probe.Usage());
+        } else {
+            std::printf("%s  %04x:%04x  interface %u  collection %u  (%s)\n", path->c_str(), vid, pid, mi, col,
+                        OpenErrorText(probe.LastOpenError()));
+        }
+        ++shown;
+    }
+    if (shown == 0) std::printf("no supported device found\n");
+    return kExitOk;
+}
+
+// Opens the transport on PATH over the link its product id implies.
+bool OpenTransport(protocol::CDeviceTransport& transport, const std::string& path) {
+    const auto pid = static_cast<std::uint16_t>(device_io::PathNumber(path, "pid_"));
+    const auto vid = static_cast<std::uint16_t>(device_io::PathNumber(path, "vid_"));
+    bool receiver = false;
+    for (const auto& row : device_io::SupportedDeviceTable())
+        if (row.vendorId == vid && row.productId == pid) receiver = device_io::IsReceiverType(row.deviceType);
+
+    auto& channel = receiver ? transport.WirelessChannel() : transport.WiredChannel();
+    if (!channel.OpenPath(path, true, true, true, false)) {
+        std::fprintf(stderr, "vandrelctl: %s: %s\n", path.c_str(), OpenErrorText(channel.LastOpenError()));
+        return false;
+    }
+    transport.SetLinkMode(receiver ? 2 : 1);
+    transport.SetOpen(true);
+    return true;
+}
+
+const char* StatusText(int status) {
+    switch (status) {
+        case protocol::kStatusOk: return "ok";
+        case protocol::kStatusReadFailed: return "no answer (time-out, or no matching reply)";
+        case protocol::kStatusWriteFailed: return "write failed (device gone?)";
+        case protocol::kStatusNoDevice: return "the receiver has no device behind it (out of range or off)";
+        case protocol::kStatusRefusedFF: return "refused by the device (0xFF)";
+        case protocol::kStatusRefusedFE: return "refused by the device (0xFE)";
+        case protocol::kStatusBadBank: return "bad memory bank";
+        default: return "unknown status";
+    }
+}
+
+int Info(const std::string& path) {
+    protocol::CDeviceTransport transport;
+    if (!OpenTransport(transport, path)) return kExitDevice;
+
+    std::uint8_t info[protocol::kInfoBlockSize] = {};
+    protocol::CMD_SEQUENCE_BEGIN(transport);
+    const int status = protocol::CMD_READ_INFO(transport, info);
+    protocol::CMD_SEQUENCE_END(transport);
+    if (status != protocol::kStatusOk) {
+        std::fprintf(stderr, "vandrelctl: %s: information block not read: %s (%d)\n", path.c_str(),
+                     StatusText(status), status);
+        return kExitDevice;
+    }
+    const auto u16 = [&](std::size_t at) { return static_cast<unsigned>(info[at] | info[at + 1] << 8); };
+    std::printf("information block: %s\n", Hex(info, sizeof info).c_str());
+    std::printf("key slots:        %u\n", info[5]);
+    std::printf("sensor code:      0x%04x\n", u16(9));
+    std::printf("DPI step:         %u\n", info[11]);
+    std::printf("highest position: %u\n", u16(12));
+    std::printf("lowest DPI:       %u\n", u16(14));
+    std::printf("macro capacity:   %u bytes\n", info[18] * 128u);
+    return kExitOk;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::vector<std::string>& words) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& word : words) {
+        std::string_view w = word;
+        if (w.starts_with("0x") || w.starts_with("0X")) w.remove_prefix(2);
+        if (w.empty() || w.size() > 2) return std::nullopt;
+        unsigned value = 0;
+        for (const char c : w) {
+            const int digit = (c >= '0' && c <= '9') ? c - '0'
+                              : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                              : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+            if (digit < 0) return std::nullopt;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
+    return bytes;
+}
+
+int Send(const std::string& path, const std::vector<std::string>& hexWords) {
+    const auto bytes = ParseHexBytes(hexWords);
+    constexpr std::size_t kMaxFromCommand = protocol::kFrameSize - protocol::frame::kCommand;
+    if (!bytes || bytes->empty() || bytes->size() > kMaxFromCommand) {
+        std::fprintf(stderr, "vandrelctl: send takes 1 to %zu hexadecimal bytes (00..ff) from the command byte on\n",
+                     kMaxFromCommand);
+        return kExitUsage;
+    }
+    protocol::Frame request = protocol::MakeRequest((*bytes)[0]);
+    std::copy(bytes->begin(), bytes->end(), request.begin() + protocol::frame::kCommand);
+    protocol::StampChecksum(request);
+
+    protocol::CDeviceTransport transport;
+    if (!OpenTransport(transport, path)) return kExitDevice;
+
+    protocol::Frame reply{};
+    std::size_t read = 0;
+    int status;
+    {
+        std::lock_guard lock(transport.CommandLock());
+        status = transport.Transact(request.data(), request.size(), reply.data(), reply.size(), &read);
+    }
+    status = protocol::ReplyStatus(status, reply);
+    if (read > 0) std::printf("reply:  %s\n", Hex(reply.data(), reply.size()).c_str());
+    std::printf("status: %d (%s)\n", status, StatusText(status));
+    return status == protocol::kStatusOk ? kExitOk : kExitDevice;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto options = ParseArgs(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    platform::SetTraceEnabled(options->trace);
+
+    std::unique_ptr<sim::SimBackend> simulated;
+    if (options->simulate) {
+        simulated = sim::SimBackend::WithDefaultDevices();
+        platform::SetDefaultHidBackend(simulated.get());
+    }
+
+    const auto& words = options->words;
+    const std::string& command = words[0];
+    int result = kExitUsage;
+    if (command == "list" && words.size() == 1) result = List();
+    else if (command == "info" && words.size() == 2) result = Info(words[1]);
+    else if (command == "send" && words.size() >= 3) result = Send(words[1], {words.begin() + 2, words.end()});
+    else std::fputs(kUsage, stderr);
+
+    platform::SetDefaultHidBackend(nullptr);
+    return result;
+}
