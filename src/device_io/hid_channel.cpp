@@ -54,6 +54,14 @@ void CHidChannel::FreePaths() {
 
 bool CHidChannel::OpenPath(const std::string& path, bool read, bool write, bool /*overlapped*/, bool exclusive) {
     Close();
+    // A failed open must not leave the identity of an earlier device behind.
+    info_ = {};
+    collections_.clear();
+    inputData_.clear();
+    outputData_.clear();
+    featureData_.clear();
+    interfaceNumber_ = 0;
+    collectionNumber_ = 0;
     devicePath_ = path;
     platform::OpenError error = platform::OpenError::None;
     std::shared_ptr<platform::IHidDevice> device = backend_.Open(path, {read, write, exclusive}, &error);
@@ -61,10 +69,6 @@ bool CHidChannel::OpenPath(const std::string& path, bool read, bool write, bool 
     if (!device) return false;
 
     info_ = device->Info();
-    collections_.clear();
-    inputData_.clear();
-    outputData_.clear();
-    featureData_.clear();
     if (auto parsed = platform::ParseReportDescriptor(info_.reportDescriptor);
         parsed && info_.collectionIndex < parsed->size()) {
         collections_ = std::move(*parsed);

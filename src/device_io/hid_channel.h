@@ -52,7 +52,9 @@ public:
     // Fills the input entries whose report id equals byte 0 of the report.
     bool UnpackReport(std::span<const std::uint8_t> report, platform::HidReportType type, DataEntries& entries) const;
 
-    // Identity and capabilities of the open interface (0 while closed).
+    // Identity and capabilities of the interface last opened (0 before the
+    // first open and after a failed one). Close keeps them, so that a report
+    // already read can still be decoded while another thread closes.
     const std::string& DevicePath() const { return devicePath_; }
     std::uint16_t VendorId() const { return info_.vendorId; }
     std::uint16_t ProductId() const { return info_.productId; }

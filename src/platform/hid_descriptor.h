@@ -62,6 +62,10 @@ struct HidDataEntry {
     std::uint16_t usage = 0;
     std::uint32_t rawValue = 0;
     std::int32_t scaledValue = 0;
+    // Where the entry's data lies: the index of its field in the collection
+    // and, for a value entry, the element of that field it reads.
+    std::uint32_t fieldIndex = 0;
+    std::uint16_t elementIndex = 0;
 };
 
 // Button capabilities first, then one entry per value usage (a usage range
@@ -70,7 +74,14 @@ std::vector<HidDataEntry> BuildDataEntries(const HidTopCollection& collection, H
 
 // Fills the entries whose report id equals byte 0 of the report (for a
 // collection without report ids the report starts with a 0 byte). False only
-// when a value could not be read from the report.
+// when a value could not be read from the report: its field lies past the end
+// of the given bytes; the entries before it are filled, the rest untouched.
+// A value entry gets the element's bits (the low 32 when wider) as its raw
+// value and, as its scaled value, the logical value (sign-extended when the
+// logical minimum is negative) mapped onto the physical range, which equals
+// the logical range when the descriptor gives none; a value outside the
+// logical range scales to 0 with lastDecodeOk false. A button entry whose field
+// does not fit in the report gets an empty list and lastDecodeOk false.
 bool UnpackReport(std::span<const std::uint8_t> report, HidReportType type,
                   std::span<HidDataEntry> entries, const HidTopCollection& collection);
 

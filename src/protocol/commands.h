@@ -46,7 +46,8 @@ int CMD_WRITE_PAGE(CDeviceTransport& t, const std::uint8_t* src, std::size_t n, 
 int CMD_LIGHT_STREAM(CDeviceTransport& t, const std::uint8_t* src, std::size_t n);
 int CMD_WRITE_MACROS(CDeviceTransport& t, const std::uint8_t* src, std::size_t n);
 int CMD_WRITE_RECOIL(CDeviceTransport& t, const std::uint8_t* src, std::size_t n);
-// One frame; n above 56 or above destCapacity sends nothing and fails.
+// One frame; n above 56 or above destCapacity (or no dest) sends nothing and
+// returns kStatusReadFailed.
 int CMD_READ_SMALL(CDeviceTransport& t, std::uint8_t* dest, std::size_t destCapacity, std::size_t n,
                    std::uint16_t offset);
 bool CMD_LINK_QUERY(CDeviceTransport& t);

@@ -35,11 +35,14 @@ public:
 
     // One logged frame: write the request (zero-padded or cut to 64 bytes) on
     // the channel of the link mode, then read up to two replies until one
-    // echoes the request's command byte. Returns a Status value.
+    // echoes the request's command byte. Returns a Status value; 0 when no
+    // full 64-byte report echoed the command. The write and its read phase are
+    // one exchange under IoLock. The reply buffer receives at most 64 bytes:
+    // the accepted reply (also the receiver's 0xAA for -101), zeros otherwise.
     int Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
                  std::size_t replyCapacity, std::size_t* bytesRead);
     // The lighting stream's variant: wired channel, no trace, no busy flag,
-    // one read, no command match.
+    // one read, no command match. The reply buffer as for Transact.
     int TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
                       std::size_t replyCapacity, std::size_t* bytesRead);
 
@@ -73,8 +76,9 @@ public:
 
 private:
     std::atomic<std::uint16_t> memorySize_{kMaxMemorySize};
-    // The lighting stream reads this without a lock to skip its frame while a
-    // logged transaction runs; atomic so that the skip is well defined.
+    // The number of logged transactions running. The lighting stream reads it
+    // without a lock to skip its frame meanwhile; atomic so that the skip is
+    // well defined.
     std::atomic<std::uint8_t> busy_{0};
     std::atomic<std::uint32_t> open_{0};
     std::atomic<std::uint32_t> paused_{0};

@@ -224,6 +224,9 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
+    // Line-buffered output keeps the printed results in order with the trace,
+    // which goes to stderr.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     platform::SetTraceEnabled(options->trace);
 
     std::unique_ptr<sim::SimBackend> simulated;

@@ -1,0 +1,167 @@
+#include "sim/sim_backend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "sim/sim_descriptors.h"
+#include "sim/sim_hid_device.h"
+#include "sim/sim_models.h"
+
+namespace vandrel::sim {
+namespace {
+
+constexpr std::uint16_t kVersionNumber = 0x0100;
+
+std::size_t LinkIndex(SimLink link) { return static_cast<std::size_t>(link); }
+
+bool LinkExists(SimKind kind, SimLink link) { return link == SimLink::Cable || HasReceiver(kind); }
+
+// One path the back end serves.
+struct Target {
+    SimKind kind;
+    SimLink link;
+    SimCollection collection;
+};
+
+std::vector<SimCollection> CollectionsOf(SimKind kind) {
+    if (ModelOf(kind).singleCollection) return {SimCollection::Single};
+    return {SimCollection::Companion, SimCollection::Vendor};
+}
+
+std::vector<Target> AllTargets() {
+    std::vector<Target> targets;
+    for (const SimKind kind : kAllSimKinds)
+        for (const SimLink link : {SimLink::Cable, SimLink::Receiver})
+            if (LinkExists(kind, link))
+                for (const SimCollection collection : CollectionsOf(kind)) targets.push_back({kind, link, collection});
+    return targets;
+}
+
+std::string PathOf(const Target& t) {
+    const SimModel& model = ModelOf(t.kind);
+    char identity[64];
+    std::snprintf(identity, sizeof identity, "?vid_%04x&pid_%04x&mi_%02x", model.vendorId, ProductId(t.kind, t.link),
+                  model.interfaceNumber);
+    std::string path = "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") + identity;
+    if (const unsigned number = CollectionLayout(t.collection).pathNumber; number != 0) {
+        char collection[16];
+        std::snprintf(collection, sizeof collection, "&col%02x", number);
+        path += collection;
+    }
+    return path;
+}
+
+std::optional<Target> Resolve(const std::string& path) {
+    for (const Target& t : AllTargets())
+        if (PathOf(t) == path) return t;
+    return std::nullopt;
+}
+
+std::string PathFor(SimKind kind, SimLink link, SimCollection collection) {
+    if (!LinkExists(kind, link)) return {};
+    if (ModelOf(kind).singleCollection) collection = SimCollection::Single;
+    return PathOf({kind, link, collection});
+}
+
+platform::HidDeviceInfo InfoOf(const Target& t) {
+    const SimCollectionLayout& layout = CollectionLayout(t.collection);
+    const auto descriptor = InterfaceDescriptor(t.collection);
+    platform::HidDeviceInfo info;
+    info.vendorId = ModelOf(t.kind).vendorId;
+    info.productId = ProductId(t.kind, t.link);
+    info.versionNumber = kVersionNumber;
+    info.caps = layout.caps;
+    info.reportDescriptor.assign(descriptor.begin(), descriptor.end());
+    info.collectionIndex = layout.index;
+    return info;
+}
+
+}  // namespace
+
+SimBackend::SimBackend() = default;
+SimBackend::~SimBackend() = default;
+
+std::unique_ptr<SimBackend> SimBackend::WithDefaultDevices() {
+    auto backend = std::make_unique<SimBackend>();
+    backend->Plug(SimKind::Mouse, SimLink::Cable);
+    backend->Plug(SimKind::Mouse, SimLink::Receiver);
+    backend->Plug(SimKind::Keyboard, SimLink::Cable);
+    backend->Plug(SimKind::MousePad);
+    backend->Plug(SimKind::Headset);
+    return backend;
+}
+
+SimFirmware& SimBackend::Plug(SimKind kind, SimLink link) {
+    if (!LinkExists(kind, link)) throw std::invalid_argument("this simulated device has no receiver");
+    std::lock_guard lock(mutex_);
+    Slot& slot = SlotOf(kind);
+    if (!slot.firmware) {
+        slot.firmware = std::make_shared<SimFirmware>(kind);
+        slot.firmware->SetReceiverOutOfRange(slot.outOfRange);
+    }
+    slot.plugged[LinkIndex(link)] = true;
+    return *slot.firmware;
+}
+
+void SimBackend::Unplug(SimKind kind, SimLink link) {
+    if (!LinkExists(kind, link)) return;
+    std::lock_guard lock(mutex_);
+    Slot& slot = SlotOf(kind);
+    slot.plugged[LinkIndex(link)] = false;
+    if (slot.firmware) slot.firmware->DisconnectLink(link);
+}
+
+void SimBackend::SetOutOfRange(SimKind kind, bool outOfRange) {
+    std::lock_guard lock(mutex_);
+    Slot& slot = SlotOf(kind);
+    slot.outOfRange = outOfRange;
+    if (slot.firmware) slot.firmware->SetReceiverOutOfRange(outOfRange);
+}
+
+SimFirmware* SimBackend::Firmware(SimKind kind) {
+    std::lock_guard lock(mutex_);
+    return SlotOf(kind).firmware.get();
+}
+
+std::string SimBackend::VendorPath(SimKind kind, SimLink link) { return PathFor(kind, link, SimCollection::Vendor); }
+
+std::string SimBackend::CompanionPath(SimKind kind, SimLink link) {
+    return PathFor(kind, link, SimCollection::Companion);
+}
+
+std::optional<std::vector<std::string>> SimBackend::Enumerate() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> paths;
+    for (const Target& t : AllTargets())
+        if (IsPlugged(t.kind, t.link)) paths.push_back(PathOf(t));
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+std::unique_ptr<platform::IHidDevice> SimBackend::Open(const std::string& path, platform::OpenMode mode,
+                                                       platform::OpenError* error) {
+    const std::optional<Target> target = Resolve(path);
+    std::lock_guard lock(mutex_);
+    if (!target || !IsPlugged(target->kind, target->link)) {
+        if (error) *error = platform::OpenError::NotFound;
+        return nullptr;
+    }
+    const std::shared_ptr<SimFirmware>& firmware = SlotOf(target->kind).firmware;
+    auto device = std::make_unique<SimHidDevice>(firmware, target->link, target->collection, mode, InfoOf(*target));
+    firmware->Attach(device->Queue(), target->link, target->collection != SimCollection::Vendor);
+    if (error) *error = platform::OpenError::None;
+    return device;
+}
+
+bool SimBackend::IsPresent(const std::string& path) {
+    const std::optional<Target> target = Resolve(path);
+    std::lock_guard lock(mutex_);
+    return target && IsPlugged(target->kind, target->link);
+}
+
+bool SimBackend::IsPlugged(SimKind kind, SimLink link) const {
+    return slots_[static_cast<std::size_t>(kind)].plugged[LinkIndex(link)];
+}
+
+}  // namespace vandrel::sim

@@ -1,0 +1,246 @@
+#include "sim/sim_firmware.h"
+
+#include <algorithm>
+#include <array>
+
+#include "protocol/commands.h"
+#include "sim/sim_descriptors.h"
+
+namespace vandrel::sim {
+namespace {
+
+using protocol::Frame;
+namespace frame = protocol::frame;
+namespace cmd = protocol::cmd;
+
+constexpr std::uint8_t kStatusOk = 0x00;
+constexpr std::uint8_t kStatusRefused = 0xFF;
+constexpr std::uint8_t kStatusRefusedFE = 0xFE;
+constexpr std::uint8_t kReachable = 0xFF;
+constexpr std::uint8_t kWrongCommandShift = 0x40;
+constexpr std::size_t kKeyMapBankSize = 512;
+
+// The reply skeleton: report id, the request's bytes 3-6 echoed, the status.
+Frame Echo(const Frame& request, std::uint8_t status) {
+    Frame reply{};
+    reply[frame::kReportIdByte] = protocol::kReportId;
+    std::copy_n(request.begin() + frame::kCommand, 4, reply.begin() + frame::kCommand);
+    reply[frame::kStatus] = status;
+    return reply;
+}
+
+std::size_t Length(const Frame& f) { return f[frame::kLength]; }
+std::size_t Offset(const Frame& f) { return f[frame::kOffsetLow] | (std::size_t{f[frame::kOffsetHigh]} << 8); }
+
+// A request's length and offset come from the host: they must name bytes
+// inside both the frame's payload and the region.
+bool InRange(const Frame& request, const std::vector<std::uint8_t>& region) {
+    const std::size_t length = Length(request);
+    return length <= protocol::kMaxPayload && Offset(request) <= region.size() &&
+           length <= region.size() - Offset(request);
+}
+
+// --- Command handlers: fill the reply's payload, return its status --------
+
+using Handler = std::uint8_t (*)(SimDeviceState&, const Frame& request, Frame& reply);
+
+std::uint8_t Accept(SimDeviceState&, const Frame&, Frame&) { return kStatusOk; }
+
+template <SimRegion R>
+std::uint8_t Read(SimDeviceState& state, const Frame& request, Frame& reply) {
+    const std::vector<std::uint8_t>& region = state.memory[RegionIndex(R)];
+    if (!InRange(request, region)) return kStatusRefused;
+    const auto from = region.begin() + static_cast<std::ptrdiff_t>(Offset(request));
+    std::copy_n(from, Length(request), reply.begin() + frame::kPayload);
+    return kStatusOk;
+}
+
+// Stores only the frame's `length` bytes: the rest of the payload may hold a
+// previous chunk's bytes.
+template <SimRegion R>
+std::uint8_t Write(SimDeviceState& state, const Frame& request, Frame&) {
+    std::vector<std::uint8_t>& region = state.memory[RegionIndex(R)];
+    if (!InRange(request, region)) return kStatusRefused;
+    std::copy_n(request.begin() + frame::kPayload, Length(request),
+                region.begin() + static_cast<std::ptrdiff_t>(Offset(request)));
+    return kStatusOk;
+}
+
+// The key-map write's offset is bank x 512 + position; only bank 0 exists.
+std::uint8_t WriteKeyMap(SimDeviceState& state, const Frame& request, Frame& reply) {
+    if (Offset(request) / kKeyMapBankSize != 0) return kStatusRefused;
+    return Write<SimRegion::KeyMap>(state, request, reply);
+}
+
+std::uint8_t HostLightingOn(SimDeviceState& state, const Frame&, Frame&) {
+    state.hostLighting = true;
+    return kStatusOk;
+}
+
+std::uint8_t LinkQuery(SimDeviceState&, const Frame&, Frame& reply) {
+    reply[frame::kPayload] = kReachable;
+    return kStatusOk;
+}
+
+struct CommandEntry {
+    std::uint8_t command;
+    Handler handle;
+};
+
+constexpr std::array<CommandEntry, 15> kCommands{{
+    {cmd::kSequenceBegin, Accept},
+    {cmd::kSequenceEnd, Accept},
+    {cmd::kReadInfo, Read<SimRegion::Info>},
+    {cmd::kReadAt, Read<SimRegion::Settings>},
+    {cmd::kWriteAt, Write<SimRegion::Settings>},
+    {cmd::kReadKeyMap, Read<SimRegion::KeyMap>},
+    {cmd::kWriteKeyMap, WriteKeyMap},
+    {cmd::kWritePage, Write<SimRegion::ColourPages>},
+    {cmd::kLightStream, Write<SimRegion::LightStream>},
+    {cmd::kWriteMacros, Write<SimRegion::Macros>},
+    {cmd::kWriteRecoil, Write<SimRegion::Recoil>},
+    {cmd::kReadSmall, Read<SimRegion::Power>},
+    {cmd::kReadLedMap, Read<SimRegion::LedMap>},
+    {cmd::kHostLighting, HostLightingOn},
+    {cmd::kLinkQuery, LinkQuery},
+}};
+
+// A receiver whose device is out of range answers for it.
+Frame ReceiverAlone(const Frame& request) {
+    Frame reply = Echo(request, kStatusOk);
+    if (request[frame::kCommand] == cmd::kLinkQuery) reply[frame::kPayload] = 0;  // unreachable
+    else reply[frame::kCommand] = protocol::kReceiverNoDevice;
+    return reply;
+}
+
+bool ChecksumOk(const Frame& f) {
+    const std::uint16_t stamped = f[frame::kChecksumLow] | (std::uint16_t{f[frame::kChecksumHigh]} << 8);
+    return protocol::FrameChecksum(f) == stamped;
+}
+
+template <typename T>
+void Append(std::deque<T>& log, T entry) {
+    log.push_back(std::move(entry));
+    if (log.size() > SimFirmware::kLogLimit) log.pop_front();
+}
+
+}  // namespace
+
+SimFirmware::SimFirmware(SimKind kind) : kind_(kind), state_{FactoryMemory(kind)} {}
+
+std::vector<SimFrameRecord> SimFirmware::Frames() const {
+    std::lock_guard lock(mutex_);
+    return {frames_.begin(), frames_.end()};
+}
+
+void SimFirmware::ClearFrames() {
+    std::lock_guard lock(mutex_);
+    frames_.clear();
+}
+
+std::vector<std::vector<std::uint8_t>> SimFirmware::OutputReports() const {
+    std::lock_guard lock(mutex_);
+    return {outputReports_.begin(), outputReports_.end()};
+}
+
+void SimFirmware::QueueFault(SimFault fault, int count) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < count; ++i) faults_.push_back(fault);
+}
+
+void SimFirmware::SetReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    replyDelay_ = std::max(delay, std::chrono::milliseconds{0});
+}
+
+void SimFirmware::SetReceiverOutOfRange(bool outOfRange) {
+    std::lock_guard lock(mutex_);
+    receiverOutOfRange_ = outOfRange;
+}
+
+std::vector<std::uint8_t> SimFirmware::ReadRegion(SimRegion region) const {
+    std::lock_guard lock(mutex_);
+    return state_.memory[RegionIndex(region)];
+}
+
+bool SimFirmware::WriteRegion(SimRegion region, std::size_t offset, std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t>& target = state_.memory[RegionIndex(region)];
+    if (offset > target.size() || bytes.size() > target.size() - offset) return false;
+    std::copy(bytes.begin(), bytes.end(), target.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+bool SimFirmware::HostLighting() const {
+    std::lock_guard lock(mutex_);
+    return state_.hostLighting;
+}
+
+void SimFirmware::SendNotification(std::span<const std::uint8_t> report) {
+    std::lock_guard lock(mutex_);
+    for (const Listener& listener : listeners_) {
+        if (!listener.notifications) continue;
+        if (const auto queue = listener.queue.lock()) queue->Push({report.begin(), report.end()});
+    }
+}
+
+void SimFirmware::SendNotificationValue(std::uint16_t value) { SendNotification(NotificationReport(value)); }
+
+SimFirmware::Answer SimFirmware::Receive(const Frame& request, SimLink link) {
+    std::lock_guard lock(mutex_);
+    Append(frames_, SimFrameRecord{request, ChecksumOk(request), link});
+
+    Answer answer{std::nullopt, replyDelay_};
+    if (link == SimLink::Receiver && receiverOutOfRange_) {
+        answer.reply = ReceiverAlone(request);
+    } else {
+        std::optional<SimFault> fault;
+        if (!faults_.empty()) {
+            fault = faults_.front();
+            faults_.pop_front();
+        }
+        // A refusal changes nothing; a lost or garbled reply follows a request
+        // that the device carried out.
+        if (fault == SimFault::StatusFF) answer.reply = Echo(request, kStatusRefused);
+        else if (fault == SimFault::StatusFE) answer.reply = Echo(request, kStatusRefusedFE);
+        else if (fault == SimFault::ReceiverNoDevice) answer.reply = ReceiverAlone(request);
+        else answer.reply = Execute(request);
+
+        if (fault == SimFault::NoReply) answer.reply.reset();
+        if (fault == SimFault::WrongCommand) answer.reply->at(frame::kCommand) += kWrongCommandShift;
+    }
+    if (answer.reply) protocol::StampChecksum(*answer.reply);
+    return answer;
+}
+
+Frame SimFirmware::Execute(const Frame& request) {
+    const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&](const CommandEntry& e) {
+        return e.command == request[frame::kCommand];
+    });
+    if (entry == kCommands.end()) return Echo(request, kStatusRefused);
+    Frame reply = Echo(request, kStatusOk);
+    reply[frame::kStatus] = entry->handle(state_, request, reply);
+    return reply;
+}
+
+void SimFirmware::ReceiveOutputReport(std::span<const std::uint8_t> report) {
+    std::lock_guard lock(mutex_);
+    Append(outputReports_, std::vector<std::uint8_t>(report.begin(), report.end()));
+}
+
+void SimFirmware::Attach(const std::shared_ptr<SimReportQueue>& queue, SimLink link, bool notifications) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(listeners_, [](const Listener& l) { return l.queue.expired(); });
+    listeners_.push_back({queue, link, notifications});
+}
+
+void SimFirmware::DisconnectLink(SimLink link) {
+    std::lock_guard lock(mutex_);
+    for (const Listener& listener : listeners_) {
+        if (listener.link != link) continue;
+        if (const auto queue = listener.queue.lock()) queue->Disconnect();
+    }
+    std::erase_if(listeners_, [link](const Listener& l) { return l.link == link; });
+}
+
+}  // namespace vandrel::sim

@@ -1,0 +1,89 @@
+// vandrelctl run as a user runs it, against the simulated devices.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output;  // stdout and stderr together
+};
+
+ToolRun Vandrelctl(const std::string& arguments) {
+    ToolRun run;
+    const std::string command = std::string(VANDRELCTL_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+const std::string kMouse = "'sim:mouse?vid_320f&pid_221c&mi_01&col04'";
+
+TEST(Vandrelctl, ListsEverySimulatedInterfaceWithItsIdentity) {
+    const ToolRun run = Vandrelctl("--simulate list");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const char* line : {
+             "sim:mouse?vid_320f&pid_221c&mi_01&col04  320f:221c  interface 1  collection 4  usage ff1c:0092",
+             "sim:mouse?vid_320f&pid_221c&mi_01&col03  320f:221c  interface 1  collection 3  usage 000c:0001",
+             "sim:mouse-receiver?vid_320f&pid_221d&mi_01&col04  320f:221d",
+             "sim:keyboard?vid_320f&pid_5078&mi_01&col04  320f:5078",
+             "sim:mousepad?vid_320f&pid_1004&mi_01&col04  320f:1004",
+             "sim:headset?vid_0c76&pid_1630&mi_03  0c76:1630  interface 3  collection 0  usage 000c:0001",
+         })
+        EXPECT_NE(run.output.find(line), std::string::npos) << "missing: " << line << "\n" << run.output;
+}
+
+TEST(Vandrelctl, InfoTracesEachFrameAndPrintsTheInformationBlock) {
+    const ToolRun run = Vandrelctl("--simulate --trace info " + kMouse);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    // 0x01, 0x03 and 0x02, each as a request and a reply of two trace lines.
+    std::size_t requests = 0, replies = 0;
+    for (std::size_t at = 0; (at = run.output.find("命令\n", at)) != std::string::npos; ++at) ++requests;
+    for (std::size_t at = 0; (at = run.output.find("返回\n", at)) != std::string::npos; ++at) ++replies;
+    EXPECT_EQ(requests, 3u);
+    EXPECT_EQ(replies, 3u);
+    EXPECT_NE(run.output.find("04 25 00 03   22 00 00 00   00 00 00 00   00 00 00 00  00 00 00 00"),
+              std::string::npos)
+        << "the 0x03 request for 34 bytes with its checksum 0x25\n"
+        << run.output;
+    EXPECT_NE(run.output.find("information block: "), std::string::npos);
+    EXPECT_NE(run.output.find("key slots:        11"), std::string::npos) << run.output;
+}
+
+TEST(Vandrelctl, SendFillsInReportIdPaddingAndChecksum) {
+    // Read one byte at offset 0 (the active onboard profile).
+    const ToolRun run = Vandrelctl("--simulate send " + kMouse + " 05 01 00 00");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("reply:  04 06 00 05 01 00 00 00"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("status: 1 (ok)"), std::string::npos);
+}
+
+TEST(Vandrelctl, ClearErrors) {
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--simulate info 'sim:gone?vid_320f&pid_221c&mi_01&col04'", 1, "no such device"},
+        {"--simulate send " + kMouse + " zz", 2, "hexadecimal bytes"},
+        {"--simulate send " + kMouse, 2, "usage:"},
+        {"frobnicate", 2, "usage:"},
+        {"--bogus list", 2, "unknown option --bogus"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Vandrelctl(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
+    }
+}
+
+}  // namespace
