@@ -1,0 +1,202 @@
+#include "profiles/json_file_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+#include "platform/folders.h"
+#include "platform/trace.h"
+
+namespace vandrel::profiles {
+namespace {
+
+// No document of the program comes near this; a bigger file is not read.
+constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+constexpr mode_t kNewFileMode = 0644;
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+void TraceError(std::string_view what, const std::string& path, int error) {
+    platform::Trace(std::string("json store: ") + std::string(what) + " " + path + ": " + std::strerror(error));
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The mode a replaced file had, or the mode of a new file.
+mode_t ModeFor(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
+    return kNewFileMode;
+}
+
+// Makes a rename durable; best effort, a failure here loses nothing.
+void SyncFolder(const std::string& folder) {
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+}  // namespace
+
+std::string StyledText(const Json::Value& value) {
+    Json::StyledWriter writer;
+    return writer.write(value) + "\n";
+}
+
+Json::Value ParseJson(std::string_view text) {
+    Json::CharReaderBuilder builder;
+    builder["allowComments"] = true;
+    builder["collectComments"] = true;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    try {
+        if (reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return root;
+    } catch (const std::exception&) {
+        // Nesting deeper than the reader's stack limit: malformed like any other.
+    }
+    return Json::Value();
+}
+
+CJsonFileStore::CJsonFileStore() : rename_([](const char* from, const char* to) { return std::rename(from, to); }) {}
+
+CJsonFileStore::CJsonFileStore(RenameFunction rename) : rename_(std::move(rename)) {}
+
+std::string CJsonFileStore::ReadText(const std::string& path) const {
+    // O_NONBLOCK: a named pipe chosen by mistake must not hang the program.
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    platform::Trace("readjsonFile 错误吗：：" + std::to_string(fd.get() < 0 ? errno : 0));
+    if (fd.get() < 0) return {};
+
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) return {};
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return {};
+        done += static_cast<std::size_t>(got);
+    }
+    return text;
+}
+
+Json::Value CJsonFileStore::ReadJson(const std::string& path) const {
+    const std::string text = ReadText(path);
+    if (text.empty()) {
+        platform::Trace(path);
+        return Json::Value();
+    }
+    return ParseJson(text);
+}
+
+Json::Value CJsonFileStore::ReadDocument(const std::string& path) const {
+    const std::string text = ReadText(path);
+    if (text.empty()) return Json::Value();
+    Json::Value document = ParseJson(text);
+    if (document.isObject()) return document;
+    platform::Trace("json store: unusable document kept as " + platform::BackupPath(path));
+    WriteText(platform::BackupPath(path), text);
+    return Json::Value();
+}
+
+int CJsonFileStore::WriteJson(const std::string& path, const Json::Value& value) const {
+    return WriteText(path, StyledText(value));
+}
+
+int CJsonFileStore::WriteText(const std::string& path, std::string_view text) const {
+    std::string folder = platform::FolderOf(path);
+    if (folder.empty()) folder = "./";
+    std::string temporary = platform::JoinPath(folder, ".vandrel-XXXXXX");
+
+    FileDescriptor fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) {
+        TraceError("cannot create a temporary file for", path, errno);
+        return kWriteFailed;
+    }
+    bool written = WriteAll(fd.get(), text) && ::fchmod(fd.get(), ModeFor(path)) == 0 && ::fsync(fd.get()) == 0;
+    int error = written ? 0 : errno;
+    if (!fd.Close() && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        TraceError("cannot write", path, error);
+        ::unlink(temporary.c_str());
+        return kWriteFailed;
+    }
+    if (rename_(temporary.c_str(), path.c_str()) != 0) {
+        TraceError("cannot replace", path, errno);
+        ::unlink(temporary.c_str());
+        return kWriteFailed;
+    }
+    SyncFolder(folder);
+    return kWriteOk;
+}
+
+std::string CJsonFileStore::NewProfileId() {
+    using namespace std::chrono;
+    static std::mutex mutex;
+    static std::int64_t lastMillis = 0;
+
+    std::int64_t millis = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    {
+        std::lock_guard lock(mutex);
+        if (millis <= lastMillis) millis = lastMillis + 1;
+        lastMillis = millis;
+    }
+    const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis % 1000));
+    return text;
+}
+
+std::string CJsonFileStore::FileTitle(std::string_view path) {
+    const auto slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string_view::npos) name = name.substr(0, dot);
+    return std::string(name);
+}
+
+}  // namespace vandrel::profiles

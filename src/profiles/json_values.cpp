@@ -1,0 +1,66 @@
+#include "profiles/json_values.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vandrel::profiles::json {
+namespace {
+
+const Json::Value& NullValue() {
+    static const Json::Value null;
+    return null;
+}
+
+}  // namespace
+
+const Json::Value& Member(const Json::Value& object, const char* key) {
+    if (!object.isObject()) return NullValue();
+    return object[key];
+}
+
+const Json::Value& Element(const Json::Value& array, Json::ArrayIndex index) {
+    if (!array.isArray() || index >= array.size()) return NullValue();
+    return array[index];
+}
+
+std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback) {
+    if (value.isBool()) return value.asBool() ? 1 : 0;
+    if (value.isInt64()) return value.asInt64();
+    if (value.isUInt64()) return static_cast<std::int64_t>(value.asUInt64());
+    if (value.isDouble()) {
+        const double number = value.asDouble();
+        constexpr double kLimit = 9.2e18;  // inside the range of a 64-bit integer
+        if (std::isfinite(number) && std::fabs(number) < kLimit) return static_cast<std::int64_t>(number);
+    }
+    return fallback;
+}
+
+bool TruthOr(const Json::Value& value, bool fallback) {
+    if (value.isBool()) return value.asBool();
+    if (value.isDouble()) return value.asDouble() != 0.0;
+    return fallback;
+}
+
+std::string TextOr(const Json::Value& value, const std::string& fallback) {
+    return value.isString() ? value.asString() : fallback;
+}
+
+Json::Value& AsObject(Json::Value& value) {
+    if (!value.isObject()) value = Json::Value(Json::objectValue);
+    return value;
+}
+
+Json::Value& AsArray(Json::Value& value) {
+    if (!value.isArray()) value = Json::Value(Json::arrayValue);
+    return value;
+}
+
+Json::Value& ObjectMember(Json::Value& object, const char* key) { return AsObject(AsObject(object)[key]); }
+
+Json::Value& ArrayMember(Json::Value& object, const char* key) { return AsArray(AsObject(object)[key]); }
+
+Json::Value& ObjectElement(Json::Value& array, Json::ArrayIndex index) { return AsObject(AsArray(array)[index]); }
+
+Json::Value& ArrayElement(Json::Value& array, Json::ArrayIndex index) { return AsArray(AsArray(array)[index]); }
+
+}  // namespace vandrel::profiles::json

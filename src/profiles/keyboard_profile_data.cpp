@@ -1,0 +1,91 @@
+#include "profiles/keyboard_profile_data.h"
+
+#include <algorithm>
+
+#include "profiles/json_values.h"
+
+namespace vandrel::profiles {
+namespace {
+
+std::uint8_t LowByte(const Json::Value& value) { return static_cast<std::uint8_t>(json::IntegerOr(value)); }
+std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
+Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
+
+bool IsColourGroup(std::int64_t group) { return group >= 0 && group < CKeyboardProfiledata::kColourGroupCount; }
+
+void WriteColour(Json::Value& element, const KeyColour& colour) {
+    element["Red"] = Json::Int(colour.red);
+    element["Green"] = Json::Int(colour.green);
+    element["Blue"] = Json::Int(colour.blue);
+    element["Alpha"] = Json::Int(colour.alpha);
+}
+
+KeyColour ReadColour(const Json::Value& element) {
+    return {LowByte(element["Red"]), LowByte(element["Green"]), LowByte(element["Blue"]), LowByte(element["Alpha"])};
+}
+
+}  // namespace
+
+SystemWords CKeyboardProfiledata::GetKeyboardSystem() {
+    const Json::Value& system = json::Member(Section(), "SystemStages");
+    system_ = {};
+    if (system.isObject()) {
+        system_[0] = static_cast<std::uint32_t>(Low16(system["RepeatDelay"])) << 16 | Low16(system["Repeat"]);
+        system_[1] = static_cast<std::uint32_t>(Low16(system["PollingRate"])) << 16 | Low16(system["Key6Flag"]);
+        system_[2] = static_cast<std::uint32_t>(Low16(system["WinFlag"])) << 16 | Low16(system["WFlag"]);
+    }
+    return system_;
+}
+
+void CKeyboardProfiledata::SetKeyboardSystem(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2) {
+    system_ = {w0, w1, w2};
+    Json::Value& system = json::ObjectMember(SectionForWrite(), "SystemStages");
+    system["Repeat"] = Half(w0, 0);
+    system["RepeatDelay"] = Half(w0, 1);
+    system["Key6Flag"] = Half(w1, 0);
+    system["PollingRate"] = Half(w1, 1);
+    system["WFlag"] = Half(w2, 0);
+    system["WinFlag"] = Half(w2, 1);
+}
+
+std::vector<KeyColour> CKeyboardProfiledata::GetKeyColors(int group, int count) {
+    const auto size = static_cast<std::size_t>(std::clamp(count, 0, kMaxKeyColours));
+    colours_.assign(size, KeyColour{});
+    if (!IsColourGroup(group)) return colours_;
+
+    Json::Value& groups = json::ArrayMember(json::ObjectMember(SectionForWrite(), "CustomLightMode"), "LightColorInfo");
+    Json::Value& colours = json::ArrayElement(groups, static_cast<Json::ArrayIndex>(group));
+    for (std::size_t k = 0; k < size; ++k) {
+        const Json::Value& element = json::Element(colours, static_cast<Json::ArrayIndex>(k));
+        if (element.isObject()) {
+            colours_[k] = ReadColour(element);
+        } else {
+            WriteColour(json::ObjectElement(colours, static_cast<Json::ArrayIndex>(k)), KeyColour{});
+        }
+    }
+    return colours_;
+}
+
+void CKeyboardProfiledata::SetKeyColors(int group, const std::vector<KeyColour>& colours) {
+    colours_ = colours;
+    if (!IsColourGroup(group)) return;
+    Json::Value& groups = json::ArrayMember(json::ObjectMember(SectionForWrite(), "CustomLightMode"), "LightColorInfo");
+    Json::Value& list = json::ArrayElement(groups, static_cast<Json::ArrayIndex>(group));
+    for (std::size_t k = 0; k < colours.size(); ++k) {
+        WriteColour(json::ObjectElement(list, static_cast<Json::ArrayIndex>(k)), colours[k]);
+    }
+}
+
+int CKeyboardProfiledata::GetColorGroup() {
+    const Json::Value& index = json::Member(json::Member(Section(), "CustomLightMode"), "CustomLightModeGroupIndex");
+    const std::int64_t group = json::IntegerOr(index);
+    colourGroup_ = IsColourGroup(group) ? static_cast<int>(group) : 0;
+    return colourGroup_;
+}
+
+void CKeyboardProfiledata::SetColorGroup(int group) {
+    colourGroup_ = group;
+    json::ObjectMember(SectionForWrite(), "CustomLightMode")["CustomLightModeGroupIndex"] = group;
+}
+
+}  // namespace vandrel::profiles

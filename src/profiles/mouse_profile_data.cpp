@@ -1,0 +1,108 @@
+#include "profiles/mouse_profile_data.h"
+
+#include "profiles/json_values.h"
+#include "profiles/utf_text.h"
+
+namespace vandrel::profiles {
+namespace {
+
+std::uint8_t LowByte(const Json::Value& value) { return static_cast<std::uint8_t>(json::IntegerOr(value)); }
+std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
+Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
+
+DpiStage ReadStage(const Json::Value& element) {
+    DpiStage stage;
+    stage.active = LowByte(json::Member(element, "StageActive"));
+    stage.xy = LowByte(json::Member(element, "StageXY"));
+    stage.dpiX = Low16(json::Member(element, "StageDPIX"));
+    stage.dpiY = Low16(json::Member(element, "StageDPIY"));
+    stage.red = LowByte(json::Member(element, "StageColorR"));
+    stage.green = LowByte(json::Member(element, "StageColorG"));
+    stage.blue = LowByte(json::Member(element, "StageColorB"));
+    return stage;
+}
+
+}  // namespace
+
+const std::vector<DpiStage>& CMouseProfiledata::GetDpiStages() {
+    const Json::Value& dpi = json::Member(Section(), "DPIStages");
+    if (!dpi.isObject()) return stages_;
+
+    const std::int64_t active = json::IntegerOr(dpi["StageActive"]);
+    activeStage_ = (active >= 0 && active < static_cast<std::int64_t>(kDpiStageCount)) ? static_cast<int>(active) : 0;
+
+    const Json::Value& list = dpi["StageDPIs"];
+    if (!list.isArray()) return stages_;
+    for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
+        const DpiStage stage = ReadStage(list[i]);
+        if (i < stages_.size()) {
+            stages_[i] = stage;
+        } else {
+            stages_.push_back(stage);
+        }
+    }
+    return stages_;
+}
+
+void CMouseProfiledata::SetDpiStages(const std::vector<DpiStage>& stages) {
+    stages_ = stages;
+    Json::Value& list = json::ArrayMember(json::ObjectMember(SectionForWrite(), "DPIStages"), "StageDPIs");
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+        const DpiStage& stage = stages[i];
+        Json::Value& element = json::ObjectElement(list, static_cast<Json::ArrayIndex>(i));
+        element["StageActive"] = Json::Int(stage.active);
+        element["StageColorB"] = Json::Int(stage.blue);
+        element["StageColorG"] = Json::Int(stage.green);
+        element["StageColorR"] = Json::Int(stage.red);
+        element["StageXY"] = Json::Int(stage.xy);
+        element["StageDPIX"] = Json::Int(stage.dpiX);
+        element["StageDPIY"] = Json::Int(stage.dpiY);
+    }
+}
+
+void CMouseProfiledata::SetActiveStage(int stage) {
+    activeStage_ = stage;
+    json::ObjectMember(SectionForWrite(), "DPIStages")["StageActive"] = stage;
+}
+
+SystemWords CMouseProfiledata::GetMouseSystem() {
+    const Json::Value& system = json::Member(Section(), "SystemStages");
+    system_ = {};
+    if (system.isObject()) {
+        system_[0] = static_cast<std::uint32_t>(Low16(system["MouseSpeed"])) << 16 | Low16(system["DoubleClickTime"]);
+        system_[1] = static_cast<std::uint32_t>(Low16(system["ScorllPage"])) << 16 | Low16(system["PointerPrecision"]);
+        system_[2] = Low16(system["WheelScorlllinse"]);
+        const Json::Value& report = json::Member(Section(), "ReportStages");
+        if (report.isObject()) system_[2] |= static_cast<std::uint32_t>(Low16(report["StageActive"])) << 16;
+    }
+    return system_;
+}
+
+void CMouseProfiledata::SetMouseSystem(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2) {
+    system_ = {w0, w1, w2};
+    Json::Value& system = json::ObjectMember(SectionForWrite(), "SystemStages");
+    system["DoubleClickTime"] = Half(w0, 0);
+    system["MouseSpeed"] = Half(w0, 1);
+    system["PointerPrecision"] = Half(w1, 0);
+    system["ScorllPage"] = Half(w1, 1);
+    system["WheelScorlllinse"] = Half(w2, 0);
+    json::ObjectMember(SectionForWrite(), "ReportStages")["StageActive"] = Half(w2, 1);
+}
+
+std::vector<Correction> CMouseProfiledata::GetCorrections() {
+    corrections_.clear();
+    const Json::Value& list = json::Member(Section(), "CorrectInfo");
+    if (list.isArray()) {
+        for (const Json::Value& element : list) {
+            Correction correction;
+            correction.pixThresh = LowByte(json::Member(element, "CorrectPixThresh"));
+            correction.minSq = LowByte(json::Member(element, "CorrectMinSq"));
+            correction.select = LowByte(json::Member(element, "CorrectSelect"));
+            correction.name = FromUtf8(json::TextOr(json::Member(element, "CorrectName")));
+            corrections_.push_back(std::move(correction));
+        }
+    }
+    return corrections_;
+}
+
+}  // namespace vandrel::profiles

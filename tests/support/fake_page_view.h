@@ -1,0 +1,140 @@
+// A page view for tests: every control is an entry of a map, created by Add.
+// Operations on a name that was not added do nothing and read as empty, 0 or
+// false, as on a real page. Tests set up the controls a piece of logic needs,
+// run it, and look at the controls through Find.
+//
+// Behaviour worth knowing when writing a test:
+// - SetValue clamps to the range of SetRange (no clamping before a range is set);
+// - SetCurrentIndex outside the items selects none (-1);
+// - SetItems keeps the current index while it still names an item, else -1.
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/page_view.h"
+
+namespace vandrel::testing {
+
+class FakePageView : public platform::IPageView {
+public:
+    struct Control {
+        int value = 0;
+        int minimum = INT_MIN;
+        int maximum = INT_MAX;
+        std::string text;
+        bool selected = false;
+        bool visible = true;
+        bool enabled = true;
+        std::vector<std::string> items;
+        int currentIndex = -1;
+        int currentPage = 0;
+        std::uint32_t colour = 0;
+        std::map<int, int> timers;  // timer id -> period in ms
+    };
+
+    FakePageView() = default;
+    FakePageView(std::initializer_list<std::string_view> names) {
+        for (const std::string_view name : names) Add(name);
+    }
+
+    Control& Add(std::string_view name) { return controls_[std::string(name)]; }
+    void Remove(std::string_view name) {
+        if (const auto it = controls_.find(name); it != controls_.end()) controls_.erase(it);
+    }
+    Control* Find(std::string_view name) {
+        const auto it = controls_.find(name);
+        return it == controls_.end() ? nullptr : &it->second;
+    }
+    const Control* Find(std::string_view name) const {
+        const auto it = controls_.find(name);
+        return it == controls_.end() ? nullptr : &it->second;
+    }
+
+    bool HasControl(std::string_view name) const override { return Find(name) != nullptr; }
+
+    int Value(std::string_view name) const override { return Read(name, &Control::value, 0); }
+    void SetValue(std::string_view name, int value) override {
+        Change(name, [value](Control& c) { c.value = std::clamp(value, c.minimum, std::max(c.minimum, c.maximum)); });
+    }
+    void SetRange(std::string_view name, int minimum, int maximum) override {
+        Change(name, [minimum, maximum](Control& c) {
+            c.minimum = minimum;
+            c.maximum = maximum;
+            c.value = std::clamp(c.value, minimum, std::max(minimum, maximum));
+        });
+    }
+
+    std::string Text(std::string_view name) const override { return Read(name, &Control::text, std::string()); }
+    void SetText(std::string_view name, std::string_view text) override {
+        Change(name, [text](Control& c) { c.text = std::string(text); });
+    }
+
+    bool Selected(std::string_view name) const override { return Read(name, &Control::selected, false); }
+    void SetSelected(std::string_view name, bool selected) override {
+        Change(name, [selected](Control& c) { c.selected = selected; });
+    }
+
+    bool Visible(std::string_view name) const override { return Read(name, &Control::visible, false); }
+    void SetVisible(std::string_view name, bool visible) override {
+        Change(name, [visible](Control& c) { c.visible = visible; });
+    }
+    bool Enabled(std::string_view name) const override { return Read(name, &Control::enabled, false); }
+    void SetEnabled(std::string_view name, bool enabled) override {
+        Change(name, [enabled](Control& c) { c.enabled = enabled; });
+    }
+
+    std::vector<std::string> Items(std::string_view name) const override {
+        return Read(name, &Control::items, std::vector<std::string>());
+    }
+    void SetItems(std::string_view name, const std::vector<std::string>& items) override {
+        Change(name, [&items](Control& c) {
+            c.items = items;
+            if (c.currentIndex >= static_cast<int>(items.size())) c.currentIndex = -1;
+        });
+    }
+    int CurrentIndex(std::string_view name) const override { return Read(name, &Control::currentIndex, -1); }
+    void SetCurrentIndex(std::string_view name, int index) override {
+        Change(name, [index](Control& c) {
+            c.currentIndex = (index >= 0 && index < static_cast<int>(c.items.size())) ? index : -1;
+        });
+    }
+
+    int CurrentPage(std::string_view name) const override { return Read(name, &Control::currentPage, 0); }
+    void SetCurrentPage(std::string_view name, int page) override {
+        Change(name, [page](Control& c) { c.currentPage = page; });
+    }
+
+    void SetColour(std::string_view name, std::uint32_t argb) override {
+        Change(name, [argb](Control& c) { c.colour = argb; });
+    }
+    std::uint32_t Colour(std::string_view name) const override { return Read(name, &Control::colour, 0u); }
+
+    void SetTimer(std::string_view name, int timerId, int periodMs) override {
+        Change(name, [timerId, periodMs](Control& c) { c.timers[timerId] = periodMs; });
+    }
+    void KillTimer(std::string_view name, int timerId) override {
+        Change(name, [timerId](Control& c) { c.timers.erase(timerId); });
+    }
+
+private:
+    template <typename T>
+    T Read(std::string_view name, T Control::*field, T missing) const {
+        const Control* control = Find(name);
+        return control == nullptr ? missing : control->*field;
+    }
+    void Change(std::string_view name, const std::function<void(Control&)>& change) {
+        if (Control* control = Find(name)) change(*control);
+    }
+
+    std::map<std::string, Control, std::less<>> controls_;
+};
+
+}  // namespace vandrel::testing
