@@ -20,6 +20,14 @@ struct NotifyEvent {
     std::intptr_t lParam = 0;
 };
 
+// A direct child of a container, as layouts describe it: its layout name, its
+// control class ("DeviceKeyButton") and its user-data text ("key_3").
+struct ChildControl {
+    std::string name;
+    std::string className;
+    std::string userData;
+};
+
 // Controls are addressed by layout name. Operations on a name that the page
 // does not have do nothing and read as empty, 0 or false.
 class IPageView {
@@ -55,6 +63,9 @@ public:
     // Tab layouts and switch containers: the page shown.
     virtual int CurrentPage(std::string_view name) const = 0;
     virtual void SetCurrentPage(std::string_view name, int page) = 0;
+
+    // The direct children of a container, in layout order.
+    virtual std::vector<ChildControl> Children(std::string_view container) const = 0;
 
     // Background colour as 0xAARRGGBB (colour swatches, LED previews).
     virtual void SetColour(std::string_view name, std::uint32_t argb) = 0;

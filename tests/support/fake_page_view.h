@@ -38,6 +38,9 @@ public:
         int currentPage = 0;
         std::uint32_t colour = 0;
         std::map<int, int> timers;  // timer id -> period in ms
+        std::string className;
+        std::string userData;
+        std::string parent;  // container name; Children lists by it, in name order
     };
 
     FakePageView() = default;
@@ -110,6 +113,13 @@ public:
     int CurrentPage(std::string_view name) const override { return Read(name, &Control::currentPage, 0); }
     void SetCurrentPage(std::string_view name, int page) override {
         Change(name, [page](Control& c) { c.currentPage = page; });
+    }
+
+    std::vector<platform::ChildControl> Children(std::string_view container) const override {
+        std::vector<platform::ChildControl> children;
+        for (const auto& [name, control] : controls_)
+            if (control.parent == container) children.push_back({name, control.className, control.userData});
+        return children;
     }
 
     void SetColour(std::string_view name, std::uint32_t argb) override {
