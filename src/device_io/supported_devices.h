@@ -85,4 +85,27 @@ inline std::optional<std::size_t> FindRowByPathNumbers(std::uint16_t vid, std::u
     return std::nullopt;
 }
 
+// The slots the scan fills: a copy of the table rows, in table order. Only
+// connected and devicePath change once the copy is made.
+using SlotList = std::array<DeviceIdentity, 11>;
+
+inline SlotList MakeSlotList() { return SupportedDeviceTable(); }
+
+inline bool IsFreeSlot(const DeviceIdentity& slot) { return slot.connected == 0 && slot.devicePath.empty(); }
+
+// Equal on the six numbers an opened interface tells: VID, PID, interface,
+// collection, usage page and usage (type and role come from the table).
+inline bool SameInterface(const DeviceIdentity& a, const DeviceIdentity& b) {
+    return a.vendorId == b.vendorId && a.productId == b.productId && a.interfaceNumber == b.interfaceNumber &&
+           a.collectionNumber == b.collectionNumber && a.usagePage == b.usagePage && a.usage == b.usage;
+}
+
+// The first row equal on the six numbers (the scan's full match).
+inline std::optional<std::size_t> FindRowByInterface(const DeviceIdentity& candidate) {
+    const auto& rows = SupportedDeviceTable();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (SameInterface(rows[i], candidate)) return i;
+    return std::nullopt;
+}
+
 }  // namespace vandrel::device_io

@@ -1,1 +1,242 @@
-// (being written)
+#include "devices/usb_device.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "platform/trace.h"
+#include "protocol/commands.h"
+
+namespace vandrel::devices {
+
+namespace {
+
+constexpr int kResyncDelayMs = 50;
+constexpr int kResyncDelayPadMs = 500;
+
+// Which switch pages a key-function category selects. The first row that
+// matches wins; a category in no row selects page 0 of both.
+struct PageSectionRow {
+    int category;
+    bool onlyCableKeyboardOrMouse;
+    PageSection section;
+};
+constexpr PageSectionRow kPageSections[] = {
+    {2, false, {0, 1}},
+    {6, false, {0, 1}},
+    {3, false, {1, std::nullopt}},
+    {8, false, {1, std::nullopt}},
+    {4, true, {3, std::nullopt}},
+    {4, false, {0, 2}},
+    {7, false, {0, 2}},
+    {5, false, {2, std::nullopt}},
+};
+constexpr PageSection kDefaultPageSection{0, 0};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+std::uint32_t PreviewArgb(lighting::LedColor c) {
+    using lighting::LedColor;
+    return 0xFF000000u | std::uint32_t{LedColor::Scaled(c.red, c.brightness)} << 16 |
+           std::uint32_t{LedColor::Scaled(c.green, c.brightness)} << 8 | LedColor::Scaled(c.blue, c.brightness);
+}
+
+}  // namespace
+
+PageSection PageSectionFor(int category, std::uint16_t deviceType) {
+    const bool cableKeyboardOrMouse =
+        deviceType == device_io::DEVICE_KEYBOARD || deviceType == device_io::DEVICE_MOUSE;
+    for (const PageSectionRow& row : kPageSections)
+        if (row.category == category && (!row.onlyCableKeyboardOrMouse || cableKeyboardOrMouse)) return row.section;
+    return kDefaultPageSection;
+}
+
+std::optional<IndexedName> SplitIndexedName(std::string_view text) {
+    const std::size_t underscore = text.rfind('_');
+    if (underscore == std::string_view::npos || underscore + 1 == text.size()) return std::nullopt;
+    const std::string_view digits = text.substr(underscore + 1);
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc{} || end != digits.data() + digits.size() || digits.front() == '-') return std::nullopt;
+    return IndexedName{std::string(text.substr(0, underscore + 1)), number};
+}
+
+CMorvaneUSBDevice::CMorvaneUSBDevice() : CMorvaneUSBDevice(platform::DefaultHidBackend()) {}
+
+CMorvaneUSBDevice::CMorvaneUSBDevice(platform::IHidBackend& backend)
+    : vendor_(backend),
+      companion_(backend),
+      wiredNotifier_(std::make_unique<NotificationThread>(companion_.WiredChannel(),
+                                                          [this](std::uint16_t u) { HandleNotification(u); })),
+      wirelessNotifier_(std::make_unique<NotificationThread>(companion_.WirelessChannel(),
+                                                             [this](std::uint16_t u) { HandleNotification(u); })),
+      streamer_(std::make_unique<LedStreamer>([this] { return SendStream(); })) {}
+
+CMorvaneUSBDevice::~CMorvaneUSBDevice() { Shutdown(); }
+
+void CMorvaneUSBDevice::Shutdown() {
+    wiredNotifier_->Stop();
+    wirelessNotifier_->Stop();
+    streamer_->Disable();
+}
+
+void CMorvaneUSBDevice::SetKeyCount(std::size_t count) { keyButtons_.assign(count, std::nullopt); }
+
+void CMorvaneUSBDevice::SetLedCount(std::size_t count) {
+    count = std::min(count, lighting::kMaxLeds);
+    ledPreviews_.assign(count, std::nullopt);
+    leds_.Resize(count);
+    ledScratch_.assign(count, {});
+}
+
+void CMorvaneUSBDevice::SetIdentity(const device_io::DeviceIdentity& identity) {
+    identity_ = identity;
+    deviceType_.store(identity.deviceType);
+    deviceRole_.store(identity.role);
+}
+
+bool CMorvaneUSBDevice::OpenCompanion(const std::string& path, bool wireless) {
+    NotificationThread& notifier = NotifierOf(wireless);
+    notifier.Stop();
+    device_io::CHidChannel& channel = wireless ? companion_.WirelessChannel() : companion_.WiredChannel();
+    const bool opened = channel.OpenPath(path, /*read=*/true, /*write=*/false, /*overlapped=*/true, /*exclusive=*/false);
+    if (wireless)
+        companion_.SetWireless(opened);
+    else
+        companion_.SetOpen(opened);
+    if (opened) notifier.Start();
+    return opened;
+}
+
+void CMorvaneUSBDevice::CloseCompanion(bool wireless) {
+    NotifierOf(wireless).Stop();
+    // Stop closed the channel of a running thread; this covers one that never ran.
+    (wireless ? companion_.WirelessChannel() : companion_.WiredChannel()).Close();
+    if (wireless)
+        companion_.SetWireless(false);
+    else
+        companion_.SetOpen(false);
+}
+
+void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
+    if (usage != kUsageResync) {
+        OnNotification(usage);
+        return;
+    }
+    platform::Trace("接收到自动添加设备的同步信息要求");
+    if (IDeviceHost* host = host_.load()) {
+        const bool pad = DeviceType() == device_io::DEVICE_MOUSEPAD;
+        host->ArmTimer(timer::kResync, pad ? kResyncDelayPadMs : kResyncDelayMs);
+    }
+}
+
+void CMorvaneUSBDevice::SetHostLighting(bool enabled) {
+    hostLighting_.store(enabled);
+    if (!enabled) {
+        streamer_->Disable();
+        return;
+    }
+    streamer_->Enable();
+    if (DeviceType() == device_io::DEVICE_KEYBOARD) protocol::CMD_HOST_LIGHTING(vendor_);
+}
+
+void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
+    page_ = &page;
+    if (pageLayoutName_.empty()) {
+        SetKeyCount(0);
+        SetLedCount(0);
+        return;
+    }
+    const auto children = page.Children(kPageRoot);
+    const auto panel = std::ranges::find(children, "SelectPanel", &platform::ChildControl::className);
+    if (panel == children.end()) return;
+    for (const platform::ChildControl& child : page.Children(panel->name)) {
+        if (child.className != "DeviceKeyButton") continue;
+        const std::optional<IndexedName> indexed = SplitIndexedName(child.userData);
+        if (!indexed || indexed->number < 0) continue;
+        const auto index = static_cast<std::size_t>(indexed->number);
+        if (EqualsIgnoringCase(indexed->prefix, "key_") && index < keyButtons_.size()) {
+            keyButtons_[index] = child.name;
+        } else if (EqualsIgnoringCase(indexed->prefix, "light_") && index < ledPreviews_.size()) {
+            ledPreviews_[index] = child.name;
+            page.SetColour(child.name, kPreviewWhite);
+        }
+    }
+    SetUpPage();
+}
+
+void CMorvaneUSBDevice::RefreshPreview() {
+    if (!hostLighting_.load()) return;
+    if (page_ != nullptr) {
+        for (std::size_t i = 0; i < ledPreviews_.size(); ++i) {
+            const std::optional<std::string>& preview = ledPreviews_[i];
+            if (preview && page_->Visible(*preview)) page_->SetColour(*preview, PreviewArgb(leds_.Get(i)));
+        }
+    }
+    if (!vendor_.IsWireless()) streamer_->Wake();
+}
+
+int CMorvaneUSBDevice::SendStream() {
+    const std::size_t length = 3 * leds_.Size();
+    if (!hostLighting_.load() || !vendor_.IsOpen() || vendor_.IsWireless() || length == 0) return protocol::kStatusOk;
+    const LightStream stream = BuildLightStream(leds_);
+    return protocol::CMD_LIGHT_STREAM(vendor_, stream.data(), length);
+}
+
+void CMorvaneUSBDevice::SetLedColour(int index, std::uint32_t colour) {
+    if (index < 0) return;
+    leds_.Set(static_cast<std::size_t>(index), lighting::LedColor::FromPacked(colour));
+}
+
+std::uint32_t CMorvaneUSBDevice::GetLedColour(int index) const {
+    if (index < 0) return 0;
+    return leds_.Get(static_cast<std::size_t>(index)).Packed();
+}
+
+void CMorvaneUSBDevice::ClearReactive() {
+    for (auto& level : reactiveLevels_) level.store(0);
+    for (auto& position : reactiveRing_) position.store(0);
+}
+
+void CMorvaneUSBDevice::ShowPageSection(int category) {
+    keyFunctionCategory_ = category;
+    if (page_ == nullptr) return;
+    const PageSection section = PageSectionFor(category, DeviceType());
+    page_->SetCurrentPage(kFunctionSwitch, section.functionPage);
+    if (section.keyFunctionPage) page_->SetCurrentPage(kKeyFunctionSwitch, *section.keyFunctionPage);
+}
+
+void CMorvaneUSBDevice::SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3) {
+    const profiles::LightInfo info = profiles::LightInfoFromWords({w0, w1, w2, w3});
+    std::lock_guard lock(lightMutex_);
+    light_ = info;
+}
+
+profiles::LightWords CMorvaneUSBDevice::GetLighting() const { return profiles::ToWords(RunningLight()); }
+
+profiles::LightInfo CMorvaneUSBDevice::RunningLight() const {
+    std::lock_guard lock(lightMutex_);
+    return light_;
+}
+
+void CMorvaneUSBDevice::SetAudioLighting(int style, int background, int foreground) {
+    std::lock_guard lock(lightMutex_);
+    audioLighting_ = {style, background, foreground};
+}
+
+std::array<int, 3> CMorvaneUSBDevice::GetAudioLighting() const {
+    std::lock_guard lock(lightMutex_);
+    return audioLighting_;
+}
+
+const std::string* CMorvaneUSBDevice::KeyButton(std::size_t index) const {
+    return index < keyButtons_.size() && keyButtons_[index] ? &*keyButtons_[index] : nullptr;
+}
+
+const std::string* CMorvaneUSBDevice::LedPreview(std::size_t index) const {
+    return index < ledPreviews_.size() && ledPreviews_[index] ? &*ledPreviews_[index] : nullptr;
+}
+
+}  // namespace vandrel::devices

@@ -57,6 +57,8 @@ public:
     // Lists and combo boxes: item texts and the selected index (-1 for none).
     virtual std::vector<std::string> Items(std::string_view name) const = 0;
     virtual void SetItems(std::string_view name, const std::vector<std::string>& items) = 0;
+    virtual void SetItemVisible(std::string_view name, int index, bool visible) = 0;
+    virtual bool ItemVisible(std::string_view name, int index) const = 0;
     virtual int CurrentIndex(std::string_view name) const = 0;
     virtual void SetCurrentIndex(std::string_view name, int index) = 0;
 

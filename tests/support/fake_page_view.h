@@ -38,6 +38,7 @@ public:
         int currentPage = 0;
         std::uint32_t colour = 0;
         std::map<int, int> timers;  // timer id -> period in ms
+        std::vector<bool> itemVisible;  // parallel to items; missing entries are visible
         std::string className;
         std::string userData;
         std::string parent;  // container name; Children lists by it, in name order
@@ -99,9 +100,22 @@ public:
     }
     void SetItems(std::string_view name, const std::vector<std::string>& items) override {
         Change(name, [&items](Control& c) {
+            c.itemVisible.clear();
             c.items = items;
             if (c.currentIndex >= static_cast<int>(items.size())) c.currentIndex = -1;
         });
+    }
+    void SetItemVisible(std::string_view name, int index, bool visible) override {
+        Change(name, [index, visible](Control& c) {
+            if (index < 0 || index >= static_cast<int>(c.items.size())) return;
+            c.itemVisible.resize(c.items.size(), true);
+            c.itemVisible[static_cast<std::size_t>(index)] = visible;
+        });
+    }
+    bool ItemVisible(std::string_view name, int index) const override {
+        const Control* c = Find(name);
+        if (!c || index < 0 || index >= static_cast<int>(c->items.size())) return false;
+        return static_cast<std::size_t>(index) >= c->itemVisible.size() || c->itemVisible[static_cast<std::size_t>(index)];
     }
     int CurrentIndex(std::string_view name) const override { return Read(name, &Control::currentIndex, -1); }
     void SetCurrentIndex(std::string_view name, int index) override {

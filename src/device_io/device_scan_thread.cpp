@@ -1,0 +1,182 @@
+#include "device_io/device_scan_thread.h"
+
+#include <algorithm>
+
+#include "platform/trace.h"
+
+namespace vandrel::device_io {
+namespace {
+
+// What a path tells before it is opened; 0 for a marker that is absent.
+DeviceIdentity CandidateFromPath(const std::string& path) {
+    DeviceIdentity candidate;
+    candidate.vendorId = static_cast<std::uint16_t>(PathNumber(path, "vid_"));
+    candidate.productId = static_cast<std::uint16_t>(PathNumber(path, "pid_"));
+    candidate.interfaceNumber = static_cast<std::uint16_t>(PathNumber(path, "&mi_"));
+    candidate.collectionNumber = static_cast<std::uint16_t>(PathNumber(path, "&col"));
+    candidate.devicePath = path;
+    return candidate;
+}
+
+bool SamePathNumbers(const DeviceIdentity& a, const DeviceIdentity& b) {
+    return a.vendorId == b.vendorId && a.productId == b.productId && a.interfaceNumber == b.interfaceNumber &&
+           a.collectionNumber == b.collectionNumber;
+}
+
+}  // namespace
+
+DeviceScanThread::DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener,
+                                   std::chrono::milliseconds passInterval)
+    : backend_(backend), listener_(listener), channel_(backend), passInterval_(passInterval) {}
+
+DeviceScanThread::~DeviceScanThread() { Stop(); }
+
+void DeviceScanThread::Start() {
+    if (worker_.joinable()) return;
+    stop_.Reset();
+    wake_.Reset();
+    firstScanReported_ = false;
+    denials_.clear();
+    worker_ = std::thread([this] { Run(); });
+}
+
+void DeviceScanThread::Stop() {
+    stop_.Set();
+    wake_.Set();  // after stop_: a waiting thread that wakes sees it is told to stop
+    if (worker_.joinable()) worker_.join();
+}
+
+SlotList DeviceScanThread::Slots() const {
+    std::lock_guard lock(slotsMutex_);
+    return slots_;
+}
+
+DeviceIdentity DeviceScanThread::Slot(std::size_t slot) const {
+    std::lock_guard lock(slotsMutex_);
+    return slot < slots_.size() ? slots_[slot] : DeviceIdentity{};
+}
+
+void DeviceScanThread::Run() {
+    while (!stop_.IsSet()) {
+        if (AnySlotFree())
+            EnumerationPass();
+        else
+            ReportFirstScan();  // nothing to look for: the scan is complete as it is
+        PresenceCheck();
+        if (wake_.WaitFor(passInterval_)) wake_.Reset();
+    }
+    platform::Trace("抓取设备线程设定退出");
+}
+
+void DeviceScanThread::Wake() { wake_.Set(); }
+
+bool DeviceScanThread::AnySlotFree() const {
+    std::lock_guard lock(slotsMutex_);
+    return std::any_of(slots_.begin(), slots_.end(), IsFreeSlot);
+}
+
+// A pass whose enumeration fails is skipped; the next pass tries again.
+void DeviceScanThread::EnumerationPass() {
+    if (!channel_.EnumerateHidPaths()) {
+        if (!enumerationFailing_) platform::Trace("device enumeration failed; trying again on the next pass");
+        enumerationFailing_ = true;
+        return;
+    }
+    enumerationFailing_ = false;
+    ++pass_;
+    while (const std::string* path = channel_.NextPath()) {
+        if (stop_.IsSet()) break;
+        OfferPath(*path);
+    }
+    channel_.FreePaths();
+    if (stop_.IsSet()) return;
+
+    // Denials count only on consecutive passes.
+    std::erase_if(denials_, [this](const auto& entry) { return entry.second.lastPass != pass_; });
+    ReportFirstScan();
+}
+
+void DeviceScanThread::ReportFirstScan() {
+    if (firstScanReported_) return;
+    firstScanReported_ = true;
+    listener_.OnFirstScanCompleted();
+}
+
+void DeviceScanThread::OfferPath(const std::string& path) {
+    DeviceIdentity candidate = CandidateFromPath(path);
+
+    // Pre-match on the numbers of the path: a row and a free slot of it.
+    if (!FindRowByPathNumbers(candidate.vendorId, candidate.productId, candidate.interfaceNumber,
+                              candidate.collectionNumber))
+        return;
+    {
+        std::lock_guard lock(slotsMutex_);
+        if (std::none_of(slots_.begin(), slots_.end(), [&](const DeviceIdentity& slot) {
+                return IsFreeSlot(slot) && SamePathNumbers(slot, candidate);
+            }))
+            return;
+    }
+
+    // Read-only, shared: the device may be open elsewhere.
+    if (!channel_.OpenPath(path, true, false, true, false)) {
+        if (channel_.LastOpenError() == platform::OpenError::AccessDenied) NoteAccessDenied(path);
+        return;
+    }
+    denials_.erase(path);
+    candidate.vendorId = channel_.VendorId();
+    candidate.productId = channel_.ProductId();
+    candidate.usagePage = channel_.UsagePage();
+    candidate.usage = channel_.Usage();
+    channel_.Close();
+
+    const auto row = FindRowByInterface(candidate);
+    if (!row) return;
+    const DeviceIdentity& tableRow = SupportedDeviceTable()[*row];
+    candidate.deviceType = tableRow.deviceType;
+    candidate.role = tableRow.role;
+
+    std::size_t slot = 0;
+    {
+        std::lock_guard lock(slotsMutex_);
+        const auto free = std::find_if(slots_.begin(), slots_.end(), [&](const DeviceIdentity& s) {
+            return IsFreeSlot(s) && SameInterface(s, candidate);
+        });
+        if (free == slots_.end()) return;
+        free->connected = 1;
+        free->devicePath = path;
+        slot = static_cast<std::size_t>(free - slots_.begin());
+    }
+    listener_.OnDeviceArrived(slot);
+}
+
+// Reported once while the denial lasts; a path that opens or goes away and is
+// denied again later is reported again.
+void DeviceScanThread::NoteAccessDenied(const std::string& path) {
+    Denial& denial = denials_[path];
+    denial.passesInARow = denial.lastPass + 1 == pass_ ? denial.passesInARow + 1 : 1;
+    denial.lastPass = pass_;
+    if (denial.passesInARow >= kDeniedPassesToReport && !denial.reported) {
+        denial.reported = true;
+        listener_.OnAccessDenied(path);
+    }
+}
+
+void DeviceScanThread::PresenceCheck() {
+    for (std::size_t i = 0; i < slots_.size() && !stop_.IsSet(); ++i) {
+        std::string path;
+        {
+            std::lock_guard lock(slotsMutex_);
+            if (!slots_[i].connected) continue;
+            path = slots_[i].devicePath;
+        }
+        if (backend_.IsPresent(path)) continue;
+        {
+            std::lock_guard lock(slotsMutex_);
+            slots_[i].connected = 0;
+            slots_[i].devicePath.clear();
+        }
+        listener_.OnDeviceRemoved(i);
+    }
+}
+
+}  // namespace vandrel::device_io

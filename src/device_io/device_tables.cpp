@@ -1,0 +1,94 @@
+#include "device_io/device_tables.h"
+
+namespace vandrel::device_io {
+namespace {
+
+constexpr std::string_view kOptionLayout = "XML/CustomControlXML/DeviceOption.xml";
+constexpr std::string_view kHeaderContainer = "tab_header_device";
+constexpr std::string_view kPowerContainer = "device_power_switch";
+constexpr std::string_view kLightingConfig = "zelbor_light";
+
+constexpr std::array<DeviceKindRow, 4> kKinds{{
+    {"mouse", kOptionLayout, kHeaderContainer, kPowerContainer, {0, 0, 0, 1}, 0x320F, 0x221C, DEVICE_MOUSE},
+    {"keyboard", kOptionLayout, kHeaderContainer, kPowerContainer, {1, 1, -1, 0}, 0x320F, 0x5078, DEVICE_KEYBOARD},
+    {"MousePad", kOptionLayout, kHeaderContainer, kPowerContainer, {2, 2, 1, 2}, 0x320F, 0x1004, DEVICE_MOUSEPAD},
+    {"HD", kOptionLayout, kHeaderContainer, kPowerContainer, {3, 3, -1, 3}, 0x0C76, 0x1630, DEVICE_HEADSET},
+}};
+
+constexpr std::array<DevicePageRow, 4> kPages{{
+    {15, 11, true, -1, "XML/DeviceXml/mousedevice.xml", kLightingConfig},
+    {170, 170, false, -1, "XML/DeviceXml/keyboarddevice.xml", kLightingConfig},
+    {15, 0, false, -1, "XML/DeviceXml/mousepaddevice.xml", kLightingConfig},
+    {13, 0, false, -1, "XML/DeviceXml/da6533device.xml", kLightingConfig},
+}};
+
+constexpr std::array<ModelCatalogueRow, 4> kModels{{
+    {{1, 1, 0}, "ZELBOR", "QT40M53C", "MS", "MS", ""},
+    {{1, 1, 0}, "ZELBOR", "QT40M61C", "KB", "Pellmark Tarn", ""},
+    {{2, 1, 0}, "ZELBOR", "QT40M74C_1", "R62", "R62", ""},
+    {{0, 1, 0}, "ZELBOR", "ALL", "R62_BX3_BX2", "AP", "1.0.0.0"},
+}};
+
+static_assert(kKinds.size() == kPages.size(), "one page row per kind row");
+
+struct CableOfReceiver {
+    std::uint16_t receiverType;
+    std::uint16_t cableType;
+};
+
+constexpr std::array<CableOfReceiver, 2> kCableOfReceiver{{
+    {DEVICE_MOUSE_RECEIVER, DEVICE_MOUSE},
+    {DEVICE_KEYBOARD_RECEIVER, DEVICE_KEYBOARD},
+}};
+
+}  // namespace
+
+std::span<const DeviceKindRow> DeviceKindTable() { return kKinds; }
+std::span<const DevicePageRow> DevicePageTable() { return kPages; }
+std::span<const ModelCatalogueRow> ModelCatalogue() { return kModels; }
+
+std::uint16_t CableType(std::uint16_t deviceType) {
+    for (const auto& entry : kCableOfReceiver)
+        if (entry.receiverType == deviceType) return entry.cableType;
+    return deviceType;
+}
+
+KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
+    if (slot >= slots.size()) return {};
+    const DeviceIdentity& own = slots[slot];
+    KindKey key{own.vendorId, own.productId, CableType(own.deviceType)};
+    if (IsReceiverType(own.deviceType) && own.hasTwin && own.twinIndex < slots.size()) {
+        key.vendorId = slots[own.twinIndex].vendorId;
+        key.productId = slots[own.twinIndex].productId;
+    } else if (IsReceiverType(own.deviceType)) {
+        key.deviceType = own.deviceType;  // no cable twin: nothing to map it to
+    }
+    return key;
+}
+
+std::optional<std::size_t> FindDeviceKind(const KindKey& key) {
+    for (std::size_t i = 0; i < kKinds.size(); ++i)
+        if (KindKey{kKinds[i].vendorId, kKinds[i].productId, kKinds[i].deviceType} == key) return i;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
+    if (slot >= slots.size()) return std::nullopt;
+    return FindDeviceKind(KindKeyOfSlot(slots, slot));
+}
+
+std::optional<std::size_t> FindDeviceKindByName(std::string_view kindName) {
+    for (std::size_t i = 0; i < kKinds.size(); ++i)
+        if (kKinds[i].kindName == kindName) return i;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindModelByCode(std::string_view modelCode) {
+    for (std::size_t i = 0; i < kModels.size(); ++i)
+        if (kModels[i].modelCode == modelCode) return i;
+    return std::nullopt;
+}
+
+std::string_view CatalogueVersion() { return kModels.back().version; }
+
+}  // namespace vandrel::device_io

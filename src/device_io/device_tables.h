@@ -1,0 +1,84 @@
+// The per-kind tables: what the program builds for each device kind (its
+// option button, page and power panel), how its page is laid out, and the
+// model catalogue the update check and the about window read.
+//
+// Rows are in kind order: mouse, keyboard, mouse pad, headset. A device kind
+// is found from the cable row of the kind: receiver slots are mapped to the
+// cable row of their twin first (see KindKeyOfSlot).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "device_io/supported_devices.h"
+
+namespace vandrel::device_io {
+
+// The layout of a kind's power panel; the same for every kind.
+inline constexpr std::string_view kPowerPanelLayout = "XML/CustomControlXML/MpDevicePower.xml";
+
+struct DeviceKindRow {
+    std::string_view kindName;         // also names the kind's settings folder
+    std::string_view optionLayout;     // layout of the option button
+    std::string_view headerContainer;  // where the option button's header goes
+    std::string_view powerContainer;   // where the power panel goes
+    std::array<int, 4> displayValues;  // the fourth goes to the device (SetLightNameIndex)
+    std::uint16_t vendorId;
+    std::uint16_t productId;
+    std::uint16_t deviceType;          // the cable type of the kind
+};
+
+struct DevicePageRow {
+    int ledCount;
+    int keyCount;
+    bool powerManaged;
+    int logoLed;                       // -1: no logo LED
+    std::string_view pageLayout;
+    std::string_view lightingConfigName;
+};
+
+struct ModelCatalogueRow {
+    std::array<int, 3> numbers;
+    std::string_view brand;
+    std::string_view modelCode;
+    std::string_view shortName;
+    std::string_view displayName;
+    std::string_view version;
+};
+
+std::span<const DeviceKindRow> DeviceKindTable();
+std::span<const DevicePageRow> DevicePageTable();   // same row order as DeviceKindTable
+std::span<const ModelCatalogueRow> ModelCatalogue();
+
+// What a kind is looked up by: the VID, PID and type of its cable row.
+struct KindKey {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::uint16_t deviceType = 0;
+    friend bool operator==(const KindKey&, const KindKey&) = default;
+};
+
+// The cable type for a device type: receiver mouse -> mouse, receiver
+// keyboard -> keyboard; every other type is its own cable type.
+std::uint16_t CableType(std::uint16_t deviceType);
+
+// The key of the kind a slot belongs to. A receiver slot (mouse or keyboard)
+// with a twin takes the cable type and its twin's VID and PID, so that a
+// device first seen through its receiver still finds its kind. A receiver
+// slot without a twin keeps its own VID and PID and finds no kind.
+KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
+
+// Row index in DeviceKindTable (and DevicePageTable).
+std::optional<std::size_t> FindDeviceKind(const KindKey& key);
+std::optional<std::size_t> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
+std::optional<std::size_t> FindDeviceKindByName(std::string_view kindName);
+
+std::optional<std::size_t> FindModelByCode(std::string_view modelCode);
+// The program's version as the about window shows it: the last row's.
+std::string_view CatalogueVersion();
+
+}  // namespace vandrel::device_io

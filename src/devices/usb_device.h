@@ -1,0 +1,267 @@
+// CMorvaneUSBDevice: one physical device for the whole run of the program,
+// and the logic of its page. The base of the four device kinds: it owns the
+// two transports (vendor collection, companion collection), the per-LED
+// colour buffer with its stream, the reactive buffers, the running lighting
+// state and the identity, and declares the operations through which the main
+// window, the option button's timers and the device's threads drive a device.
+// The kinds override what they do differently.
+//
+// Threads: the UI thread calls everything unless said otherwise. The LED
+// streamer and the notification threads are workers of the device; a derived
+// class calls Shutdown() first in its destructor, so that no worker calls one
+// of its overrides while it is being destroyed.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device_io/supported_devices.h"
+#include "devices/device_host.h"
+#include "devices/led_streamer.h"
+#include "devices/notification_thread.h"
+#include "lighting/led_color.h"
+#include "platform/hid_backend.h"
+#include "platform/page_view.h"
+#include "profiles/profile_records.h"
+#include "protocol/device_transport.h"
+
+namespace vandrel::devices {
+
+inline constexpr std::size_t kReactiveLevels = 170;
+inline constexpr std::size_t kReactiveRingSize = 23;
+inline constexpr std::size_t kLedScratchSize = 14;
+inline constexpr std::uint32_t kPreviewWhite = 0xFFFFFFFF;
+// Page sections selected by the key-function category.
+inline constexpr std::string_view kFunctionSwitch = "device_function_switch";
+inline constexpr std::string_view kKeyFunctionSwitch = "device_key_function_switch";
+// Attach looks for the "SelectPanel" among the children of the page's root,
+// which the page view addresses by this name.
+inline constexpr std::string_view kPageRoot = "";
+
+// The pages of the two switches for a category on a device type; nothing
+// leaves that switch unchanged.
+struct PageSection {
+    int functionPage = 0;
+    std::optional<int> keyFunctionPage;
+};
+PageSection PageSectionFor(int category, std::uint16_t deviceType);
+
+// "key_3" -> {"key_", 3}; nothing when the text does not end in "_" and a
+// decimal number.
+struct IndexedName {
+    std::string prefix;
+    int number = 0;
+};
+std::optional<IndexedName> SplitIndexedName(std::string_view text);
+
+class CMorvaneUSBDevice {
+public:
+    using KeyMap = std::map<int, std::uint32_t>;
+
+    CMorvaneUSBDevice();
+    explicit CMorvaneUSBDevice(platform::IHidBackend& backend);
+    virtual ~CMorvaneUSBDevice();
+    CMorvaneUSBDevice(const CMorvaneUSBDevice&) = delete;
+    CMorvaneUSBDevice& operator=(const CMorvaneUSBDevice&) = delete;
+
+    // --- Set up by the device manager -------------------------------------
+    void SetPageLayoutName(std::string name) { pageLayoutName_ = std::move(name); }
+    const std::string& PageLayoutName() const { return pageLayoutName_; }
+    // Set before the companion channels open; the notification threads use it.
+    void SetHost(IDeviceHost* host) { host_.store(host); }
+    IDeviceHost* Host() const { return host_.load(); }
+    void SetKeyCount(std::size_t count);
+    std::size_t KeyCount() const { return keyButtons_.size(); }
+    // At most 170; resizes the previews, the colour buffer and the scratch,
+    // and zeroes the scratch and the preview bindings.
+    void SetLedCount(std::size_t count);
+    std::size_t LedCount() const { return leds_.Size(); }
+    void SetKindRowIndex(int row) { kindRowIndex_ = row; }
+    int KindRowIndex() const { return kindRowIndex_; }
+    void SetPowerManaged(bool managed) { powerManaged_ = managed; }
+    bool PowerManaged() const { return powerManaged_; }
+    void SetLogoLedIndex(int index) { logoLedIndex_ = index; }
+    int LogoLedIndex() const { return logoLedIndex_; }
+    void SetProfileName(std::string name) { profileName_ = std::move(name); }
+    const std::string& ProfileName() const { return profileName_; }
+    void SetKindName(std::string name) { kindName_ = std::move(name); }
+    const std::string& KindName() const { return kindName_; }
+    void SetLightConfigName(std::string name) { lightConfigName_ = std::move(name); }
+    const std::string& LightConfigName() const { return lightConfigName_; }
+    void SetSelectionIndex(int index) { selectionIndex_ = index; }
+    int SelectionIndex() const { return selectionIndex_; }
+    // Also sets the device type and role.
+    void SetIdentity(const device_io::DeviceIdentity& identity);
+    const device_io::DeviceIdentity& Identity() const { return identity_; }
+    std::uint16_t DeviceType() const { return deviceType_.load(); }
+    std::uint16_t DeviceRole() const { return deviceRole_.load(); }
+
+    protocol::CDeviceTransport& Transport() { return vendor_; }
+    protocol::CDeviceTransport& CompanionTransport() { return companion_; }
+    bool IsWireless() const { return vendor_.IsWireless(); }
+
+    // Opens the wired or wireless companion channel and starts its
+    // notification thread; false when the path does not open.
+    bool OpenCompanion(const std::string& path, bool wireless);
+    // Stops that thread (closing the channel releases its read).
+    void CloseCompanion(bool wireless);
+
+    // --- Flags ------------------------------------------------------------
+    // On a cable keyboard, switching host lighting on sends command 0x1C.
+    // Switching it off stops the LED stream at once.
+    void SetHostLighting(bool enabled);
+    bool HostLighting() const { return hostLighting_.load(); }
+    void SetLivePreview(bool enabled) { livePreview_ = enabled; }
+    bool LivePreview() const { return livePreview_; }
+    void SetHold(bool hold) { hold_ = hold && powerManaged_; }
+    bool Hold() const { return hold_; }
+
+    // --- Operations ---------------------------------------------------------
+    // Binds the page's key buttons and LED previews, then runs SetUpPage.
+    virtual void Attach(platform::IPageView& page);
+    virtual int ApplyProfileLighting() { return 0; }
+    // Lighting steps, run by the lighting thread; the engine fills them in.
+    virtual void StepBreathing() {}
+    virtual void StepFourColourBreathing() {}
+    virtual void StepStatic() {}
+    virtual void StepColourCycle() {}
+    virtual void StepFlashing() {}
+    virtual void StepFourColourFlashing() {}
+    virtual void StepAllOff() {}
+    // Paints the visible previews and has the streamer send the colours.
+    virtual void RefreshPreview();
+    // Byte 0 red, 1 green, 2 blue, 3 brightness; bad indexes are ignored or read 0.
+    virtual void SetLedColour(int index, std::uint32_t colour);
+    virtual std::uint32_t GetLedColour(int index) const;
+    virtual void Connect() {}
+    virtual void Resynchronise() {}
+    virtual void OnTimer1003() {}
+    virtual void OnTimer1004() {}
+    virtual void ReadPowerState() {}
+    virtual int CheckLink() { return 1; }
+    virtual void LoadProfile() {}
+    virtual void RefreshPage() {}
+    virtual void RepairMacroKeys() {}
+    virtual void LoadDefaultProfile() {}
+    virtual std::vector<std::string> UsedMacros() { return {}; }
+    virtual int UploadKeyMap() { return 0; }
+    virtual int UploadCurrentKeyMap() { return 0; }
+    virtual int UploadMacros() { return 0; }
+    virtual int WriteLightRecord() { return 0; }
+    virtual void LoadLightConfiguration() {}
+    virtual void ReplaceKeyMap(const KeyMap& map) { keyMaps_[2] = map; }
+    // Reactive lighting: the engine's arithmetic over the levels and the ring.
+    virtual void DecayLevel(int /*index*/, int /*mode*/) {}
+    virtual void LightMarkedLevels() {}
+    virtual void RotateRing(bool /*up*/) {}
+    virtual void ClearReactive();
+    virtual void ShowPageSection(int category);
+    virtual int GetPageSection() const { return keyFunctionCategory_; }
+    virtual void SetProfilePaths() {}
+    virtual std::string GetProfilePath() const { return {}; }
+    virtual void SaveProfile() {}
+    virtual void SetLightNameIndex(int index) { lightNameIndex_ = index; }
+    virtual int GetLightNameIndex() const { return lightNameIndex_; }
+    virtual void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3);
+    profiles::LightWords GetLighting() const;
+    virtual void SetAudioLighting(int style, int background, int foreground);
+    virtual std::array<int, 3> GetAudioLighting() const;
+    virtual void SelectKey(int index) { selectedKey_ = index; }
+    int SelectedKey() const { return selectedKey_; }
+    virtual void SetAudioLevels(const std::uint8_t* /*levels*/, std::size_t /*count*/) {}
+    virtual void SetExternalColour(std::uint32_t /*colour*/) {}
+
+    // --- State for the kinds and the engine ---------------------------------
+    lighting::LedBuffer& Leds() { return leds_; }
+    const lighting::LedBuffer& Leds() const { return leds_; }
+    profiles::LightInfo RunningLight() const;
+    std::array<std::atomic<std::uint8_t>, kReactiveLevels>& ReactiveLevels() { return reactiveLevels_; }
+    std::array<std::atomic<std::uint8_t>, kReactiveLevels>& ReactiveHues() { return reactiveHues_; }
+    std::array<std::atomic<std::uint8_t>, kReactiveRingSize>& ReactiveRing() { return reactiveRing_; }
+    // The two lighting-data locks: one guards the effect steps of the custom
+    // light list, the other its per-LED light list.
+    std::mutex& LightStepsLock() { return lightStepsLock_; }
+    std::mutex& LedListLock() { return ledListLock_; }
+    const std::string* KeyButton(std::size_t index) const;
+    const std::string* LedPreview(std::size_t index) const;
+
+protected:
+    // The kind's own page set-up, run at the end of Attach.
+    virtual void SetUpPage() {}
+    // A usage other than 0x401 from a companion channel, on that channel's
+    // notification thread.
+    virtual void OnNotification(std::uint16_t /*usage*/) {}
+    // Stops the workers; derived destructors call it first.
+    void Shutdown();
+
+    platform::IPageView* Page() const { return page_; }
+    std::vector<std::array<std::uint8_t, kLedScratchSize>>& LedScratch() { return ledScratch_; }
+    std::array<KeyMap, 3>& KeyMaps() { return keyMaps_; }
+
+    // Running effect counters, shared with the lighting thread.
+    std::atomic<std::uint8_t> effectStep_{0};
+    std::atomic<std::uint8_t> colourIndex_{0};
+    std::atomic<std::uint8_t> blinkPhase_{0};
+    std::atomic<std::uint64_t> lastBlinkTick_{0};
+
+private:
+    int SendStream();
+    void HandleNotification(std::uint16_t usage);
+    NotificationThread& NotifierOf(bool wireless) { return wireless ? *wirelessNotifier_ : *wiredNotifier_; }
+
+    protocol::CDeviceTransport vendor_;
+    protocol::CDeviceTransport companion_;
+
+    std::string pageLayoutName_;
+    std::string profileName_;
+    std::string lightConfigName_;
+    std::string kindName_;
+
+    std::vector<std::optional<std::string>> keyButtons_;
+    std::vector<std::optional<std::string>> ledPreviews_;
+    lighting::LedBuffer leds_;
+    std::vector<std::array<std::uint8_t, kLedScratchSize>> ledScratch_;
+    std::array<KeyMap, 3> keyMaps_;
+
+    std::mutex lightStepsLock_;
+    std::mutex ledListLock_;
+    mutable std::mutex lightMutex_;  // the running LightInfo and the audio lighting values
+    profiles::LightInfo light_;
+    std::array<int, 3> audioLighting_{};
+
+    std::array<std::atomic<std::uint8_t>, kReactiveLevels> reactiveLevels_{};
+    std::array<std::atomic<std::uint8_t>, kReactiveLevels> reactiveHues_{};
+    std::array<std::atomic<std::uint8_t>, kReactiveRingSize> reactiveRing_{};
+
+    device_io::DeviceIdentity identity_;
+    std::atomic<std::uint16_t> deviceType_{0};
+    std::atomic<std::uint16_t> deviceRole_{0};
+
+    std::atomic<IDeviceHost*> host_{nullptr};
+    platform::IPageView* page_ = nullptr;
+
+    std::atomic<bool> hostLighting_{true};
+    bool livePreview_ = true;
+    bool powerManaged_ = false;
+    bool hold_ = false;
+    int kindRowIndex_ = 0;
+    int lightNameIndex_ = 0;
+    int logoLedIndex_ = -1;
+    int selectionIndex_ = -1;
+    int selectedKey_ = -1;
+    int keyFunctionCategory_ = 1;
+
+    std::unique_ptr<NotificationThread> wiredNotifier_;
+    std::unique_ptr<NotificationThread> wirelessNotifier_;
+    std::unique_ptr<LedStreamer> streamer_;
+};
+
+}  // namespace vandrel::devices

@@ -1,0 +1,325 @@
+// The scan thread, run for real against the simulated back end.
+#include "device_io/device_scan_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/sim_backend.h"
+
+namespace vandrel::device_io {
+namespace {
+
+using sim::SimBackend;
+using sim::SimKind;
+using sim::SimLink;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kEventBound{2000};
+
+// The simulator, with scripted failures of enumeration and of opening one path.
+class ScriptedBackend final : public platform::IHidBackend {
+public:
+    explicit ScriptedBackend(SimBackend& sim, std::string deniedPath = {}, int denials = 0, int enumerateFailures = 0)
+        : sim_(sim), deniedPath_(std::move(deniedPath)), denials_(denials), enumerateFailures_(enumerateFailures) {}
+
+    std::optional<std::vector<std::string>> Enumerate() override {
+        ++enumerations_;
+        if (enumerateFailures_ > 0) {
+            --enumerateFailures_;
+            return std::nullopt;
+        }
+        return sim_.Enumerate();
+    }
+    std::unique_ptr<platform::IHidDevice> Open(const std::string& path, platform::OpenMode mode,
+                                               platform::OpenError* error) override {
+        if (path == deniedPath_ && denials_ > 0) {
+            --denials_;
+            if (error) *error = platform::OpenError::AccessDenied;
+            return nullptr;
+        }
+        return sim_.Open(path, mode, error);
+    }
+    bool IsPresent(const std::string& path) override { return sim_.IsPresent(path); }
+
+    int Enumerations() const { return enumerations_; }
+
+private:
+    SimBackend& sim_;
+    const std::string deniedPath_;
+    std::atomic<int> denials_;
+    std::atomic<int> enumerateFailures_;
+    std::atomic<int> enumerations_{0};
+};
+
+struct ScanEvent {
+    enum Kind { Arrived, Removed, FirstScan, Denied } kind;
+    std::size_t slot = 0;
+    std::string path;  // the slot's path as a listener reads it during the call
+    int enumerations = 0;
+    Clock::time_point at = Clock::now();
+};
+
+class RecordingListener final : public IScanListener {
+public:
+    explicit RecordingListener(const ScriptedBackend& backend) : backend_(backend) {}
+    void Watch(const DeviceScanThread& scan) { scan_ = &scan; }
+
+    void OnDeviceArrived(std::size_t slot) override { Record(ScanEvent::Arrived, slot, scan_->Slot(slot).devicePath); }
+    void OnDeviceRemoved(std::size_t slot) override { Record(ScanEvent::Removed, slot, scan_->Slot(slot).devicePath); }
+    void OnFirstScanCompleted() override { Record(ScanEvent::FirstScan, 0, {}); }
+    void OnAccessDenied(const std::string& path) override { Record(ScanEvent::Denied, 0, path); }
+
+    std::vector<ScanEvent> Events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    std::vector<ScanEvent> Of(ScanEvent::Kind kind) const {
+        auto all = Events();
+        std::erase_if(all, [kind](const ScanEvent& e) { return e.kind != kind; });
+        return all;
+    }
+    std::vector<std::size_t> Slots(ScanEvent::Kind kind) const {
+        std::vector<std::size_t> slots;
+        for (const auto& e : Of(kind)) slots.push_back(e.slot);
+        std::sort(slots.begin(), slots.end());
+        return slots;
+    }
+    // True when the condition held before the bound ran out.
+    bool WaitUntil(const std::function<bool()>& condition, milliseconds bound = kEventBound) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, bound, [&] {
+            lock.unlock();
+            const bool met = condition();
+            lock.lock();
+            return met;
+        });
+    }
+    bool WaitForCount(ScanEvent::Kind kind, std::size_t count) {
+        return WaitUntil([&] { return Of(kind).size() >= count; });
+    }
+
+private:
+    void Record(ScanEvent::Kind kind, std::size_t slot, std::string path) {
+        {
+            std::lock_guard lock(mutex_);
+            events_.push_back({kind, slot, std::move(path), backend_.Enumerations(), Clock::now()});
+        }
+        changed_.notify_all();
+    }
+
+    const ScriptedBackend& backend_;
+    const DeviceScanThread* scan_ = nullptr;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<ScanEvent> events_;
+};
+
+// One scan over one simulator; the scripted faults are fixed before the start.
+struct Scan {
+    explicit Scan(std::string deniedPath = {}, int denials = 0, int enumerateFailures = 0,
+                  milliseconds passInterval = DeviceScanThread::kPassInterval)
+        : backend(sim, std::move(deniedPath), denials, enumerateFailures),
+          listener(backend),
+          thread(backend, listener, passInterval) {
+        listener.Watch(thread);
+    }
+    // Waits until that many passes have run from start to end after this call
+    // (polled: passes without news notify nothing).
+    bool WaitPasses(int passes) {
+        const int target = backend.Enumerations() + passes + 1;
+        for (const auto end = Clock::now() + kEventBound; Clock::now() < end;) {
+            if (backend.Enumerations() >= target) return true;
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+        return false;
+    }
+
+    SimBackend sim;
+    ScriptedBackend backend;
+    RecordingListener listener;
+    DeviceScanThread thread;
+};
+
+struct KindSlotsCase {
+    SimKind kind;
+    SimLink link;
+    std::vector<std::size_t> slots;  // vendor first
+};
+
+TEST(DeviceScanThread, EachPluggedLinkArrivesOnItsSlotsWithItsPaths) {
+    const KindSlotsCase cases[] = {
+        {SimKind::Keyboard, SimLink::Cable, {0, 1}},    {SimKind::Keyboard, SimLink::Receiver, {2, 3}},
+        {SimKind::Mouse, SimLink::Cable, {4, 5}},       {SimKind::Mouse, SimLink::Receiver, {6, 7}},
+        {SimKind::MousePad, SimLink::Cable, {8, 9}},    {SimKind::Headset, SimLink::Cable, {10}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "slots from " << c.slots.front());
+        Scan scan;
+        scan.sim.Plug(c.kind, c.link);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, c.slots.size()));
+        ASSERT_TRUE(scan.WaitPasses(1));
+        EXPECT_EQ(scan.listener.Slots(ScanEvent::Arrived), c.slots);
+
+        std::vector<std::string> expectedPaths{SimBackend::VendorPath(c.kind, c.link)};
+        if (c.slots.size() > 1) expectedPaths.push_back(SimBackend::CompanionPath(c.kind, c.link));
+        for (std::size_t i = 0; i < c.slots.size(); ++i) {
+            const DeviceIdentity slot = scan.thread.Slot(c.slots[i]);
+            EXPECT_EQ(slot.connected, 1);
+            EXPECT_EQ(slot.devicePath, expectedPaths[i]);
+            const auto arrival = scan.listener.Of(ScanEvent::Arrived);
+            EXPECT_TRUE(std::any_of(arrival.begin(), arrival.end(), [&](const ScanEvent& e) {
+                return e.slot == c.slots[i] && e.path == expectedPaths[i];
+            })) << "the listener sees the path during the call";
+        }
+    }
+}
+
+TEST(DeviceScanThread, MouseLinksComeAndGoIndependently) {
+    Scan scan;
+    scan.sim.Plug(SimKind::Mouse, SimLink::Cable);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+
+    scan.sim.Plug(SimKind::Mouse, SimLink::Receiver);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 4));
+    EXPECT_EQ(scan.listener.Slots(ScanEvent::Arrived), (std::vector<std::size_t>{4, 5, 6, 7}));
+
+    const auto unplugged = Clock::now();
+    scan.sim.Unplug(SimKind::Mouse, SimLink::Cable);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 2));
+    const auto removals = scan.listener.Of(ScanEvent::Removed);
+    const auto seenAfter = std::chrono::duration_cast<milliseconds>(removals.back().at - unplugged);
+    EXPECT_LT(seenAfter, milliseconds(1000));
+    RecordProperty("removal_seen_after_ms", static_cast<int>(seenAfter.count()));
+    EXPECT_EQ(scan.listener.Slots(ScanEvent::Removed), (std::vector<std::size_t>{4, 5}));
+    for (const auto& removal : removals) EXPECT_EQ(removal.path, "") << "the slot is free during the call";
+    EXPECT_EQ(scan.thread.Slot(6).connected, 1);
+
+    scan.sim.Unplug(SimKind::Mouse, SimLink::Receiver);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 4));
+    EXPECT_EQ(scan.listener.Slots(ScanEvent::Removed), (std::vector<std::size_t>{4, 5, 6, 7}));
+
+    scan.sim.Plug(SimKind::Mouse, SimLink::Cable);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 6));
+    for (const auto& slot : scan.thread.Slots())
+        EXPECT_EQ(slot.connected == 1, slot.productId == 0x221C) << "only the cable mouse is back";
+}
+
+TEST(DeviceScanThread, FirstScanNoticeComesOnceAfterTheFirstPassArrivals) {
+    Scan scan;
+    scan.sim.Plug(SimKind::Mouse);
+    scan.sim.Plug(SimKind::Headset);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    ASSERT_TRUE(scan.WaitPasses(3));
+
+    const auto events = scan.listener.Events();
+    const auto notice = std::find_if(events.begin(), events.end(),
+                                     [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; });
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; }),
+              1);
+    EXPECT_EQ(std::count_if(events.begin(), notice, [](const ScanEvent& e) { return e.kind == ScanEvent::Arrived; }),
+              3);
+}
+
+TEST(DeviceScanThread, FailedEnumerationsAreSkippedAndTheScanGoesOn) {
+    Scan scan({}, 0, 2);
+    scan.sim.Plug(SimKind::MousePad);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+    for (const auto& arrival : scan.listener.Of(ScanEvent::Arrived)) EXPECT_EQ(arrival.enumerations, 3);
+    EXPECT_TRUE(scan.thread.IsRunning());
+}
+
+struct DenialCase {
+    int denials;
+    int expectedReports;
+    std::optional<int> arrivalPass;  // none: never opens during the test
+};
+
+TEST(DeviceScanThread, DeniedOpensAreRetriedAndALastingDenialIsReportedOnce) {
+    const DenialCase cases[] = {
+        {1, 0, 2},              // the udev rule was a moment late: nothing to report
+        {2, 1, 3},
+        {1000, 1, std::nullopt},
+    };
+    const std::string path = SimBackend::VendorPath(SimKind::Mouse);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.denials << " denials");
+        Scan scan(path, c.denials);
+        scan.sim.Plug(SimKind::Mouse);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 1));  // the companion opens at once
+        ASSERT_TRUE(scan.WaitPasses(5));
+
+        const auto vendor = scan.listener.Of(ScanEvent::Arrived);
+        const auto arrival = std::find_if(vendor.begin(), vendor.end(), [](const ScanEvent& e) { return e.slot == 4; });
+        if (c.arrivalPass) {
+            ASSERT_NE(arrival, vendor.end());
+            EXPECT_EQ(arrival->enumerations, *c.arrivalPass);
+        } else {
+            EXPECT_EQ(arrival, vendor.end());
+        }
+        const auto reports = scan.listener.Of(ScanEvent::Denied);
+        ASSERT_EQ(static_cast<int>(reports.size()), c.expectedReports);
+        for (const auto& report : reports) EXPECT_EQ(report.path, path);
+    }
+}
+
+TEST(DeviceScanThread, StopReturnsPromptlyInTheMiddleOfTheWait) {
+    for (const milliseconds interval : {DeviceScanThread::kPassInterval, milliseconds(30'000)}) {
+        Scan scan({}, 0, 0, interval);
+        scan.sim.Plug(SimKind::Keyboard);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+        std::this_thread::sleep_for(milliseconds(30));  // inside the wait that follows the pass
+        const auto asked = Clock::now();
+        scan.thread.Stop();
+        EXPECT_LT(Clock::now() - asked, milliseconds(500)) << "interval " << interval.count() << " ms";
+        EXPECT_FALSE(scan.thread.IsRunning());
+        scan.thread.Stop();  // a second stop is harmless
+    }
+}
+
+TEST(DeviceScanThread, WakeRunsTheNextPassAtOnce) {
+    Scan scan({}, 0, 0, milliseconds(30'000));
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    scan.sim.Plug(SimKind::MousePad);
+    scan.thread.Wake();
+    EXPECT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+    scan.sim.Unplug(SimKind::MousePad);
+    scan.thread.Wake();
+    EXPECT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 2));
+}
+
+TEST(DeviceScanThread, RestartedScanSeesChangesMadeWhileStopped) {
+    Scan scan;
+    scan.sim.Plug(SimKind::Headset);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    scan.thread.Stop();
+
+    scan.sim.Unplug(SimKind::Headset);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 1));
+    EXPECT_EQ(scan.listener.Of(ScanEvent::Removed).front().slot, 10u);
+    EXPECT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 2));
+}
+
+}  // namespace
+}  // namespace vandrel::device_io

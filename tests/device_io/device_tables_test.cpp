@@ -1,0 +1,74 @@
+// The kind, page and model tables and the lookup of a slot's kind.
+#include "device_io/device_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace vandrel::device_io {
+namespace {
+
+struct SlotKindCase {
+    std::size_t slot;
+    std::string_view kindName;
+};
+
+TEST(DeviceKind, EverySlotFindsTheKindOfItsCableRow) {
+    const SlotList slots = MakeSlotList();
+    const SlotKindCase cases[] = {
+        {0, "keyboard"}, {1, "keyboard"},
+        {2, "keyboard"}, {3, "keyboard"},  // receiver keyboard, mapped to its cable twin like a receiver mouse
+        {4, "mouse"},    {5, "mouse"},    {6, "mouse"}, {7, "mouse"},
+        {8, "MousePad"}, {9, "MousePad"}, {10, "HD"},
+    };
+    for (const auto& c : cases) {
+        const auto kind = FindDeviceKindOfSlot(slots, c.slot);
+        ASSERT_TRUE(kind.has_value()) << "slot " << c.slot;
+        EXPECT_EQ(DeviceKindTable()[*kind].kindName, c.kindName) << "slot " << c.slot;
+    }
+}
+
+TEST(DeviceKind, ReceiverWithoutCableTwinAndUnknownKeysFindNoKind) {
+    SlotList slots = MakeSlotList();
+    slots[2].hasTwin = 0;
+    slots[6].hasTwin = 0;
+    EXPECT_FALSE(FindDeviceKindOfSlot(slots, 2));
+    EXPECT_FALSE(FindDeviceKindOfSlot(slots, 6));
+    EXPECT_FALSE(FindDeviceKindOfSlot(slots, slots.size()));
+
+    const KindKey unknown[] = {
+        {0x320F, 0x5001, DEVICE_KEYBOARD_RECEIVER},  // the receiver's own PID is no kind
+        {0x320F, 0x221D, DEVICE_MOUSE},
+        {0x320F, 0x221C, DEVICE_KEYBOARD},
+        {0, 0, 0},
+    };
+    for (const auto& key : unknown) EXPECT_FALSE(FindDeviceKind(key)) << key.productId << "/" << key.deviceType;
+}
+
+TEST(DeviceKind, EachKindIsTheCableVendorRowOfTheSupportedTable) {
+    for (const auto& kind : DeviceKindTable()) {
+        bool found = false;
+        for (const auto& row : SupportedDeviceTable())
+            found |= row.vendorId == kind.vendorId && row.productId == kind.productId &&
+                     row.deviceType == kind.deviceType && row.role == ROLE_VENDOR && !IsReceiverType(row.deviceType);
+        EXPECT_TRUE(found) << kind.kindName;
+        EXPECT_EQ(FindDeviceKindByName(kind.kindName), FindDeviceKind({kind.vendorId, kind.productId, kind.deviceType}));
+    }
+}
+
+TEST(DeviceKind, LayoutPathsUseForwardSlashes) {
+    for (const auto& kind : DeviceKindTable()) EXPECT_EQ(kind.optionLayout.find('\\'), std::string_view::npos);
+    for (const auto& page : DevicePageTable()) EXPECT_EQ(page.pageLayout.find('\\'), std::string_view::npos);
+    EXPECT_EQ(kPowerPanelLayout.find('\\'), std::string_view::npos);
+}
+
+TEST(ModelCatalogue, FindsModelsByCodeAndGivesTheLastRowsVersion) {
+    const auto keyboard = FindModelByCode("QT40M61C");
+    ASSERT_TRUE(keyboard);
+    EXPECT_EQ(ModelCatalogue()[*keyboard].displayName, "Pellmark Tarn");
+    EXPECT_FALSE(FindModelByCode("qt40m61c"));
+    EXPECT_EQ(CatalogueVersion(), "1.0.0.0");
+}
+
+}  // namespace
+}  // namespace vandrel::device_io

@@ -1,0 +1,121 @@
+// The option button's timers: what each firing runs on the device and the
+// host, and with which period it is armed again.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "devices/device_option_timers.h"
+#include "fake_device_host.h"
+#include "sim/sim_backend.h"
+
+namespace vandrel::devices {
+namespace {
+
+// Records the hooks the timers run, in the host's log.
+class RecordingDevice : public CMorvaneUSBDevice {
+public:
+    RecordingDevice(platform::IHidBackend& backend, testing::FakeDeviceHost& log)
+        : CMorvaneUSBDevice(backend), log_(log) {}
+    ~RecordingDevice() override { Shutdown(); }
+
+    void RefreshPreview() override { log_.Log("RefreshPreview"); }
+    void Connect() override { log_.Log("Connect"); }
+    void Resynchronise() override { log_.Log("Resynchronise"); }
+    void OnTimer1003() override { log_.Log("OnTimer1003"); }
+    void OnTimer1004() override { log_.Log("OnTimer1004"); }
+    void ReadPowerState() override { log_.Log("ReadPowerState"); }
+    int CheckLink() override {
+        log_.Log("CheckLink");
+        return reachable ? 1 : 0;
+    }
+
+    bool reachable = true;
+
+private:
+    testing::FakeDeviceHost& log_;
+};
+
+struct TimerCase {
+    const char* what;
+    int timer;
+    bool receiver;
+    bool open;
+    bool powerManaged;
+    bool reachable;
+    bool optionVisible;
+    bool optionSelected;
+    std::vector<std::string> calls;
+};
+
+class OptionTimersTest : public ::testing::TestWithParam<TimerCase> {};
+
+TEST_P(OptionTimersTest, RunsItsWorkAndRearms) {
+    const TimerCase& c = GetParam();
+    sim::SimBackend backend;
+    testing::FakeDeviceHost host;
+    RecordingDevice device(backend, host);
+    device.SetKindRowIndex(4);
+    device.SetPowerManaged(c.powerManaged);
+    device.Transport().SetLinkMode(c.receiver ? 2 : 1);
+    device.Transport().SetOpen(c.open);
+    device.reachable = c.reachable;
+    host.visible = c.optionVisible;
+    host.selected = c.optionSelected;
+    DeviceOptionTimers timers(device, host);
+
+    timers.OnTimer(c.timer);
+
+    EXPECT_EQ(host.Lines(), c.calls);
+}
+
+// Shorthands: cable (C) or receiver (R), open, power-managed, reachable,
+// option visible, option selected.
+constexpr bool C = false, R = true;
+
+INSTANTIATE_TEST_SUITE_P(
+    Timers, OptionTimersTest,
+    ::testing::Values(
+        TimerCase{"stream cable", 1000, C, true, false, true, true, false, {"RefreshPreview", "arm 1000 5"}},
+        TimerCase{"stream receiver", 1000, R, true, false, true, true, false, {"RefreshPreview", "arm 1000 500"}},
+        TimerCase{"stream closed", 1000, C, false, false, true, true, false, {"RefreshPreview"}},
+        TimerCase{"stream selected option", 1000, C, true, false, true, true, true,
+                  {"RefreshPreview", "repaint", "arm 1000 5"}},
+        TimerCase{"first sync cable", 1001, C, true, true, true, true, false,
+                  {"Connect", "arm 1000 5", "arm 1005 50"}},
+        TimerCase{"first sync cable unmanaged", 1001, C, true, false, false, true, false, {"Connect", "arm 1000 5"}},
+        TimerCase{"first sync receiver reachable", 1001, R, true, true, true, false, false,
+                  {"CheckLink", "post 3331 4 1", "Connect", "arm 1000 5", "arm 1005 50", "arm 1007 2000"}},
+        TimerCase{"first sync receiver unreachable shown", 1001, R, true, true, false, true, false,
+                  {"CheckLink", "hide", "post 3331 4 0", "arm 1001 3000"}},
+        TimerCase{"first sync receiver unreachable hidden", 1001, R, true, true, false, false, false,
+                  {"CheckLink", "arm 1001 3000"}},
+        TimerCase{"resync", 1002, C, true, false, true, true, false, {"Resynchronise"}},
+        TimerCase{"spare 1003", 1003, C, true, false, true, true, false, {"OnTimer1003"}},
+        TimerCase{"spare 1004", 1004, C, true, false, true, true, false, {"OnTimer1004"}},
+        TimerCase{"power managed", 1005, C, true, true, true, true, false, {"ReadPowerState", "arm 1005 5000"}},
+        TimerCase{"power unmanaged", 1005, C, true, false, true, true, false, {"ReadPowerState"}},
+        TimerCase{"link back", 1007, R, true, true, true, false, false,
+                  {"CheckLink", "post 3331 4 1", "ReadPowerState", "arm 1007 3000"}},
+        TimerCase{"link lost", 1007, R, true, true, false, true, false,
+                  {"CheckLink", "post 3331 4 0", "arm 1007 3000"}},
+        TimerCase{"link unchanged", 1007, R, true, true, true, true, false, {"CheckLink", "arm 1007 3000"}},
+        TimerCase{"link check on the cable", 1007, C, true, true, true, true, false, {}},
+        TimerCase{"unknown timer", 1006, C, true, true, true, true, false, {}}),
+    [](const ::testing::TestParamInfo<TimerCase>& info) {
+        std::string name = info.param.what;
+        for (char& ch : name)
+            if (ch == ' ') ch = '_';
+        return name;
+    });
+
+TEST(DeviceOptionTimers, FirstSyncIsArmedAfter500ms) {
+    sim::SimBackend backend;
+    testing::FakeDeviceHost host;
+    CMorvaneUSBDevice device(backend);
+    DeviceOptionTimers(device, host).ArmFirstSync();
+    EXPECT_EQ(host.Lines(), std::vector<std::string>{"arm 1001 500"});
+}
+
+}  // namespace
+}  // namespace vandrel::devices

@@ -1,0 +1,180 @@
+// The device base on its page: binding of key buttons and LED previews,
+// previews painted from the LED colours, the key-function page sections and
+// the LED colour accessors.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "devices/usb_device.h"
+#include "sim/sim_backend.h"
+#include "support/fake_page_view.h"
+
+namespace vandrel::devices {
+namespace {
+
+using testing::FakePageView;
+
+class DevicePageTest : public ::testing::Test {
+protected:
+    DevicePageTest() {
+        page.Add("select").className = "SelectPanel";
+        page.Add("title").className = "Label";
+        device.SetPageLayoutName("mousedevice.xml");
+        device.SetKeyCount(6);
+        device.SetLedCount(15);
+    }
+    void AddButton(const std::string& name, const std::string& className, const std::string& userData,
+                   const std::string& parent = "select") {
+        auto& control = page.Add(name);
+        control.className = className;
+        control.userData = userData;
+        control.parent = parent;
+    }
+
+    sim::SimBackend backend;
+    CMorvaneUSBDevice device{backend};
+    FakePageView page;
+};
+
+TEST_F(DevicePageTest, AttachBindsKeyButtonsAndLedPreviewsByUserData) {
+    enum class Bound { Key, Preview, Neither };
+    struct Case {
+        const char* name;
+        const char* className;
+        const char* userData;
+        Bound bound;
+        int index;
+    };
+    const Case cases[] = {
+        {"b_key3", "DeviceKeyButton", "key_3", Bound::Key, 3},
+        {"b_key0", "DeviceKeyButton", "KEY_0", Bound::Key, 0},
+        {"b_key6", "DeviceKeyButton", "key_6", Bound::Neither, 6},  // 6 keys: 0..5
+        {"b_light2", "DeviceKeyButton", "Light_2", Bound::Preview, 2},
+        {"b_light14", "DeviceKeyButton", "light_14", Bound::Preview, 14},
+        {"b_light15", "DeviceKeyButton", "light_15", Bound::Neither, 15},  // 15 LEDs: 0..14
+        {"b_label", "Label", "key_4", Bound::Neither, 4},
+        {"b_bad", "DeviceKeyButton", "key_x", Bound::Neither, 5},
+        {"b_other", "DeviceKeyButton", "dpi_1", Bound::Neither, 1},
+    };
+    for (const Case& c : cases) AddButton(c.name, c.className, c.userData);
+    AddButton("outside", "DeviceKeyButton", "light_7", /*parent=*/"title");
+
+    device.Attach(page);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string* key = device.KeyButton(c.index);
+        const std::string* preview = device.LedPreview(c.index);
+        EXPECT_EQ(key != nullptr && *key == c.name, c.bound == Bound::Key);
+        EXPECT_EQ(preview != nullptr && *preview == c.name, c.bound == Bound::Preview);
+        EXPECT_EQ(page.Colour(c.name), c.bound == Bound::Preview ? kPreviewWhite : 0u);
+    }
+    EXPECT_EQ(device.LedPreview(7), nullptr);
+}
+
+TEST_F(DevicePageTest, AttachWithoutALayoutLeavesNoKeysAndNoLeds) {
+    AddButton("b_key1", "DeviceKeyButton", "key_1");
+    device.SetPageLayoutName("");
+    device.Attach(page);
+    EXPECT_EQ(device.KeyCount(), 0u);
+    EXPECT_EQ(device.LedCount(), 0u);
+    EXPECT_EQ(device.KeyButton(1), nullptr);
+}
+
+TEST_F(DevicePageTest, RefreshPreviewPaintsVisiblePreviewsWithScaledColours) {
+    AddButton("shown", "DeviceKeyButton", "light_0");
+    AddButton("hidden", "DeviceKeyButton", "light_1");
+    device.Attach(page);
+    page.SetVisible("hidden", false);
+    device.SetLedColour(0, lighting::LedColor{255, 128, 0, 128}.Packed());
+    device.SetLedColour(1, lighting::LedColor{255, 255, 255, 255}.Packed());
+
+    device.RefreshPreview();
+
+    EXPECT_EQ(page.Colour("shown"), 0xFF7F4000u);
+    EXPECT_EQ(page.Colour("hidden"), kPreviewWhite);
+}
+
+TEST_F(DevicePageTest, ShowPageSectionSelectsTheSwitchPages) {
+    constexpr int kUntouched = 9;
+    struct Case {
+        int category;
+        std::uint16_t type;
+        int functionPage;
+        int keyFunctionPage;
+    };
+    const Case cases[] = {
+        {2, device_io::DEVICE_MOUSE, 0, 1},
+        {6, device_io::DEVICE_KEYBOARD, 0, 1},
+        {3, device_io::DEVICE_MOUSE, 1, kUntouched},
+        {8, device_io::DEVICE_MOUSEPAD, 1, kUntouched},
+        {4, device_io::DEVICE_KEYBOARD, 3, kUntouched},
+        {4, device_io::DEVICE_MOUSE, 3, kUntouched},
+        {4, device_io::DEVICE_MOUSE_RECEIVER, 0, 2},
+        {4, device_io::DEVICE_MOUSEPAD, 0, 2},
+        {7, device_io::DEVICE_MOUSE, 0, 2},
+        {5, device_io::DEVICE_MOUSE, 2, kUntouched},
+        {1, device_io::DEVICE_MOUSE, 0, 0},
+        {0, device_io::DEVICE_KEYBOARD, 0, 0},
+    };
+    page.Add(std::string(kFunctionSwitch));
+    page.Add(std::string(kKeyFunctionSwitch));
+    device.Attach(page);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "category " << c.category << " type " << c.type);
+        device_io::DeviceIdentity identity;
+        identity.deviceType = c.type;
+        device.SetIdentity(identity);
+        page.SetCurrentPage(kFunctionSwitch, kUntouched);
+        page.SetCurrentPage(kKeyFunctionSwitch, kUntouched);
+
+        device.ShowPageSection(c.category);
+
+        EXPECT_EQ(page.CurrentPage(kFunctionSwitch), c.functionPage);
+        EXPECT_EQ(page.CurrentPage(kKeyFunctionSwitch), c.keyFunctionPage);
+        EXPECT_EQ(device.GetPageSection(), c.category);
+    }
+}
+
+TEST_F(DevicePageTest, LedColourAccessorsIgnoreBadIndexes) {
+    struct Case {
+        int index;
+        std::uint32_t readBack;
+    };
+    const Case cases[] = {{-1, 0}, {0, 0x80112233u}, {14, 0x80112233u}, {15, 0}, {170, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        device.SetLedColour(c.index, 0x80112233u);
+        EXPECT_EQ(device.GetLedColour(c.index), c.readBack);
+    }
+}
+
+TEST(SplitIndexedName, SplitsAtTheLastUnderscore) {
+    struct Case {
+        const char* text;
+        std::optional<std::string> prefix;
+        int number;
+    };
+    const Case cases[] = {
+        {"key_3", "key_", 3},
+        {"LIGHT_169", "LIGHT_", 169},
+        {"key_", std::nullopt, 0},
+        {"key3", std::nullopt, 0},
+        {"key_3a", std::nullopt, 0},
+        {"key_-1", std::nullopt, 0},
+        {"", std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto split = SplitIndexedName(c.text);
+        ASSERT_EQ(split.has_value(), c.prefix.has_value());
+        if (!split) continue;
+        EXPECT_EQ(split->prefix, *c.prefix);
+        EXPECT_EQ(split->number, c.number);
+    }
+}
+
+}  // namespace
+}  // namespace vandrel::devices
