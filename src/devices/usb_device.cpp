@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "lighting/engine.h"
 #include "platform/trace.h"
 #include "protocol/commands.h"
 
@@ -193,6 +194,29 @@ void CMorvaneUSBDevice::SetLedColour(int index, std::uint32_t colour) {
 std::uint32_t CMorvaneUSBDevice::GetLedColour(int index) const {
     if (index < 0) return 0;
     return leds_.Get(static_cast<std::size_t>(index)).Packed();
+}
+
+void CMorvaneUSBDevice::DecayLevel(int index, int mode) {
+    if (index < 0 || static_cast<std::size_t>(index) >= reactiveLevels_.size()) return;
+    auto& level = reactiveLevels_[static_cast<std::size_t>(index)];
+    level.store(lighting::DecayLevel(level.load(), mode));
+}
+
+void CMorvaneUSBDevice::LightMarkedLevels() {
+    for (std::size_t i = 0; i < lighting::kBaseMarkedLevels; ++i)
+        if (reactiveRing_[i].load() != 0) reactiveLevels_[i].store(255);
+}
+
+void CMorvaneUSBDevice::RotateRing(bool up) { RotateRing(up, reactiveRing_.size()); }
+
+void CMorvaneUSBDevice::RotateRing(bool up, std::size_t count) {
+    const std::size_t n = std::min(count, reactiveRing_.size());
+    if (n < 2) return;
+    std::array<std::uint8_t, kReactiveRingSize> ring{};
+    for (std::size_t i = 0; i < n; ++i) ring[i] = reactiveRing_[i].load();
+    if (up) std::rotate(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(n) - 1, ring.begin() + static_cast<std::ptrdiff_t>(n));
+    else std::rotate(ring.begin(), ring.begin() + 1, ring.begin() + static_cast<std::ptrdiff_t>(n));
+    for (std::size_t i = 0; i < n; ++i) reactiveRing_[i].store(ring[i]);
 }
 
 void CMorvaneUSBDevice::ClearReactive() {

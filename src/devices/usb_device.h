@@ -158,10 +158,12 @@ public:
     virtual int WriteLightRecord() { return 0; }
     virtual void LoadLightConfiguration() {}
     virtual void ReplaceKeyMap(const KeyMap& map) { keyMaps_[2] = map; }
-    // Reactive lighting: the engine's arithmetic over the levels and the ring.
-    virtual void DecayLevel(int /*index*/, int /*mode*/) {}
-    virtual void LightMarkedLevels() {}
-    virtual void RotateRing(bool /*up*/) {}
+    // Reactive lighting over the device's levels and ring, with the lighting
+    // engine's fading profiles (0, 29, other). Out-of-range indexes are ignored.
+    virtual void DecayLevel(int index, int mode);
+    virtual void LightMarkedLevels();          // ring positions 0..8
+    virtual void RotateRing(bool up);          // up: towards the end, byte 22 comes round to 0
+    virtual void RotateRing(bool up, std::size_t count);  // the first `count` bytes only (mouse pad)
     virtual void ClearReactive();
     virtual void ShowPageSection(int category);
     virtual int GetPageSection() const { return keyFunctionCategory_; }

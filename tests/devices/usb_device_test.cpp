@@ -176,5 +176,43 @@ TEST(SplitIndexedName, SplitsAtTheLastUnderscore) {
     }
 }
 
+TEST(DeviceReactive, RingMarkTravelsAndLightsLevelsThatThenFade) {
+    sim::SimBackend backend;
+    CMorvaneUSBDevice device{backend};
+    auto& ring = device.ReactiveRing();
+    auto& levels = device.ReactiveLevels();
+
+    // One mark at position 0, as the kinds set it after clearing.
+    device.ClearReactive();
+    ring[0] = 1;
+    device.RotateRing(false);  // towards the start: byte 0 comes round to 22
+    EXPECT_EQ(ring[22], 1);
+    device.RotateRing(true);   // and back
+    EXPECT_EQ(ring[0], 1);
+    device.RotateRing(true);
+    EXPECT_EQ(ring[1], 1);
+    device.RotateRing(true, 3);  // the first three bytes only (the mouse pad's ring)
+    EXPECT_EQ(ring[2], 1);
+    device.RotateRing(true, 3);
+    EXPECT_EQ(ring[0], 1) << "rotating three bytes wraps at the third";
+
+    device.LightMarkedLevels();
+    EXPECT_EQ(levels[0], 255);
+    EXPECT_EQ(levels[1], 0);
+
+    // Fading uses the engine's profiles; out-of-range indexes are ignored.
+    device.DecayLevel(0, 0);
+    EXPECT_EQ(levels[0], 215);
+    levels[5] = 0x90;
+    device.DecayLevel(5, 29);
+    EXPECT_EQ(levels[5], 0x90 - 45);
+    device.DecayLevel(-1, 0);
+    device.DecayLevel(170, 0);
+
+    device.ClearReactive();
+    EXPECT_EQ(levels[0], 0);
+    EXPECT_EQ(ring[0], 0);
+}
+
 }  // namespace
 }  // namespace vandrel::devices
