@@ -1,0 +1,72 @@
+// HidrawWatcher: tells its owner when a hidraw node appears, disappears or
+// changes its attributes, so that the device scan can run at once instead of
+// waiting for its next pass.
+//
+// It watches one folder ("/dev" unless told otherwise) with inotify for
+// IN_CREATE, IN_DELETE and IN_ATTRIB of entries whose name starts with
+// "hidraw". The attribute change matters: udev creates the node first and
+// gives the user access a moment later, and only then does opening work.
+// When the kernel's event queue overflows the callback runs too, since a
+// relevant event may have been lost.
+//
+// A thread of the watcher waits in poll() on the inotify descriptor and on an
+// eventfd that Stop signals, so Stop is immediate. The callback runs on that
+// thread, once per relevant event; it must be quick and must not call Stop.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace vandrel::platform {
+
+inline constexpr std::string_view kDevFolder = "/dev";
+
+// True for the names the watcher reports: "hidraw" followed by anything.
+bool IsHidrawName(std::string_view name);
+
+class HidrawWatcher {
+public:
+    explicit HidrawWatcher(std::function<void()> onChange, std::string folder = std::string(kDevFolder));
+    ~HidrawWatcher();  // stops
+    HidrawWatcher(const HidrawWatcher&) = delete;
+    HidrawWatcher& operator=(const HidrawWatcher&) = delete;
+
+    // Starts watching; true while running. False, with nothing running, when
+    // inotify is unavailable or the folder cannot be watched: the scan then
+    // simply keeps its own pace.
+    bool Start();
+    // Immediate; does nothing when not running.
+    void Stop();
+    bool Running() const { return worker_.joinable(); }
+
+private:
+    // A file descriptor closed on destruction; -1 holds nothing.
+    class Fd {
+    public:
+        Fd() = default;
+        explicit Fd(int fd) : fd_(fd) {}
+        ~Fd();
+        Fd(Fd&& other) noexcept;
+        Fd& operator=(Fd&& other) noexcept;
+        int Get() const { return fd_; }
+        bool Valid() const { return fd_ >= 0; }
+
+    private:
+        int fd_ = -1;
+    };
+
+    void Run();
+    // Reads the queued events and calls the callback for each relevant one.
+    // False when the inotify descriptor failed for good.
+    bool DrainEvents();
+
+    const std::function<void()> onChange_;
+    const std::string folder_;
+    Fd inotify_;
+    Fd stop_;
+    std::thread worker_;
+};
+
+}  // namespace vandrel::platform
