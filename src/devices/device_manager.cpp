@@ -1,0 +1,413 @@
+#include "devices/device_manager.h"
+
+#include <chrono>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+#include "devices/device_option_timers.h"
+#include "platform/trace.h"
+#include "protocol/commands.h"
+
+namespace vandrel::devices {
+
+namespace {
+
+using device_io::DeviceIdentity;
+using device_io::SlotList;
+
+// The trace texts of each device type: on arrival, when its vendor slot is
+// lost, and on removal.
+struct TypeTexts {
+    std::uint16_t deviceType;
+    std::string_view arrived;
+    std::string_view lost;
+    std::string_view removed;
+};
+
+constexpr std::array<TypeTexts, 6> kTypeTexts{{
+    {device_io::DEVICE_KEYBOARD, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
+    {device_io::DEVICE_KEYBOARD_RECEIVER, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
+    {device_io::DEVICE_MOUSE, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
+    {device_io::DEVICE_MOUSE_RECEIVER, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
+    {device_io::DEVICE_MOUSEPAD, "添加一个鼠标垫设备", "", "删除一个鼠标垫设备"},
+    {device_io::DEVICE_HEADSET, "", "", ""},
+}};
+
+const TypeTexts* TextsOf(std::uint16_t deviceType) {
+    for (const auto& texts : kTypeTexts)
+        if (texts.deviceType == deviceType) return &texts;
+    return nullptr;
+}
+
+void TraceText(std::string_view text) {
+    if (!text.empty()) platform::Trace(text);
+}
+
+bool IsTwinCapable(std::uint16_t deviceType) {
+    return deviceType == device_io::DEVICE_MOUSE || deviceType == device_io::DEVICE_KEYBOARD ||
+           device_io::IsReceiverType(deviceType);
+}
+
+// The slot's counterpart over the other link, when it is connected and points
+// back at the slot: the device is then reachable over that link too.
+std::optional<std::size_t> ConnectedTwin(const SlotList& slots, std::size_t slot) {
+    const DeviceIdentity& own = slots[slot];
+    if (!own.hasTwin || own.twinIndex >= slots.size()) return std::nullopt;
+    const DeviceIdentity& twin = slots[own.twinIndex];
+    if (twin.connected && !twin.devicePath.empty() && twin.twinIndex == slot) return own.twinIndex;
+    return std::nullopt;
+}
+
+// The slot whose identity names the physical device: a companion slot goes to
+// the vendor slot of its row's model, a receiver slot to its cable twin.
+std::size_t DeviceSlotOf(const SlotList& slots, std::size_t slot) {
+    std::size_t named = slot;
+    const DeviceIdentity& own = slots[slot];
+    if (own.role == device_io::ROLE_COMPANION) {
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            const DeviceIdentity& s = slots[i];
+            if (s.vendorId == own.vendorId && s.productId == own.productId && s.deviceType == own.deviceType &&
+                s.role == device_io::ROLE_VENDOR) {
+                named = i;
+                break;
+            }
+        }
+    }
+    const DeviceIdentity& vendor = slots[named];
+    if (device_io::IsReceiverType(vendor.deviceType) && vendor.hasTwin && vendor.twinIndex < slots.size())
+        named = vendor.twinIndex;
+    return named;
+}
+
+// Opens `path` for the 64-byte frames: read, write, overlapped, shared.
+bool OpenFramePath(device_io::CHidChannel& channel, const std::string& path) {
+    return channel.OpenPath(path, /*read=*/true, /*write=*/true, /*overlapped=*/true, /*exclusive=*/false);
+}
+
+// Asks the receiver whether the device behind it answers, up to 26 times.
+void PollReceiverLink(CMorvaneUSBDevice& device) {
+    for (int attempt = 0; attempt < kLinkQueryTries; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kLinkQueryPauseMs));
+        if (protocol::CMD_LINK_QUERY(device.Transport())) return;
+        platform::Trace("获取2.4G模式失败");
+    }
+}
+
+}  // namespace
+
+CDeviceManager::CDeviceManager(platform::IHidBackend& backend, SlotSource slots, IDeviceFactory& factory,
+                               IDeviceManagerEvents* events)
+    : backend_(backend), slots_(std::move(slots)), factory_(factory), events_(events) {}
+
+CDeviceManager::~CDeviceManager() = default;
+
+// --- Arrival and removal -------------------------------------------------
+
+void CDeviceManager::OnDeviceArrived(std::size_t slot) {
+    const SlotList slots = slots_();
+    if (slot >= slots.size()) return;
+    const DeviceIdentity& own = slots[slot];
+    if (const TypeTexts* texts = TextsOf(own.deviceType)) TraceText(texts->arrived);
+
+    // A receiver slot takes the kind of its cable twin, so a device seen only
+    // through its receiver (mouse or keyboard) still gets its objects.
+    const auto kindRow = device_io::FindDeviceKindOfSlot(slots, slot);
+    if (!kindRow || *kindRow >= entries_.size()) return;
+    Entry* entry = EnsureEntry(*kindRow, slots[DeviceSlotOf(slots, slot)]);
+    if (!entry) return;
+
+    if (own.role == device_io::ROLE_COMPANION)
+        OpenCompanion(slots, slot, *entry);
+    else
+        OpenVendor(slots, slot, *entry);
+    if (events_) events_->OnDevicesChanged(true);
+}
+
+void CDeviceManager::OnDeviceRemoved(std::size_t slot) {
+    const SlotList slots = slots_();
+    if (slot >= slots.size()) return;
+    failedOpens_.erase(slot);
+    const DeviceIdentity& own = slots[slot];
+    const auto kindRow = device_io::FindDeviceKindOfSlot(slots, slot);
+    Entry* entry = kindRow ? EntryOf(*kindRow) : nullptr;
+    if (!entry) return;
+
+    if (own.role == device_io::ROLE_COMPANION) {
+        CloseCompanion(slots, slot, *entry);
+    } else {
+        CloseVendor(slots, slot, *entry);
+        if (const TypeTexts* texts = TextsOf(own.deviceType)) TraceText(texts->removed);
+    }
+    if (events_) events_->OnDevicesChanged(false);
+}
+
+void CDeviceManager::OnFirstScanCompleted() {
+    if (events_) events_->OnFirstScanCompleted();
+}
+
+void CDeviceManager::OnAccessDenied(const std::string& path) {
+    if (events_) events_->OnAccessDenied(path);
+}
+
+void CDeviceManager::RetryFailedOpens() {
+    const std::set<std::size_t> pending = std::exchange(failedOpens_, {});
+    const SlotList slots = slots_();
+    for (const std::size_t slot : pending) {
+        if (slot >= slots.size() || !slots[slot].connected) continue;
+        const auto kindRow = device_io::FindDeviceKindOfSlot(slots, slot);
+        if (Entry* entry = kindRow ? EntryOf(*kindRow) : nullptr) OpenVendor(slots, slot, *entry);
+    }
+}
+
+// --- Device objects --------------------------------------------------------
+
+CDeviceManager::Entry* CDeviceManager::EntryOf(std::size_t kindRow) {
+    if (kindRow >= entries_.size() || !entries_[kindRow].device) return nullptr;
+    return &entries_[kindRow];
+}
+
+CMorvaneUSBDevice* CDeviceManager::Device(std::size_t kindRow) const {
+    return kindRow < entries_.size() ? entries_[kindRow].device.get() : nullptr;
+}
+
+IDeviceHost* CDeviceManager::Host(std::size_t kindRow) const {
+    return kindRow < entries_.size() ? entries_[kindRow].host.get() : nullptr;
+}
+
+CDeviceManager::Entry* CDeviceManager::EnsureEntry(std::size_t kindRow, const DeviceIdentity& identity) {
+    if (Entry* existing = EntryOf(kindRow)) return existing;
+    std::optional<DeviceObjects> built = factory_.Create(kindRow);
+    if (!built || !built->device || !built->host) return nullptr;
+
+    const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
+    const device_io::DevicePageRow& page = device_io::DevicePageTable()[kindRow];
+    CMorvaneUSBDevice& device = *built->device;
+    device.SetPageLayoutName(std::string(page.pageLayout));
+    device.SetKeyCount(static_cast<std::size_t>(page.keyCount));
+    device.SetLedCount(static_cast<std::size_t>(page.ledCount));
+    device.SetKindRowIndex(static_cast<int>(kindRow));
+    device.SetPowerManaged(page.powerManaged);
+    device.SetLogoLedIndex(page.logoLed);
+    device.SetKindName(std::string(kind.kindName));
+    device.SetIdentity(identity);
+    device.SetLightNameIndex(kind.displayValues[3]);
+    device.SetLightConfigName(std::string(page.lightingConfigName));
+    device.SetHost(built->host.get());
+    factory_.AttachPage(kindRow, device);
+
+    built->host->ShowOption(false);
+    entries_[kindRow] = Entry{std::move(built->host), std::move(built->device)};
+    return &entries_[kindRow];
+}
+
+// --- Vendor channel ---------------------------------------------------------
+
+void CDeviceManager::OpenVendor(const SlotList& slots, std::size_t slot, Entry& entry) {
+    if (IsTwinCapable(slots[slot].deviceType))
+        OpenTwinCapable(slots, slot, entry);
+    else
+        OpenCableOnly(slots, slot, entry);
+}
+
+bool CDeviceManager::OpenChannel(Entry& entry, const SlotList& slots, std::size_t slot, bool wireless) {
+    protocol::CDeviceTransport& transport = entry.device->Transport();
+    const std::string& path = slots[slot].devicePath;
+    bool opened = false;
+    {
+        const std::lock_guard lock(transport.IoLock());
+        opened = OpenFramePath(wireless ? transport.WirelessChannel() : transport.WiredChannel(), path);
+        if (opened) {
+            transport.SetOpen(true);
+            entry.device->SetIdentity(slots[DeviceSlotOf(slots, slot)]);
+        }
+    }
+    if (!opened) NoteOpenFailed(slot, path);
+    return opened;
+}
+
+void CDeviceManager::OpenTwinCapable(const SlotList& slots, std::size_t slot, Entry& entry) {
+    const bool receiver = device_io::IsReceiverType(slots[slot].deviceType);
+    const auto kindRow = static_cast<std::size_t>(entry.device->KindRowIndex());
+    if (ConnectedTwin(slots, slot)) {
+        // Already open over the other link: a cable takes over, a receiver waits.
+        if (!receiver) SwitchToCable(entry, slot, slots[slot].devicePath);
+        return;
+    }
+    protocol::CDeviceTransport& transport = entry.device->Transport();
+    if (!transport.IsOpen() && OpenChannel(entry, slots, slot, receiver))
+        transport.SetLinkMode(receiver ? static_cast<int>(protocol::LinkMode::Wireless)
+                                       : static_cast<int>(protocol::LinkMode::Wired));
+    if (!receiver) ShowOption(kindRow);
+    if (transport.IsOpen()) DeviceOptionTimers(*entry.device, *entry.host).ArmFirstSync();
+}
+
+// The mouse pad and the headset: wired only, and their link mode is never set,
+// so they keep the transport's first chunk size.
+void CDeviceManager::OpenCableOnly(const SlotList& slots, std::size_t slot, Entry& entry) {
+    protocol::CDeviceTransport& transport = entry.device->Transport();
+    if (transport.IsOpen()) return;
+    OpenChannel(entry, slots, slot, /*wireless=*/false);
+    ShowOption(static_cast<std::size_t>(entry.device->KindRowIndex()));
+    if (transport.IsOpen()) DeviceOptionTimers(*entry.device, *entry.host).ArmFirstSync();
+}
+
+void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const std::string& path) {
+    CMorvaneUSBDevice& device = *entry.device;
+    protocol::CDeviceTransport& transport = device.Transport();
+    bool opened = false;
+    {
+        const std::lock_guard lock(transport.IoLock());
+        transport.SetOpen(false);
+        transport.WiredChannel().Close();
+        opened = OpenFramePath(transport.WiredChannel(), path);
+        if (opened) {
+            transport.SetOpen(true);
+            transport.SetLinkMode(static_cast<int>(protocol::LinkMode::Wired));
+        }
+    }
+    if (!opened) {
+        NoteOpenFailed(cableSlot, path);
+        return;
+    }
+    const auto kindRow = static_cast<std::size_t>(device.KindRowIndex());
+    ShowOption(kindRow);
+    DeviceOptionTimers(device, *entry.host).ArmFirstSync();
+    entry.host->PostMainMessage(kMessageOptionLink, static_cast<std::intptr_t>(kindRow), 1);
+    if (device.PowerManaged()) device.ReadPowerState();
+}
+
+void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, const std::string& path) {
+    CMorvaneUSBDevice& device = *entry.device;
+    protocol::CDeviceTransport& transport = device.Transport();
+    bool opened = false;
+    {
+        const std::lock_guard lock(transport.IoLock());
+        transport.SetOpen(false);
+        // The cable is gone: its channel names a device that is no longer there.
+        transport.WiredChannel().Close();
+        transport.WirelessChannel().Close();
+        opened = OpenFramePath(transport.WirelessChannel(), path);
+        if (opened) {
+            transport.SetOpen(true);
+            transport.SetLinkMode(static_cast<int>(protocol::LinkMode::Wireless));
+        }
+    }
+    if (!opened) {
+        NoteOpenFailed(receiverSlot, path);
+        return;
+    }
+    // The link query takes the command lock, so it runs after IoLock is released.
+    if (device.PowerManaged()) {
+        PollReceiverLink(device);
+        device.ReadPowerState();
+    }
+    entry.host->ArmTimer(timer::kLinkCheck, period::kLinkCheckFirstMs);
+}
+
+void CDeviceManager::CloseVendor(const SlotList& slots, std::size_t slot, Entry& entry) {
+    const DeviceIdentity& own = slots[slot];
+    protocol::CDeviceTransport& transport = entry.device->Transport();
+    if (IsTwinCapable(own.deviceType)) {
+        if (const TypeTexts* texts = TextsOf(own.deviceType)) TraceText(texts->lost);
+        if (const auto twin = ConnectedTwin(slots, slot)) {
+            if (!device_io::IsReceiverType(own.deviceType)) {
+                SwitchToReceiver(entry, *twin, slots[*twin].devicePath);
+            } else {
+                // Still on the cable; only the receiver's channel goes.
+                const std::lock_guard lock(transport.IoLock());
+                transport.WirelessChannel().Close();
+            }
+            return;
+        }
+    }
+    {
+        const std::lock_guard lock(transport.IoLock());
+        transport.SetOpen(false);
+        transport.WiredChannel().Close();
+        transport.WirelessChannel().Close();
+    }
+    HideOption(static_cast<std::size_t>(entry.device->KindRowIndex()));
+}
+
+// --- Companion channel --------------------------------------------------
+
+// The receiver's companion channel is guarded by the companion transport's
+// CompanionLock, the cable's by its IoLock. The notification thread takes
+// neither, so stopping it under the lock cannot deadlock.
+void CDeviceManager::OpenCompanion(const SlotList& slots, std::size_t slot, Entry& entry) {
+    const bool wireless = device_io::IsReceiverType(slots[slot].deviceType);
+    protocol::CDeviceTransport& companion = entry.device->CompanionTransport();
+    const std::lock_guard lock(wireless ? companion.CompanionLock() : companion.IoLock());
+    entry.device->OpenCompanion(slots[slot].devicePath, wireless);
+}
+
+void CDeviceManager::CloseCompanion(const SlotList& slots, std::size_t slot, Entry& entry) {
+    const bool wireless = device_io::IsReceiverType(slots[slot].deviceType);
+    protocol::CDeviceTransport& companion = entry.device->CompanionTransport();
+    const std::lock_guard lock(wireless ? companion.CompanionLock() : companion.IoLock());
+    entry.device->CloseCompanion(wireless);
+}
+
+// --- Option tabs ------------------------------------------------------------
+
+bool CDeviceManager::AnyOptionVisible() const {
+    for (const Entry& entry : entries_)
+        if (entry.host && entry.host->OptionVisible()) return true;
+    return false;
+}
+
+// Shows the tab; selects it when no other tab was visible.
+void CDeviceManager::ShowOption(std::size_t kindRow) {
+    Entry* entry = EntryOf(kindRow);
+    if (!entry) return;
+    bool otherVisible = false;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (i != kindRow && entries_[i].host && entries_[i].host->OptionVisible()) otherVisible = true;
+    if (!entry->host->OptionVisible()) entry->host->ShowOption(true);
+    if (!otherVisible) Select(kindRow);
+}
+
+// Hides the tab; a selected tab hands the selection to the first visible one.
+void CDeviceManager::HideOption(std::size_t kindRow) {
+    Entry* entry = EntryOf(kindRow);
+    if (!entry) return;
+    entry->host->ShowOption(false);
+    if (selected_ != kindRow) return;
+    std::optional<std::size_t> next;
+    for (std::size_t i = 0; i < entries_.size() && !next; ++i)
+        if (entries_[i].host && entries_[i].host->OptionVisible()) next = i;
+    Select(next);
+}
+
+void CDeviceManager::Select(std::optional<std::size_t> kindRow) {
+    if (selected_ == kindRow) return;
+    selected_ = kindRow;
+    if (events_) events_->OnSelectionChanged(kindRow);
+}
+
+void CDeviceManager::NoteOpenFailed(std::size_t slot, const std::string& path) {
+    failedOpens_.insert(slot);
+    if (events_) events_->OnOpenFailed(slot, path);
+}
+
+// --- Delivery on the UI thread -----------------------------------------
+
+void ScanListenerOnUiThread::OnDeviceArrived(std::size_t slot) {
+    dispatcher_.RunSync([this, slot] { target_.OnDeviceArrived(slot); });
+}
+
+void ScanListenerOnUiThread::OnDeviceRemoved(std::size_t slot) {
+    dispatcher_.RunSync([this, slot] { target_.OnDeviceRemoved(slot); });
+}
+
+void ScanListenerOnUiThread::OnFirstScanCompleted() {
+    dispatcher_.RunSync([this] { target_.OnFirstScanCompleted(); });
+}
+
+void ScanListenerOnUiThread::OnAccessDenied(const std::string& path) {
+    dispatcher_.RunSync([this, path] { target_.OnAccessDenied(path); });
+}
+
+}  // namespace vandrel::devices

@@ -1,0 +1,179 @@
+// The device manager's rules, driven by hand: the test plays both the scan
+// thread (it marks slots and reports them) and the UI thread.
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "devices/device_manager.h"
+#include "fake_device_host.h"
+#include "protocol/commands.h"
+#include "sim/sim_backend.h"
+
+namespace vandrel::devices {
+namespace {
+
+using sim::SimKind;
+using sim::SimLink;
+
+constexpr std::size_t kMouseRow = 0, kPadRow = 2;
+constexpr std::size_t kMouseCable = 4, kMouseReceiver = 6, kPadVendor = 8;
+
+class PlainDeviceFactory : public IDeviceFactory {
+public:
+    explicit PlainDeviceFactory(platform::IHidBackend& backend) : backend_(backend) {}
+    std::optional<DeviceObjects> Create(std::size_t kindRow) override {
+        auto host = std::make_unique<testing::FakeDeviceHost>();
+        hosts[kindRow] = host.get();
+        return DeviceObjects{std::move(host), std::make_unique<CMorvaneUSBDevice>(backend_)};
+    }
+    void AttachPage(std::size_t, CMorvaneUSBDevice&) override {}
+
+    std::array<testing::FakeDeviceHost*, 4> hosts{};
+
+private:
+    platform::IHidBackend& backend_;
+};
+
+class RecordingEvents : public IDeviceManagerEvents {
+public:
+    void OnSelectionChanged(std::optional<std::size_t> kindRow) override { selections.push_back(kindRow); }
+    void OnOpenFailed(std::size_t slot, const std::string&) override { failedSlots.push_back(slot); }
+
+    std::vector<std::optional<std::size_t>> selections;
+    std::vector<std::size_t> failedSlots;
+};
+
+class DeviceManagerTest : public ::testing::Test {
+protected:
+    // What the scan thread does before it reports the slot.
+    void Arrive(std::size_t slot, const std::string& path) {
+        slots[slot].connected = 1;
+        slots[slot].devicePath = path;
+        manager.OnDeviceArrived(slot);
+    }
+    void Remove(std::size_t slot) {
+        slots[slot].connected = 0;
+        slots[slot].devicePath.clear();
+        manager.OnDeviceRemoved(slot);
+    }
+
+    sim::SimBackend backend;
+    PlainDeviceFactory factory{backend};
+    RecordingEvents events;
+    device_io::SlotList slots = device_io::MakeSlotList();
+    CDeviceManager manager{backend, [this] { return slots; }, factory, &events};
+};
+
+int LinkQueries(const sim::SimFirmware& firmware) {
+    int count = 0;
+    for (const auto& record : firmware.Frames())
+        if (record.frame[protocol::frame::kCommand] == protocol::cmd::kLinkQuery) ++count;
+    return count;
+}
+
+struct LinkPollCase {
+    const char* what;
+    bool powerManaged;
+    bool outOfRange;
+    int queries;
+};
+
+class LinkPollTest : public DeviceManagerTest, public ::testing::WithParamInterface<LinkPollCase> {};
+
+// Moving to the receiver asks a power-managed device whether it answers, up
+// to 26 times, stopping at the first yes.
+TEST_P(LinkPollTest, CableRemovedWithReceiverPresent) {
+    const LinkPollCase& c = GetParam();
+    sim::SimFirmware& firmware = backend.Plug(SimKind::Mouse, SimLink::Cable);
+    backend.Plug(SimKind::Mouse, SimLink::Receiver);
+    Arrive(kMouseCable, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable));
+    Arrive(kMouseReceiver, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
+    CMorvaneUSBDevice& mouse = *manager.Device(kMouseRow);
+    mouse.SetPowerManaged(c.powerManaged);
+    backend.SetOutOfRange(SimKind::Mouse, c.outOfRange);
+    firmware.ClearFrames();
+
+    backend.Unplug(SimKind::Mouse, SimLink::Cable);
+    Remove(kMouseCable);
+
+    EXPECT_EQ(LinkQueries(firmware), c.queries);
+    EXPECT_TRUE(mouse.Transport().IsOpen());
+    EXPECT_TRUE(mouse.Transport().IsWireless());
+    EXPECT_TRUE(factory.hosts[kMouseRow]->WaitForLine("arm 1007 2000", std::chrono::milliseconds(0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LinkPollTest,
+                         ::testing::Values(LinkPollCase{"reachable", true, false, 1},
+                                           LinkPollCase{"out_of_range", true, true, 26},
+                                           LinkPollCase{"not_power_managed", false, true, 0}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// A cable arriving while the device runs on its receiver takes over and tells
+// the window the device is reachable.
+TEST_F(DeviceManagerTest, CableArrivalSwitchesFromTheReceiver) {
+    backend.Plug(SimKind::Mouse, SimLink::Receiver);
+    Arrive(kMouseReceiver, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
+    CMorvaneUSBDevice& mouse = *manager.Device(kMouseRow);
+    ASSERT_TRUE(mouse.Transport().IsWireless());
+    EXPECT_FALSE(factory.hosts[kMouseRow]->OptionVisible());  // shown by the link check, not here
+
+    backend.Plug(SimKind::Mouse, SimLink::Cable);
+    Arrive(kMouseCable, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable));
+
+    EXPECT_TRUE(mouse.Transport().IsOpen());
+    EXPECT_FALSE(mouse.Transport().IsWireless());
+    EXPECT_EQ(mouse.Transport().ChunkSize(), protocol::kWiredChunk);
+    EXPECT_TRUE(mouse.Transport().WiredChannel().IsOpen());
+    EXPECT_TRUE(factory.hosts[kMouseRow]->WaitForLine("post 3331 0 1", std::chrono::milliseconds(0)));
+    EXPECT_EQ(manager.Selected(), kMouseRow);
+}
+
+// A path that does not open leaves the device closed and is reported; a
+// retry once the node opens brings the device up without a new arrival.
+TEST_F(DeviceManagerTest, FailedOpenIsReportedAndRetried) {
+    Arrive(kPadVendor, sim::SimBackend::VendorPath(SimKind::MousePad));  // not plugged yet
+    CMorvaneUSBDevice& pad = *manager.Device(kPadRow);
+    EXPECT_FALSE(pad.Transport().IsOpen());
+    EXPECT_EQ(events.failedSlots, std::vector<std::size_t>{kPadVendor});
+    EXPECT_FALSE(factory.hosts[kPadRow]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
+
+    backend.Plug(SimKind::MousePad);
+    manager.RetryFailedOpens();
+    EXPECT_TRUE(pad.Transport().IsOpen());
+    EXPECT_FALSE(manager.HasFailedOpens());
+    EXPECT_TRUE(factory.hosts[kPadRow]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
+}
+
+TEST_F(DeviceManagerTest, RetryForgetsSlotsRemovedMeanwhile) {
+    Arrive(kPadVendor, sim::SimBackend::VendorPath(SimKind::MousePad));
+    Remove(kPadVendor);
+    backend.Plug(SimKind::MousePad);
+    manager.RetryFailedOpens();
+    EXPECT_FALSE(manager.Device(kPadRow)->Transport().IsOpen());
+}
+
+// The first tab shown is selected; a later one is not; hiding the selected
+// tab hands the selection to a visible one, and to none when none is left.
+TEST_F(DeviceManagerTest, SelectionFollowsTheVisibleTabs) {
+    backend.Plug(SimKind::Mouse, SimLink::Cable);
+    backend.Plug(SimKind::MousePad);
+    Arrive(kMouseCable, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable));
+    Arrive(kPadVendor, sim::SimBackend::VendorPath(SimKind::MousePad));
+    EXPECT_TRUE(factory.hosts[kPadRow]->OptionVisible());
+
+    backend.Unplug(SimKind::Mouse, SimLink::Cable);
+    Remove(kMouseCable);
+    backend.Unplug(SimKind::MousePad);
+    Remove(kPadVendor);
+
+    const std::vector<std::optional<std::size_t>> expected{kMouseRow, kPadRow, std::nullopt};
+    EXPECT_EQ(events.selections, expected);
+    EXPECT_FALSE(manager.AnyOptionVisible());
+}
+
+}  // namespace
+}  // namespace vandrel::devices
