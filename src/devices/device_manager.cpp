@@ -86,6 +86,21 @@ bool OpenFramePath(device_io::CHidChannel& channel, const std::string& path) {
     return channel.OpenPath(path, /*read=*/true, /*write=*/true, /*overlapped=*/true, /*exclusive=*/false);
 }
 
+// Moves the transport onto `channel`: under IoLock, so no frame runs on a
+// half-swapped link, the transport closes, `channel` (and `alsoClose`) close,
+// `path` opens on `channel` and the link mode follows. False when the open fails.
+bool SwapChannel(protocol::CDeviceTransport& transport, device_io::CHidChannel& channel, const std::string& path,
+                 protocol::LinkMode mode, device_io::CHidChannel* alsoClose = nullptr) {
+    const std::lock_guard lock(transport.IoLock());
+    transport.SetOpen(false);
+    if (alsoClose) alsoClose->Close();
+    channel.Close();
+    if (!OpenFramePath(channel, path)) return false;
+    transport.SetOpen(true);
+    transport.SetLinkMode(static_cast<int>(mode));
+    return true;
+}
+
 // Asks the receiver whether the device behind it answers, up to 26 times.
 void PollReceiverLink(CMorvaneUSBDevice& device) {
     for (int attempt = 0; attempt < kLinkQueryTries; ++attempt) {
@@ -256,17 +271,7 @@ void CDeviceManager::OpenCableOnly(const SlotList& slots, std::size_t slot, Entr
 void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const std::string& path) {
     CMorvaneUSBDevice& device = *entry.device;
     protocol::CDeviceTransport& transport = device.Transport();
-    bool opened = false;
-    {
-        const std::lock_guard lock(transport.IoLock());
-        transport.SetOpen(false);
-        transport.WiredChannel().Close();
-        opened = OpenFramePath(transport.WiredChannel(), path);
-        if (opened) {
-            transport.SetOpen(true);
-            transport.SetLinkMode(static_cast<int>(protocol::LinkMode::Wired));
-        }
-    }
+    const bool opened = SwapChannel(transport, transport.WiredChannel(), path, protocol::LinkMode::Wired);
     if (!opened) {
         NoteOpenFailed(cableSlot, path);
         return;
@@ -281,19 +286,9 @@ void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const st
 void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, const std::string& path) {
     CMorvaneUSBDevice& device = *entry.device;
     protocol::CDeviceTransport& transport = device.Transport();
-    bool opened = false;
-    {
-        const std::lock_guard lock(transport.IoLock());
-        transport.SetOpen(false);
-        // The cable is gone: its channel names a device that is no longer there.
-        transport.WiredChannel().Close();
-        transport.WirelessChannel().Close();
-        opened = OpenFramePath(transport.WirelessChannel(), path);
-        if (opened) {
-            transport.SetOpen(true);
-            transport.SetLinkMode(static_cast<int>(protocol::LinkMode::Wireless));
-        }
-    }
+    // The cable is gone: its channel names a device that is no longer there.
+    const bool opened = SwapChannel(transport, transport.WirelessChannel(), path, protocol::LinkMode::Wireless,
+                                    &transport.WiredChannel());
     if (!opened) {
         NoteOpenFailed(receiverSlot, path);
         return;
