@@ -1,0 +1,30 @@
+// The control factory: layouts name custom control classes ("DeviceKeyButton"),
+// and the program registers a creator for each. Class names are compared
+// ignoring case, as layout files spell them in either way.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <QString>
+
+class QWidget;
+
+namespace vandrel::ui {
+
+class ControlFactory {
+public:
+    using Creator = std::function<QWidget*(QWidget* parent)>;
+
+    // Registers (or replaces) the creator of a class name.
+    void RegistControl(const QString& className, Creator creator);
+
+    bool Knows(const QString& className) const;
+
+    // The new control, owned by parent; nullptr for a class nobody registered.
+    QWidget* Create(const QString& className, QWidget* parent) const;
+
+private:
+    std::map<QString, Creator> creators_;  // keyed by the lower-case class name
+};
+
+}  // namespace vandrel::ui

@@ -1,0 +1,328 @@
+#include "ui/widget_page_view.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVariant>
+
+#include "ui/find_control.h"
+
+namespace vandrel::ui {
+namespace {
+
+// Dynamic properties the view and the layouts use.
+constexpr const char* kColourProperty = "colour";
+constexpr const char* kClassProperty = "class";
+constexpr const char* kUserDataProperty = "userdata";
+
+QString ToQt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+
+// Widgets whose value lies in a range: sliders, progress bars, spin boxes.
+struct RangeAccess {
+    int minimum = 0;
+    int maximum = 0;
+    int value = 0;
+};
+
+std::optional<RangeAccess> ReadRange(const QWidget* w) {
+    if (const auto* s = qobject_cast<const QAbstractSlider*>(w)) return RangeAccess{s->minimum(), s->maximum(), s->value()};
+    if (const auto* p = qobject_cast<const QProgressBar*>(w)) return RangeAccess{p->minimum(), p->maximum(), p->value()};
+    if (const auto* b = qobject_cast<const QSpinBox*>(w)) return RangeAccess{b->minimum(), b->maximum(), b->value()};
+    return std::nullopt;
+}
+
+// Writes range and value; the value is clamped here because a progress bar
+// ignores a value outside its range instead of clamping it.
+void WriteRange(QWidget* w, const RangeAccess& r) {
+    const int maximum = std::max(r.minimum, r.maximum);
+    const int value = std::clamp(r.value, r.minimum, maximum);
+    if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+        s->setRange(r.minimum, maximum);
+        s->setValue(value);
+    } else if (auto* p = qobject_cast<QProgressBar*>(w)) {
+        p->setRange(r.minimum, maximum);
+        p->setValue(value);
+    } else if (auto* b = qobject_cast<QSpinBox*>(w)) {
+        b->setRange(r.minimum, maximum);
+        b->setValue(value);
+    }
+}
+
+bool InItems(int index, int count) { return index >= 0 && index < count; }
+
+}  // namespace
+
+WidgetPageView::WidgetPageView(QWidget* root) : root_(root) {
+    if (root == nullptr) return;
+    WireSignals(root);
+    for (QWidget* child : root->findChildren<QWidget*>()) WireSignals(child);
+}
+
+WidgetPageView::~WidgetPageView() = default;
+
+void WidgetPageView::SetNotifySink(NotifySink sink) { sink_ = std::move(sink); }
+
+QWidget* WidgetPageView::Find(std::string_view name) const { return FindControl(root_.data(), ToQt(name)); }
+
+bool WidgetPageView::HasControl(std::string_view name) const { return Find(name) != nullptr; }
+
+void WidgetPageView::Raise(const char* type, const QString& control, std::intptr_t wParam) {
+    if (muted_ || !sink_) return;
+    sink_(platform::NotifyEvent{type, FromQt(control), wParam, 0});
+}
+
+void WidgetPageView::Quietly(const std::function<void()>& change) {
+    // A flag rather than QSignalBlocker: a change may move other widgets too
+    // (an exclusive option unchecks its sibling), and those must stay quiet.
+    struct Restore {
+        bool& flag;
+        bool before;
+        ~Restore() { flag = before; }
+    } const restore{muted_, std::exchange(muted_, true)};
+    change();
+}
+
+void WidgetPageView::WireSignals(QWidget* widget) {
+    const QString name = widget->objectName();
+    if (name.isEmpty()) return;
+    QObject* context = context_.get();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QObject::connect(button, &QAbstractButton::clicked, context, [this, name] { Raise("click", name); });
+        QObject::connect(button, &QAbstractButton::toggled, context,
+                         [this, name](bool checked) { Raise("selectchanged", name, checked ? 1 : 0); });
+    }
+    if (auto* slider = qobject_cast<QAbstractSlider*>(widget))
+        QObject::connect(slider, &QAbstractSlider::valueChanged, context,
+                         [this, name](int value) { Raise("valuechanged", name, value); });
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        QObject::connect(combo, &QComboBox::currentIndexChanged, context,
+                         [this, name](int index) { Raise("itemselect", name, index); });
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        QObject::connect(edit, &QLineEdit::textChanged, context, [this, name] { Raise("textchanged", name); });
+        QObject::connect(edit, &QLineEdit::editingFinished, context, [this, name] { Raise("killfocus", name); });
+        QObject::connect(edit, &QLineEdit::returnPressed, context, [this, name] { Raise("return", name); });
+    }
+}
+
+int WidgetPageView::Value(std::string_view name) const {
+    const auto range = ReadRange(Find(name));
+    return range ? range->value : 0;
+}
+
+void WidgetPageView::SetValue(std::string_view name, int value) {
+    QWidget* w = Find(name);
+    auto range = ReadRange(w);
+    if (!range) return;
+    range->value = value;
+    Quietly([&] { WriteRange(w, *range); });
+}
+
+void WidgetPageView::SetRange(std::string_view name, int minimum, int maximum) {
+    QWidget* w = Find(name);
+    auto range = ReadRange(w);
+    if (!range) return;
+    range->minimum = minimum;
+    range->maximum = maximum;
+    Quietly([&] { WriteRange(w, *range); });
+}
+
+std::string WidgetPageView::Text(std::string_view name) const {
+    const QWidget* w = Find(name);
+    if (const auto* label = qobject_cast<const QLabel*>(w)) return FromQt(label->text());
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w)) return FromQt(edit->text());
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) return FromQt(button->text());
+    if (const auto* rich = qobject_cast<const QTextEdit*>(w)) return FromQt(rich->toPlainText());
+    return {};
+}
+
+void WidgetPageView::SetText(std::string_view name, std::string_view text) {
+    QWidget* w = Find(name);
+    const QString value = ToQt(text);
+    Quietly([&] {
+        if (auto* label = qobject_cast<QLabel*>(w)) label->setText(value);
+        else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(value);
+        else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(value);
+        else if (auto* rich = qobject_cast<QTextEdit*>(w)) rich->setPlainText(value);
+    });
+}
+
+bool WidgetPageView::Selected(std::string_view name) const {
+    const auto* button = qobject_cast<const QAbstractButton*>(Find(name));
+    return button != nullptr && button->isChecked();
+}
+
+void WidgetPageView::SetSelected(std::string_view name, bool selected) {
+    auto* button = qobject_cast<QAbstractButton*>(Find(name));
+    if (button == nullptr) return;
+    Quietly([&] {
+        // A plain button cannot hold a state until it is made checkable.
+        if (selected && !button->isCheckable()) button->setCheckable(true);
+        button->setChecked(selected);
+    });
+}
+
+// Visible means "not hidden by the page", whether or not the window is shown.
+bool WidgetPageView::Visible(std::string_view name) const {
+    const QWidget* w = Find(name);
+    return w != nullptr && !w->isHidden();
+}
+
+void WidgetPageView::SetVisible(std::string_view name, bool visible) {
+    if (QWidget* w = Find(name)) Quietly([&] { w->setVisible(visible); });
+}
+
+bool WidgetPageView::Enabled(std::string_view name) const {
+    const QWidget* w = Find(name);
+    return w != nullptr && w->isEnabled();
+}
+
+void WidgetPageView::SetEnabled(std::string_view name, bool enabled) {
+    if (QWidget* w = Find(name)) Quietly([&] { w->setEnabled(enabled); });
+}
+
+std::vector<std::string> WidgetPageView::Items(std::string_view name) const {
+    std::vector<std::string> items;
+    const QWidget* w = Find(name);
+    if (const auto* combo = qobject_cast<const QComboBox*>(w)) {
+        for (int i = 0; i < combo->count(); ++i) items.push_back(FromQt(combo->itemText(i)));
+    } else if (const auto* list = qobject_cast<const QListWidget*>(w)) {
+        for (int i = 0; i < list->count(); ++i) items.push_back(FromQt(list->item(i)->text()));
+    }
+    return items;
+}
+
+void WidgetPageView::SetItems(std::string_view name, const std::vector<std::string>& items) {
+    QWidget* w = Find(name);
+    QStringList texts;
+    for (const std::string& item : items) texts.append(ToQt(item));
+    const int keep = CurrentIndex(name);
+    const int current = InItems(keep, static_cast<int>(texts.size())) ? keep : -1;
+    Quietly([&] {
+        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            combo->clear();
+            combo->addItems(texts);
+            combo->setCurrentIndex(current);
+        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+            list->clear();
+            list->addItems(texts);
+            list->setCurrentRow(current);
+        }
+    });
+}
+
+void WidgetPageView::SetItemVisible(std::string_view name, int index, bool visible) {
+    QWidget* w = Find(name);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        auto* rows = qobject_cast<QListView*>(combo->view());
+        if (rows != nullptr && InItems(index, combo->count())) rows->setRowHidden(index, !visible);
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+        if (InItems(index, list->count())) list->item(index)->setHidden(!visible);
+    }
+}
+
+bool WidgetPageView::ItemVisible(std::string_view name, int index) const {
+    const QWidget* w = Find(name);
+    if (const auto* combo = qobject_cast<const QComboBox*>(w)) {
+        const auto* rows = qobject_cast<const QListView*>(combo->view());
+        return InItems(index, combo->count()) && (rows == nullptr || !rows->isRowHidden(index));
+    }
+    if (const auto* list = qobject_cast<const QListWidget*>(w))
+        return InItems(index, list->count()) && !list->item(index)->isHidden();
+    return false;
+}
+
+int WidgetPageView::CurrentIndex(std::string_view name) const {
+    const QWidget* w = Find(name);
+    if (const auto* combo = qobject_cast<const QComboBox*>(w)) return combo->currentIndex();
+    if (const auto* list = qobject_cast<const QListWidget*>(w)) return list->currentRow();
+    return -1;
+}
+
+void WidgetPageView::SetCurrentIndex(std::string_view name, int index) {
+    QWidget* w = Find(name);
+    Quietly([&] {
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentIndex(InItems(index, combo->count()) ? index : -1);
+        else if (auto* list = qobject_cast<QListWidget*>(w))
+            list->setCurrentRow(InItems(index, list->count()) ? index : -1);
+    });
+}
+
+int WidgetPageView::CurrentPage(std::string_view name) const {
+    const QWidget* w = Find(name);
+    if (const auto* stack = qobject_cast<const QStackedWidget*>(w)) return stack->currentIndex();
+    if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) return tabs->currentIndex();
+    return 0;
+}
+
+void WidgetPageView::SetCurrentPage(std::string_view name, int page) {
+    QWidget* w = Find(name);
+    Quietly([&] {
+        if (auto* stack = qobject_cast<QStackedWidget*>(w)) stack->setCurrentIndex(page);
+        else if (auto* tabs = qobject_cast<QTabWidget*>(w)) tabs->setCurrentIndex(page);
+    });
+}
+
+std::vector<platform::ChildControl> WidgetPageView::Children(std::string_view container) const {
+    std::vector<platform::ChildControl> children;
+    const QWidget* parent = Find(container);
+    if (parent == nullptr) return children;
+    for (const QObject* child : parent->children()) {
+        const auto* w = qobject_cast<const QWidget*>(child);
+        // Unnamed widgets and Qt's own parts ("qt_...") are not layout controls.
+        if (w == nullptr || w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) continue;
+        const QVariant layoutClass = w->property(kClassProperty);
+        const QString className = layoutClass.isValid() ? layoutClass.toString() : QString::fromLatin1(w->metaObject()->className());
+        children.push_back({FromQt(w->objectName()), FromQt(className), FromQt(w->property(kUserDataProperty).toString())});
+    }
+    return children;
+}
+
+void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {
+    QWidget* w = Find(name);
+    if (w == nullptr) return;
+    w->setProperty(kColourProperty, QVariant::fromValue(static_cast<uint>(argb)));
+    // Selected by name so that the colour does not spread to the children.
+    const QString style = QStringLiteral("#%1 { background-color: rgba(%2, %3, %4, %5); }")
+                              .arg(w->objectName())
+                              .arg((argb >> 16) & 0xFF)
+                              .arg((argb >> 8) & 0xFF)
+                              .arg(argb & 0xFF)
+                              .arg((argb >> 24) & 0xFF);
+    w->setAttribute(Qt::WA_StyledBackground, true);
+    w->setStyleSheet(style);
+}
+
+std::uint32_t WidgetPageView::Colour(std::string_view name) const {
+    const QWidget* w = Find(name);
+    return w == nullptr ? 0u : w->property(kColourProperty).toUInt();
+}
+
+void WidgetPageView::SetTimer(std::string_view name, int timerId, int periodMs) {
+    if (Find(name) == nullptr) return;
+    auto timer = std::make_unique<QTimer>();
+    timer->setInterval(std::max(periodMs, 0));
+    const QString control = ToQt(name);
+    QObject::connect(timer.get(), &QTimer::timeout, context_.get(),
+                     [this, control, timerId] { Raise("timer", control, timerId); });
+    timer->start();
+    // Setting an id again restarts it with the new period.
+    timers_[{std::string(name), timerId}] = std::move(timer);
+}
+
+void WidgetPageView::KillTimer(std::string_view name, int timerId) { timers_.erase({std::string(name), timerId}); }
+
+}  // namespace vandrel::ui

@@ -1,0 +1,83 @@
+// The page view over a loaded layout: device and panel logic reads and writes
+// the page's widgets by layout name, and the widgets' own signals reach the
+// notify sink as notify events ("click", "valuechanged", ...). Changes made
+// through the view raise no events, so logic never sees its own writes.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/page_view.h"
+
+namespace vandrel::ui {
+
+class WidgetPageView : public platform::IPageView {
+public:
+    using NotifySink = std::function<void(const platform::NotifyEvent&)>;
+
+    // root stays owned by the caller and must outlive the view's use of it;
+    // once it is gone the page reads as empty.
+    explicit WidgetPageView(QWidget* root);
+    ~WidgetPageView() override;
+
+    void SetNotifySink(NotifySink sink);
+
+    bool HasControl(std::string_view name) const override;
+
+    int Value(std::string_view name) const override;
+    void SetValue(std::string_view name, int value) override;
+    void SetRange(std::string_view name, int minimum, int maximum) override;
+
+    std::string Text(std::string_view name) const override;
+    void SetText(std::string_view name, std::string_view text) override;
+
+    bool Selected(std::string_view name) const override;
+    void SetSelected(std::string_view name, bool selected) override;
+
+    bool Visible(std::string_view name) const override;
+    void SetVisible(std::string_view name, bool visible) override;
+    bool Enabled(std::string_view name) const override;
+    void SetEnabled(std::string_view name, bool enabled) override;
+
+    std::vector<std::string> Items(std::string_view name) const override;
+    void SetItems(std::string_view name, const std::vector<std::string>& items) override;
+    void SetItemVisible(std::string_view name, int index, bool visible) override;
+    bool ItemVisible(std::string_view name, int index) const override;
+    int CurrentIndex(std::string_view name) const override;
+    void SetCurrentIndex(std::string_view name, int index) override;
+
+    int CurrentPage(std::string_view name) const override;
+    void SetCurrentPage(std::string_view name, int page) override;
+
+    std::vector<platform::ChildControl> Children(std::string_view container) const override;
+
+    void SetColour(std::string_view name, std::uint32_t argb) override;
+    std::uint32_t Colour(std::string_view name) const override;
+
+    void SetTimer(std::string_view name, int timerId, int periodMs) override;
+    void KillTimer(std::string_view name, int timerId) override;
+
+private:
+    QWidget* Find(std::string_view name) const;
+    void WireSignals(QWidget* widget);
+    void Raise(const char* type, const QString& control, std::intptr_t wParam = 0);
+    // Runs a change with the view's event forwarding muted.
+    void Quietly(const std::function<void()>& change);
+
+    QPointer<QWidget> root_;
+    NotifySink sink_;
+    bool muted_ = false;
+    // Context of every signal connection: they end with the view.
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
+    std::map<std::pair<std::string, int>, std::unique_ptr<QTimer>> timers_;
+};
+
+}  // namespace vandrel::ui
