@@ -64,6 +64,13 @@ std::string DataHome() {
     return home.empty() ? std::string() : JoinPath(home, ".local/share");
 }
 
+// $XDG_CONFIG_HOME when absolute, else ~/.config.
+std::string ConfigHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : JoinPath(home, ".config");
+}
+
 bool IsNameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
            c == '.' || c == '{' || c == '}';
@@ -97,6 +104,13 @@ std::string UserDataRoot() {
     const std::string dataHome = DataHome();
     if (dataHome.empty()) return {};
     const std::string root = WithTrailingSlash(JoinPath(dataHome, kAppFolderName));
+    return MakeFolders(root.substr(0, root.size() - 1)) ? root : std::string();
+}
+
+std::string ConfigRoot() {
+    const std::string configHome = ConfigHome();
+    if (configHome.empty()) return {};
+    const std::string root = WithTrailingSlash(JoinPath(configHome, kAppFolderName));
     return MakeFolders(root.substr(0, root.size() - 1)) ? root : std::string();
 }
 

@@ -41,6 +41,11 @@ bool IsPlainFileName(std::string_view name);
 // Empty when no home folder can be found or a level cannot be created.
 std::string UserDataRoot();
 
+// $XDG_CONFIG_HOME/VANDREL/ (or ~/.config/VANDREL/), created level by level:
+// where remembered settings live. Empty when no home folder can be found or a
+// level cannot be created.
+std::string ConfigRoot();
+
 // UserDataRoot() + folderName + '/', created. Empty when folderName is not a
 // plain file name or a level cannot be created.
 std::string UserDataFolder(std::string_view folderName);
