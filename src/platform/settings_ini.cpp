@@ -1,13 +1,9 @@
 #include "platform/settings_ini.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 
@@ -42,48 +38,7 @@ std::optional<std::pair<std::string_view, std::string_view>> KeyValueOf(std::str
     return std::pair{key, Trimmed(trimmed.substr(equals + 1))};
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 }  // namespace
-
-bool WriteFileAtomically(const std::string& path, std::string_view text) {
-    if (path.empty()) return false;
-    std::string temporary = path + ".XXXXXX";
-    const FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
-        Trace("settings: cannot create a temporary file for " + path);
-        return false;
-    }
-    const bool written = WriteAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        Trace("settings: cannot write " + path);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
 
 SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {}
 

@@ -18,9 +18,6 @@
 
 namespace vandrel::platform {
 
-// Replaces a file with the given bytes atomically (temporary file in the same
-// folder, flushed, renamed). False, with the old file untouched, on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view text);
 
 class SettingsIni {
 public:

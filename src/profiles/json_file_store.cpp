@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 
@@ -21,57 +22,6 @@ namespace {
 
 // No document of the program comes near this; a bigger file is not read.
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
-constexpr mode_t kNewFileMode = 0644;
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-void TraceError(std::string_view what, const std::string& path, int error) {
-    platform::Trace(std::string("json store: ") + std::string(what) + " " + path + ": " + std::strerror(error));
-}
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// The mode a replaced file had, or the mode of a new file.
-mode_t ModeFor(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
-    return kNewFileMode;
-}
-
-// Makes a rename durable; best effort, a failure here loses nothing.
-void SyncFolder(const std::string& folder) {
-    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
-}
 
 }  // namespace
 
@@ -95,13 +45,13 @@ Json::Value ParseJson(std::string_view text) {
     return Json::Value();
 }
 
-CJsonFileStore::CJsonFileStore() : rename_([](const char* from, const char* to) { return std::rename(from, to); }) {}
+CJsonFileStore::CJsonFileStore() = default;
 
 CJsonFileStore::CJsonFileStore(RenameFunction rename) : rename_(std::move(rename)) {}
 
 std::string CJsonFileStore::ReadText(const std::string& path) const {
     // O_NONBLOCK: a named pipe chosen by mistake must not hang the program.
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     platform::Trace("readjsonFile 错误吗：：" + std::to_string(fd.get() < 0 ? errno : 0));
     if (fd.get() < 0) return {};
 
@@ -142,33 +92,7 @@ int CJsonFileStore::WriteJson(const std::string& path, const Json::Value& value)
 }
 
 int CJsonFileStore::WriteText(const std::string& path, std::string_view text) const {
-    std::string folder = platform::FolderOf(path);
-    if (folder.empty()) folder = "./";
-    std::string temporary = platform::JoinPath(folder, ".vandrel-XXXXXX");
-
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
-        TraceError("cannot create a temporary file for", path, errno);
-        return kWriteFailed;
-    }
-    bool written = WriteAll(fd.get(), text) && ::fchmod(fd.get(), ModeFor(path)) == 0 && ::fsync(fd.get()) == 0;
-    int error = written ? 0 : errno;
-    if (!fd.Close() && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        TraceError("cannot write", path, error);
-        ::unlink(temporary.c_str());
-        return kWriteFailed;
-    }
-    if (rename_(temporary.c_str(), path.c_str()) != 0) {
-        TraceError("cannot replace", path, errno);
-        ::unlink(temporary.c_str());
-        return kWriteFailed;
-    }
-    SyncFolder(folder);
-    return kWriteOk;
+    return platform::WriteFileAtomically(path, text, rename_) ? kWriteOk : kWriteFailed;
 }
 
 std::string CJsonFileStore::NewProfileId() {

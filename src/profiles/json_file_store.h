@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_io.h"
+
 namespace vandrel::profiles {
 
 inline constexpr int kWriteOk = 0;
@@ -23,7 +25,7 @@ class CJsonFileStore {
 public:
     // The last step of a write; a test can put a failing one in its place to
     // play a crash between writing the temporary file and renaming it.
-    using RenameFunction = std::function<int(const char* from, const char* to)>;
+    using RenameFunction = platform::RenameFunction;
 
     CJsonFileStore();
     explicit CJsonFileStore(RenameFunction rename);
