@@ -42,13 +42,22 @@ mode_t ModeFor(const std::string& path) {
 // Makes a rename durable; best effort, a failure here loses nothing.
 void SyncFolder(const std::string& folder) {
     const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
+    if (fd.Get() >= 0) ::fsync(fd.Get());
 }
 
 }  // namespace
 
 UniqueFd::~UniqueFd() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
 }
 
 bool UniqueFd::Close() {
@@ -64,11 +73,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view text, const R
     std::string temporary = JoinPath(folder, ".vandrel-XXXXXX");
 
     UniqueFd fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
+    if (fd.Get() < 0) {
         TraceError("cannot create a temporary file for", path, errno);
         return false;
     }
-    bool written = WriteAll(fd.get(), text) && ::fchmod(fd.get(), ModeFor(path)) == 0 && ::fsync(fd.get()) == 0;
+    bool written = WriteAll(fd.Get(), text) && ::fchmod(fd.Get(), ModeFor(path)) == 0 && ::fsync(fd.Get()) == 0;
     int error = written ? 0 : errno;
     if (!fd.Close() && written) {
         written = false;

@@ -11,10 +11,13 @@ namespace vandrel::platform {
 class UniqueFd {
 public:
     explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
     ~UniqueFd();
-    int get() const { return fd_; }
+    int Get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
     // Closes now and reports whether the close succeeded.
     bool Close();
 

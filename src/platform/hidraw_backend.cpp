@@ -22,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/file_io.h"
 #include "platform/hid_descriptor.h"
 
 namespace vandrel::platform {
@@ -34,35 +35,6 @@ constexpr std::string_view kNodePrefix = "hidraw";
 // byte put in front of reports without an id.
 constexpr std::size_t kMaxReportBytes = 16384 + 1;
 
-// ---------------------------------------------------------------------------
-// File descriptors
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-
-    int Get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    void Reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-};
 
 struct ErrnoOpenError {
     int error;

@@ -31,19 +31,6 @@ bool IsRelevant(std::uint32_t mask, std::string_view name) {
 
 bool IsHidrawName(std::string_view name) { return name.starts_with(kNodePrefix); }
 
-HidrawWatcher::Fd::~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-HidrawWatcher::Fd::Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-HidrawWatcher::Fd& HidrawWatcher::Fd::operator=(Fd&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
 
 HidrawWatcher::HidrawWatcher(std::function<void()> onChange, std::string folder)
     : onChange_(std::move(onChange)), folder_(std::move(folder)) {}
@@ -52,11 +39,11 @@ HidrawWatcher::~HidrawWatcher() { Stop(); }
 
 bool HidrawWatcher::Start() {
     if (Running()) return true;
-    Fd inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (!inotify.Valid()) return false;
+    UniqueFd inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!inotify) return false;
     if (::inotify_add_watch(inotify.Get(), folder_.c_str(), kWatchedEvents | IN_ONLYDIR) < 0) return false;
-    Fd stop(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-    if (!stop.Valid()) return false;
+    UniqueFd stop(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (!stop) return false;
     inotify_ = std::move(inotify);
     stop_ = std::move(stop);
     worker_ = std::thread([this] { Run(); });
@@ -69,8 +56,8 @@ void HidrawWatcher::Stop() {
     // An eventfd write only fails when its counter is full, which still wakes poll().
     [[maybe_unused]] const ssize_t written = ::write(stop_.Get(), &one, sizeof one);
     worker_.join();
-    inotify_ = Fd();
-    stop_ = Fd();
+    inotify_ = UniqueFd();
+    stop_ = UniqueFd();
 }
 
 void HidrawWatcher::Run() {

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/file_io.h"
+
 namespace vandrel::platform {
 
 inline constexpr std::string_view kDevFolder = "/dev";
@@ -42,21 +44,6 @@ public:
     bool Running() const { return worker_.joinable(); }
 
 private:
-    // A file descriptor closed on destruction; -1 holds nothing.
-    class Fd {
-    public:
-        Fd() = default;
-        explicit Fd(int fd) : fd_(fd) {}
-        ~Fd();
-        Fd(Fd&& other) noexcept;
-        Fd& operator=(Fd&& other) noexcept;
-        int Get() const { return fd_; }
-        bool Valid() const { return fd_ >= 0; }
-
-    private:
-        int fd_ = -1;
-    };
-
     void Run();
     // Reads the queued events and calls the callback for each relevant one.
     // False when the inotify descriptor failed for good.
@@ -64,8 +51,8 @@ private:
 
     const std::function<void()> onChange_;
     const std::string folder_;
-    Fd inotify_;
-    Fd stop_;
+    UniqueFd inotify_;
+    UniqueFd stop_;
     std::thread worker_;
 };
 

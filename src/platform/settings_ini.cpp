@@ -1,6 +1,5 @@
 #include "platform/settings_ini.h"
 
-
 #include <fstream>
 
 #include "platform/file_io.h"

@@ -52,15 +52,15 @@ CJsonFileStore::CJsonFileStore(RenameFunction rename) : rename_(std::move(rename
 std::string CJsonFileStore::ReadText(const std::string& path) const {
     // O_NONBLOCK: a named pipe chosen by mistake must not hang the program.
     const platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    platform::Trace("readjsonFile 错误吗：：" + std::to_string(fd.get() < 0 ? errno : 0));
-    if (fd.get() < 0) return {};
+    platform::Trace("readjsonFile 错误吗：：" + std::to_string(fd.Get() < 0 ? errno : 0));
+    if (fd.Get() < 0) return {};
 
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) return {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) return {};
     std::string text(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        const ssize_t got = ::read(fd.Get(), text.data() + done, text.size() - done);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return {};
         done += static_cast<std::size_t>(got);
