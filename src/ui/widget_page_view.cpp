@@ -18,6 +18,7 @@
 #include <QVariant>
 
 #include "ui/find_control.h"
+#include "ui/notify.h"
 
 namespace vandrel::ui {
 namespace {
@@ -69,19 +70,35 @@ WidgetPageView::WidgetPageView(QWidget* root) : root_(root) {
     if (root == nullptr) return;
     WireSignals(root);
     for (QWidget* child : root->findChildren<QWidget*>()) WireSignals(child);
+    QObject::connect(&NotifyHub::Instance(), &NotifyHub::Notified, context_.get(),
+                     [this](QWidget* sender, const QString& type, qintptr wParam, qintptr lParam) {
+                         RaiseFromHub(sender, type, wParam, lParam);
+                     });
 }
 
 WidgetPageView::~WidgetPageView() = default;
 
 void WidgetPageView::SetNotifySink(NotifySink sink) { sink_ = std::move(sink); }
 
+void WidgetPageView::Adopt(QWidget* subtree) {
+    if (subtree == nullptr) return;
+    WireSignals(subtree);
+    for (QWidget* child : subtree->findChildren<QWidget*>()) WireSignals(child);
+}
+
 QWidget* WidgetPageView::Find(std::string_view name) const { return FindControl(root_.data(), ToQt(name)); }
 
 bool WidgetPageView::HasControl(std::string_view name) const { return Find(name) != nullptr; }
 
-void WidgetPageView::Raise(const char* type, const QString& control, std::intptr_t wParam) {
+void WidgetPageView::Raise(const QString& type, const QString& control, std::intptr_t wParam, std::intptr_t lParam) {
     if (muted_ || !sink_) return;
-    sink_(platform::NotifyEvent{type, FromQt(control), wParam, 0});
+    sink_(platform::NotifyEvent{FromQt(type), FromQt(control), wParam, lParam});
+}
+
+void WidgetPageView::RaiseFromHub(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam) {
+    QWidget* root = root_.data();
+    if (root == nullptr || (sender != root && !root->isAncestorOf(sender))) return;
+    Raise(type, sender->objectName(), wParam, lParam);
 }
 
 void WidgetPageView::Quietly(const std::function<void()>& change) {
@@ -97,23 +114,24 @@ void WidgetPageView::Quietly(const std::function<void()>& change) {
 
 void WidgetPageView::WireSignals(QWidget* widget) {
     const QString name = widget->objectName();
-    if (name.isEmpty()) return;
+    if (name.isEmpty() || !wired_.insert(widget).second) return;
     QObject* context = context_.get();
+    QObject::connect(widget, &QObject::destroyed, context, [this](QObject* gone) { wired_.erase(gone); });
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        QObject::connect(button, &QAbstractButton::clicked, context, [this, name] { Raise("click", name); });
+        QObject::connect(button, &QAbstractButton::clicked, context, [this, name] { Raise(QStringLiteral("click"), name); });
         QObject::connect(button, &QAbstractButton::toggled, context,
-                         [this, name](bool checked) { Raise("selectchanged", name, checked ? 1 : 0); });
+                         [this, name](bool checked) { Raise(QStringLiteral("selectchanged"), name, checked ? 1 : 0); });
     }
     if (auto* slider = qobject_cast<QAbstractSlider*>(widget))
         QObject::connect(slider, &QAbstractSlider::valueChanged, context,
-                         [this, name](int value) { Raise("valuechanged", name, value); });
+                         [this, name](int value) { Raise(QStringLiteral("valuechanged"), name, value); });
     if (auto* combo = qobject_cast<QComboBox*>(widget))
         QObject::connect(combo, &QComboBox::currentIndexChanged, context,
-                         [this, name](int index) { Raise("itemselect", name, index); });
+                         [this, name](int index) { Raise(QStringLiteral("itemselect"), name, index); });
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        QObject::connect(edit, &QLineEdit::textChanged, context, [this, name] { Raise("textchanged", name); });
-        QObject::connect(edit, &QLineEdit::editingFinished, context, [this, name] { Raise("killfocus", name); });
-        QObject::connect(edit, &QLineEdit::returnPressed, context, [this, name] { Raise("return", name); });
+        QObject::connect(edit, &QLineEdit::textChanged, context, [this, name] { Raise(QStringLiteral("textchanged"), name); });
+        QObject::connect(edit, &QLineEdit::editingFinished, context, [this, name] { Raise(QStringLiteral("killfocus"), name); });
+        QObject::connect(edit, &QLineEdit::returnPressed, context, [this, name] { Raise(QStringLiteral("return"), name); });
     }
 }
 
@@ -317,7 +335,7 @@ void WidgetPageView::SetTimer(std::string_view name, int timerId, int periodMs) 
     timer->setInterval(std::max(periodMs, 0));
     const QString control = ToQt(name);
     QObject::connect(timer.get(), &QTimer::timeout, context_.get(),
-                     [this, control, timerId] { Raise("timer", control, timerId); });
+                     [this, control, timerId] { Raise(QStringLiteral("timer"), control, timerId); });
     timer->start();
     // Setting an id again restarts it with the new period.
     timers_[{std::string(name), timerId}] = std::move(timer);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,6 +30,9 @@ public:
     ~WidgetPageView() override;
 
     void SetNotifySink(NotifySink sink);
+    // Widgets added below the root after the view was made (device tabs and
+    // pages) raise events once they are adopted.
+    void Adopt(QWidget* subtree);
 
     bool HasControl(std::string_view name) const override;
 
@@ -68,7 +72,9 @@ public:
 private:
     QWidget* Find(std::string_view name) const;
     void WireSignals(QWidget* widget);
-    void Raise(const char* type, const QString& control, std::intptr_t wParam = 0);
+    void Raise(const QString& type, const QString& control, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
+    // A custom control's event from the notify hub, when the sender is on this page.
+    void RaiseFromHub(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam);
     // Runs a change with the view's event forwarding muted.
     void Quietly(const std::function<void()>& change);
 
@@ -78,6 +84,7 @@ private:
     // Context of every signal connection: they end with the view.
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
     std::map<std::pair<std::string, int>, std::unique_ptr<QTimer>> timers_;
+    std::set<const QObject*> wired_;  // widgets whose signals reach this view
 };
 
 }  // namespace vandrel::ui
