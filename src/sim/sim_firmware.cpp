@@ -176,15 +176,51 @@ bool SimFirmware::HostLighting() const {
     return state_.hostLighting;
 }
 
-void SimFirmware::SendNotification(std::span<const std::uint8_t> report) {
+void SimFirmware::SetBattery(std::uint8_t percent, SimCharging charging) {
+    std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t>& power = state_.memory[RegionIndex(SimRegion::Power)];
+    if (power.size() < 2) return;
+    power[0] = percent;
+    power[1] = static_cast<std::uint8_t>(charging);
+}
+
+void SimFirmware::QueueCommandFault(std::uint8_t command, SimFault fault, int count, int skip) {
+    if (count <= 0) return;
+    std::lock_guard lock(mutex_);
+    commandFaults_.push_back({command, fault, count, std::max(skip, 0)});
+}
+
+std::optional<SimFault> SimFirmware::TakeFault(std::uint8_t command) {
+    if (!faults_.empty()) {
+        const SimFault fault = faults_.front();
+        faults_.pop_front();
+        return fault;
+    }
+    const auto rule = std::find_if(commandFaults_.begin(), commandFaults_.end(),
+                                   [command](const CommandFault& f) { return f.command == command; });
+    if (rule == commandFaults_.end()) return std::nullopt;
+    if (rule->skip > 0) {
+        --rule->skip;
+        return std::nullopt;
+    }
+    const SimFault fault = rule->fault;
+    if (--rule->count == 0) commandFaults_.erase(rule);
+    return fault;
+}
+
+void SimFirmware::SendNotification(std::span<const std::uint8_t> report) { Notify(report, std::nullopt); }
+
+void SimFirmware::SendNotificationValue(std::uint16_t value) { Notify(NotificationReport(value), std::nullopt); }
+
+void SimFirmware::SendNotificationValue(std::uint16_t value, SimLink link) { Notify(NotificationReport(value), link); }
+
+void SimFirmware::Notify(std::span<const std::uint8_t> report, std::optional<SimLink> link) {
     std::lock_guard lock(mutex_);
     for (const Listener& listener : listeners_) {
-        if (!listener.notifications) continue;
+        if (!listener.notifications || (link && listener.link != *link)) continue;
         if (const auto queue = listener.queue.lock()) queue->Push({report.begin(), report.end()});
     }
 }
-
-void SimFirmware::SendNotificationValue(std::uint16_t value) { SendNotification(NotificationReport(value)); }
 
 SimFirmware::Answer SimFirmware::Receive(const Frame& request, SimLink link) {
     std::lock_guard lock(mutex_);
@@ -194,11 +230,7 @@ SimFirmware::Answer SimFirmware::Receive(const Frame& request, SimLink link) {
     if (link == SimLink::Receiver && receiverOutOfRange_) {
         answer.reply = ReceiverAlone(request);
     } else {
-        std::optional<SimFault> fault;
-        if (!faults_.empty()) {
-            fault = faults_.front();
-            faults_.pop_front();
-        }
+        const std::optional<SimFault> fault = TakeFault(request[frame::kCommand]);
         // A refusal changes nothing; a lost or garbled reply follows a request
         // that the device carried out.
         if (fault == SimFault::StatusFF) answer.reply = Echo(request, kStatusRefused);

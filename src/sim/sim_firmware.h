@@ -50,6 +50,9 @@ public:
 
     // The next `count` requests (any command, either link) meet `fault`.
     void QueueFault(SimFault fault, int count = 1);
+    // Requests carrying `command`: the first `skip` pass, the `count` after
+    // them meet `fault`. Faults queued with QueueFault come first.
+    void QueueCommandFault(std::uint8_t command, SimFault fault, int count = 1, int skip = 0);
     // Each reply becomes readable only `delay` after its request.
     void SetReplyDelay(std::chrono::milliseconds delay);
     // The receiver loses the device: it answers 0xAA to every request but the
@@ -60,11 +63,15 @@ public:
     // False, changing nothing, when the bytes do not fit the region.
     bool WriteRegion(SimRegion region, std::size_t offset, std::span<const std::uint8_t> bytes);
     bool HostLighting() const;
+    // Bytes 0 and 1 of the power block: battery level in percent and charging state.
+    void SetBattery(std::uint8_t percent, SimCharging charging);
 
     // An input report (report id first) to every open companion collection.
     void SendNotification(std::span<const std::uint8_t> report);
     // The notification report carrying value (0x401: "read my settings again").
     void SendNotificationValue(std::uint16_t value);
+    // The same on the companion collection of one link only.
+    void SendNotificationValue(std::uint16_t value, SimLink link);
 
     // --- Used by the back end's opened collections -----------------------
 
@@ -81,12 +88,22 @@ public:
     void DisconnectLink(SimLink link);
 
 private:
+    struct CommandFault {
+        std::uint8_t command;
+        SimFault fault;
+        int count;
+        int skip;
+    };
+
     struct Listener {
         std::weak_ptr<SimReportQueue> queue;
         SimLink link;
         bool notifications;
     };
 
+    // The scripted fault of the next request, if any. The caller holds mutex_.
+    std::optional<SimFault> TakeFault(std::uint8_t command);
+    void Notify(std::span<const std::uint8_t> report, std::optional<SimLink> link);
     // The reply of a device that works as it should; may change the memory.
     // The caller holds mutex_.
     protocol::Frame Execute(const protocol::Frame& request);
@@ -97,6 +114,7 @@ private:
     std::deque<SimFrameRecord> frames_;
     std::deque<std::vector<std::uint8_t>> outputReports_;
     std::deque<SimFault> faults_;
+    std::vector<CommandFault> commandFaults_;
     std::chrono::milliseconds replyDelay_{0};
     bool receiverOutOfRange_ = false;
     std::vector<Listener> listeners_;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "protocol/report_frame.h"
 
@@ -22,6 +23,9 @@ enum class SimLink { Cable, Receiver };
 //   StatusFF/FE       the device refuses the request (reply byte 7)
 //   ReceiverNoDevice  the reply's command byte is 0xAA
 enum class SimFault { NoReply, WrongCommand, StatusFF, StatusFE, ReceiverNoDevice };
+
+// Byte 1 of the power block.
+enum class SimCharging : std::uint8_t { Charged = 0, Charging = 1, OnBattery = 2 };
 
 enum class SimRegion { Info, Settings, KeyMap, LedMap, ColourPages, Macros, Recoil, LightStream, Power };
 inline constexpr std::size_t kSimRegionCount = 9;

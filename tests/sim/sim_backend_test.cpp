@@ -343,6 +343,21 @@ TEST_P(NotificationTest, ReachesEveryOpenCompanionAndDecodes) {
     EXPECT_FALSE(vendor.Receive(100)) << "notifications are not frames";
 }
 
+TEST(SimNotificationTest, ValueForOneLinkReachesOnlyThatLinksCompanion) {
+    SimBackend backend;
+    SimFirmware& firmware = backend.Plug(SimKind::Mouse, SimLink::Cable);
+    backend.Plug(SimKind::Mouse, SimLink::Receiver);
+    SimChannel cable(backend, SimBackend::CompanionPath(SimKind::Mouse, SimLink::Cable));
+    SimChannel receiver(backend, SimBackend::CompanionPath(SimKind::Mouse, SimLink::Receiver));
+
+    firmware.SendNotificationValue(0x0403, SimLink::Cable);
+
+    std::array<std::uint8_t, 64> report{};
+    std::size_t read = 0;
+    EXPECT_EQ(cable.Channel().ReadReport(report.data(), report.size(), &read, 1000), 1);
+    EXPECT_NE(receiver.Channel().ReadReport(report.data(), report.size(), &read, 100), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, NotificationTest, ::testing::Values(0x0401, 0x1123, 0x0505, 0x8002, 0xFFFF));
 
 }  // namespace

@@ -331,6 +331,45 @@ TEST_F(FirmwareTest, FaultWithCountHitsThatManyRequestsOnEitherLink) {
     EXPECT_EQ((*third)[frame::kStatus], 0);
 }
 
+TEST_F(FirmwareTest, CommandFaultSkipsThenHitsOnlyThatCommand) {
+    SimFirmware& firmware = Plug(SimKind::Mouse);
+    SimChannel& channel = Vendor(SimKind::Mouse);
+    firmware.QueueCommandFault(cmd::kReadAt, SimFault::StatusFF, /*count=*/2, /*skip=*/1);
+
+    // Read, other command, read, read, read: the first read passes, the next
+    // two reads are refused, the other command and the last read are not.
+    struct Step {
+        std::uint8_t command;
+        std::uint8_t status;
+    };
+    const Step steps[] = {{cmd::kReadAt, 0},        {cmd::kSequenceBegin, 0}, {cmd::kReadAt, kRefused},
+                          {cmd::kReadAt, kRefused}, {cmd::kReadAt, 0}};
+    for (const Step& step : steps) {
+        const auto reply = channel.Exchange(Request(step.command, step.command == cmd::kReadAt ? 1 : 0, 0));
+        ASSERT_TRUE(reply);
+        EXPECT_EQ((*reply)[frame::kCommand], step.command);
+        EXPECT_EQ((*reply)[frame::kStatus], step.status);
+    }
+}
+
+TEST_F(FirmwareTest, BatteryLevelAndChargingStateAreThePowerBlocksFirstBytes) {
+    struct Case {
+        std::uint8_t percent;
+        SimCharging charging;
+    };
+    SimFirmware& firmware = Plug(SimKind::Mouse);
+    SimChannel& channel = Vendor(SimKind::Mouse);
+    for (const Case c : {Case{40, SimCharging::Charging}, Case{100, SimCharging::Charged}, Case{7, SimCharging::OnBattery}}) {
+        firmware.SetBattery(c.percent, c.charging);
+        const auto reply = channel.Exchange(Request(cmd::kReadSmall, kPowerSize, 0));
+        ASSERT_TRUE(reply);
+        const std::vector<std::uint8_t> power = Payload(*reply, kPowerSize);
+        EXPECT_EQ(power[0], c.percent);
+        EXPECT_EQ(power[1], static_cast<std::uint8_t>(c.charging));
+        EXPECT_EQ(power, firmware.ReadRegion(SimRegion::Power));
+    }
+}
+
 TEST_F(FirmwareTest, SlowReplyIsReadableOnlyAfterTheDelay) {
     SimFirmware& firmware = Plug(SimKind::Mouse);
     SimChannel& channel = Vendor(SimKind::Mouse);

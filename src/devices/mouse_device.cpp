@@ -1,0 +1,432 @@
+#include "devices/mouse_device.h"
+
+#include <algorithm>
+
+#include "devices/mouse_page.h"
+#include "platform/folders.h"
+#include "platform/trace.h"
+
+namespace vandrel::devices {
+namespace {
+
+using mouse::SettingsRecord;
+using protocol::kStatusOk;
+using protocol::kStatusReadFailed;
+
+constexpr std::string_view kKindName = "mouse";
+constexpr std::string_view kLightConfigName = "zelbor_light";
+
+// The mode of each light-mode index below the user's own effects: the row
+// of the interval table, the step, and whether a frame painted with the
+// current settings stays right until they change (nothing to animate).
+struct ModeRow {
+    std::uint8_t intervalRow;
+    void (CMorvaneMouseDevice::*step)();
+    bool still;
+};
+const std::array<ModeRow, mouse::kCustomModeBase> kModes{{
+    {0, &CMorvaneMouseDevice::StepWave, false},
+    {1, &CMorvaneMouseDevice::StepColourCycle, false},
+    {2, &CMorvaneMouseDevice::StepBreathing, false},
+    {3, &CMorvaneMouseDevice::StepStatic, true},
+    {4, &CMorvaneMouseDevice::StepFlashing, false},
+    {5, &CMorvaneMouseDevice::StepReactiveBand, false},
+    {6, &CMorvaneMouseDevice::StepReactiveSpread, false},
+    {2, &CMorvaneMouseDevice::StepFourColourBreathing, false},
+    {4, &CMorvaneMouseDevice::StepFourColourFlashing, false},
+    {9, &CMorvaneMouseDevice::StepAllOff, true},
+}};
+// The custom light list runs on every pass.
+constexpr std::uint32_t kCustomListTicks = 1;
+
+profiles::LightWords Words(const profiles::LightInfo& info) { return profiles::ToWords(info); }
+
+std::unique_ptr<platform::ITickSource> OwnTicks(platform::ITickSource* given) {
+    return given == nullptr ? std::make_unique<platform::SteadyTickSource>() : nullptr;
+}
+
+}  // namespace
+
+CMorvaneMouseDevice::CMorvaneMouseDevice() : CMorvaneMouseDevice(platform::DefaultHidBackend()) {}
+
+CMorvaneMouseDevice::CMorvaneMouseDevice(platform::IHidBackend& backend, platform::ITickSource* ticks)
+    : CMorvaneUSBDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
+    SetKindName(std::string(kKindName));
+    SetLightConfigName(std::string(kLightConfigName));
+    profile_.SetTemplatePath(platform::DefaultTemplatePath(kKindName));
+    profile_.SetSectionIndex(0);
+    ClearReactive();
+    ReactiveRing()[0].store(1);
+    lightingThread_ = std::make_unique<LightingThread>(
+        ticks_, LightingSchedule{[this] { return NextStepTicks(); }, [this] { RunLightingPass(); }});
+}
+
+CMorvaneMouseDevice::~CMorvaneMouseDevice() {
+    lightingThread_->Stop();
+    Shutdown();
+}
+
+// --- Reading the mouse ----------------------------------------------------------
+
+void CMorvaneMouseDevice::Connect() {
+    ReadDevice();
+    LoadProfile();
+    RefreshPage();
+    lightingThread_->Stop();
+    lightingThread_->Start();
+}
+
+int CMorvaneMouseDevice::ReadDevice() {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen()) return kStatusReadFailed;
+    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+
+    protocol::CMD_SEQUENCE_BEGIN(t);
+    InfoBlock info{};
+    if (const int status = protocol::CMD_READ_INFO(t, info.data()); status != kStatusOk) return status;
+    info_ = info;
+    infoRead_ = true;
+    const std::size_t slots = info_[kKeySlotsByte];
+    if (!t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) return kStatusReadFailed;
+    KeyMapBytes keys{};
+    if (const int status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != kStatusOk) return status;
+    keyMap_ = keys;
+    protocol::CMD_SEQUENCE_END(t);
+
+    positionSlots_ = mouse::PositionSlots(keyMap_, slots);
+    if (platform::IPageView* page = Page()) mouse::ShowDpiRanges(*page, Sensor());
+    return kStatusOk;
+}
+
+void CMorvaneMouseDevice::Resynchronise() {
+    if (ReadSettingsRecord() == kStatusOk) RefreshPage();
+}
+
+int CMorvaneMouseDevice::ReadSettingsRecord() {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen()) return kStatusReadFailed;
+    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+
+    std::uint8_t onboard = 0;
+    if (const int status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != kStatusOk) return status;
+    SettingsRecord read{};
+    const auto offset = static_cast<std::uint16_t>(onboard * mouse::kRecordStride);
+    if (const int status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset); status != kStatusOk)
+        return status;
+
+    read[mouse::record::kProfile] = onboard;
+    read[mouse::record::kCleared] = 0;
+    {
+        const std::lock_guard lock(recordMutex_);
+        record_ = read;
+    }
+    const profiles::LightInfo previous = RunningLight();
+    const profiles::LightInfo light = mouse::LightingFromRecord(read, previous, names_.modes);
+    ApplyRunningLight(light);
+
+    if (const int stage = read[mouse::record::kActiveStage]; stage < mouse::kStageCount) {
+        activeStage_ = stage;
+        profile_.SetActiveStage(stage);
+    }
+    const profiles::LightWords words = Words(light);
+    profile_.SetLightInfo(words[0], words[1], words[2], words[3]);
+    SaveProfile();
+    return kStatusOk;
+}
+
+void CMorvaneMouseDevice::OnNotification(std::uint16_t usage) {
+    if (!Transport().IsOpen()) return;
+    if (usage == kUsageClickFlash) {
+        if (Transport().IsWireless() || RunningLight().SelectItem != kReactiveFlashMode) return;
+        flashRequested_.store(true);
+        lightingThread_->Wake();
+        return;
+    }
+    const auto kind = static_cast<std::uint8_t>(usage >> 8);
+    if (kind != kUsageProfileChanged && kind != kUsageProfileStageChanged) return;
+    {
+        const std::lock_guard lock(recordMutex_);
+        record_[mouse::record::kProfile] = static_cast<std::uint8_t>(usage & 0x0F);
+        if (kind == kUsageProfileStageChanged) {
+            const auto stage = static_cast<std::uint8_t>((usage >> 4) & 0x0F);
+            record_[mouse::record::kActiveStage] = stage;
+            notifiedStage_.store(stage);
+        }
+    }
+    if (IDeviceHost* host = Host()) host->ArmTimer(timer::kSpare1003, kNotifiedChangeDelayMs);
+}
+
+void CMorvaneMouseDevice::OnTimer1003() {
+    // The mouse moved to another stage itself: the profile follows, so that
+    // the next settings write does not move it back.
+    const int stage = notifiedStage_.exchange(-1);
+    if (stage >= 0 && stage < mouse::kStageCount && stage != activeStage_) {
+        activeStage_ = stage;
+        profile_.SetActiveStage(stage);
+        SaveProfile();
+    }
+    RefreshPage();
+}
+
+mouse::SettingsRecord CMorvaneMouseDevice::RecordCopy() const {
+    const std::lock_guard lock(recordMutex_);
+    return record_;
+}
+
+std::uint8_t CMorvaneMouseDevice::PositionSlot(std::size_t position) const {
+    return position < positionSlots_.size() ? positionSlots_[position] : mouse::kNoSlot;
+}
+
+int CMorvaneMouseDevice::CheckLink() {
+    protocol::CDeviceTransport& t = Transport();
+    return t.IsOpen() && protocol::CMD_LINK_QUERY(t) ? 1 : 0;
+}
+
+void CMorvaneMouseDevice::ReadPowerState() {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen() || Hold() || !protocol::CMD_LINK_QUERY(t)) return;
+    PowerReport report{};
+    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != kStatusOk) return;
+    report[3] = t.IsWireless() ? 1 : 0;
+    powerReport_ = report;
+    if (powerSink_) powerSink_(report);
+    if (IDeviceHost* host = Host()) host->PostMainMessage(kMessagePowerState, report[4], 0);
+}
+
+// --- Writing the settings record ------------------------------------------------
+
+int CMorvaneMouseDevice::WriteLightRecord() { return WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_); }
+
+int CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
+                                          int screenHeight) {
+    const profiles::LightInfo light = profile_.GetLightInfo();
+    mouse::RecordSource source;
+    source.byte0 = byte0;
+    source.byte59 = byte59;
+    source.screenWidth = screenWidth;
+    source.screenHeight = screenHeight;
+    source.light = light;
+    source.modeCode = mouse::ModeCode(names_.modes, light.SelectItem);
+    source.reportRate = system_.reportRate;
+    source.activeStage = activeStage_;
+    source.stages = stages_;
+    source.corrections = corrections_;
+    const WriteOutcome outcome = SendSettingsRecord(mouse::BuildSettingsRecord(source), onboardProfile);
+    NoteWrite(outcome);
+    return outcome.status;
+}
+
+CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const SettingsRecord& record,
+                                                                         int onboardProfile) {
+    protocol::CDeviceTransport& t = Transport();
+    const bool receiver = t.IsWireless();
+    // On the receiver every step first asks whether the mouse is still there.
+    const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() != 0); };
+    if (!reachable()) return {kStatusReadFailed, false};
+
+    const int begin = protocol::CMD_SEQUENCE_BEGIN(t);
+    if (!reachable()) return {kStatusReadFailed, true};
+    const auto offset = static_cast<std::uint16_t>(onboardProfile * static_cast<int>(mouse::kRecordStride));
+    const int write = protocol::CMD_WRITE_AT(t, record.data(), mouse::kRecordWriteSize, offset);
+    if (!reachable()) return {kStatusReadFailed, true};
+    const int end = protocol::CMD_SEQUENCE_END(t);
+    for (const int status : {begin, write, end})
+        if (status != kStatusOk) return {status, true};
+    return {kStatusOk, true};
+}
+
+void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
+    lastWriteStatus_ = outcome.status;
+    if (outcome.status == kStatusOk) {
+        writeFailureReported_ = false;
+        return;
+    }
+    if (!outcome.sent || writeFailureReported_) return;
+    platform::Trace("MS设置写入失败");
+    writeFailureReported_ = true;
+    if (IDeviceHost* host = Host()) host->PostMainMessage(kMessageSettingsWriteFailed, KindRowIndex(), outcome.status);
+}
+
+// --- Profile ----------------------------------------------------------------------
+
+std::string CMorvaneMouseDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
+
+void CMorvaneMouseDevice::SetProfilePaths() {
+    const std::string folder = UserFolder();
+    profile_.SetTemplatePath(platform::DefaultTemplatePath(KindName()));
+    if (!folder.empty() && platform::IsPlainFileName(ProfileName()))
+        profile_.SetProfilePath(platform::ProfileFilePath(folder, ProfileName()));
+    profile_.SetLightConfigPath(folder.empty() ? std::string() : platform::LightConfigPath(folder, LightConfigName()));
+}
+
+void CMorvaneMouseDevice::LoadProfile() {
+    SetProfilePaths();
+    profile_.Load(profile_.GetProfilePath());
+    ReadProfileSettings();
+}
+
+void CMorvaneMouseDevice::ReadProfileSettings() {
+    KeyMaps()[0].clear();
+    KeyMaps()[1].clear();
+    for (const profiles::KeyEntry& key : profile_.GetKeyList()) {
+        KeyMaps()[0][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.assignment));
+        KeyMaps()[1][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.defaultAssignment));
+    }
+    ApplyProfileLighting();
+    stages_ = profile_.GetDpiStages();
+    activeStage_ = profile_.GetActiveStage();
+    system_ = mouse::SystemFromWords(profile_.GetMouseSystem());
+    corrections_ = profile_.GetCorrections();
+}
+
+void CMorvaneMouseDevice::LoadDefaultProfile() {
+    const std::string templatePath = platform::DefaultTemplatePath(KindName());
+    // A template without a section would be "repaired" by Load, which writes
+    // it: only a usable template resets the profile.
+    const Json::Value document = store_.ReadJson(templatePath);
+    if (!document["Device"][0].isObject()) return;
+    profile_.SetTemplatePath(templatePath);
+    profile_.Load(templatePath);
+    ReadProfileSettings();
+    SaveProfile();
+    RefreshPage();
+}
+
+void CMorvaneMouseDevice::SaveProfile() { profile_.Save(); }
+
+void CMorvaneMouseDevice::SetLightNameIndex(int index) {
+    CMorvaneUSBDevice::SetLightNameIndex(index);
+    profile_.SetSectionIndex(0);
+}
+
+void CMorvaneMouseDevice::LoadLightConfiguration() {
+    const std::string folder = UserFolder();
+    const Json::Value defaults = store_.ReadJson(platform::DefaultLightNamesPath());
+    const Json::Value config =
+        folder.empty() ? Json::Value() : store_.ReadJson(platform::LightConfigPath(folder, LightConfigName()));
+    profiles::UpdateLightNames(names_, defaults, config, GetLightNameIndex());
+}
+
+// --- Lighting -----------------------------------------------------------------------
+
+void CMorvaneMouseDevice::SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3) {
+    CMorvaneUSBDevice::SetLighting(w0, w1, w2, w3);
+    profile_.SetLightInfo(w0, w1, w2, w3);
+    LightingChanged();
+}
+
+int CMorvaneMouseDevice::ApplyProfileLighting() {
+    const profiles::LightInfo light = profile_.GetLightInfo();
+    ApplyRunningLight(light);
+    {
+        const std::lock_guard lock(recordMutex_);
+        mouse::PutLighting(record_, light, mouse::ModeCode(names_.modes, light.SelectItem));
+    }
+    profile_.LoadLightConfig(profile_.GetLightConfigPath());
+    std::vector<profiles::LightListEntry> list = profile_.GetLightList();
+    std::vector<profiles::EffectStep> steps = profile_.GetEffectSteps();
+    {
+        const std::lock_guard lock(LightStepsLock());
+        effectSteps_ = std::move(steps);
+    }
+    {
+        const std::lock_guard lock(LedListLock());
+        hasLightList_.store(!list.empty());
+        lightList_ = std::move(list);
+    }
+    listGeneration_.fetch_add(1);
+    LightingChanged();
+    return 1;
+}
+
+void CMorvaneMouseDevice::ApplyRunningLight(const profiles::LightInfo& next) {
+    const profiles::LightWords words = Words(next);
+    CMorvaneUSBDevice::SetLighting(words[0], words[1], words[2], words[3]);
+    // Compared with the last mode applied, not with the running one, which
+    // SetLighting may have changed already.
+    if (next.SelectItem != appliedMode_) {
+        ClearReactive();
+        ReactiveRing()[0].store(1);
+        appliedMode_ = next.SelectItem;
+    }
+    LightingChanged();
+}
+
+void CMorvaneMouseDevice::LightingChanged() {
+    lightGeneration_.fetch_add(1);
+    lightingThread_->Wake();
+}
+
+void CMorvaneMouseDevice::SetLightingPaused(bool paused) {
+    Transport().SetPaused(paused);
+    if (!paused) lightingThread_->Wake();
+}
+
+std::optional<std::uint32_t> CMorvaneMouseDevice::NextStepTicks() {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen() || t.IsPaused()) return std::nullopt;
+    const bool fresh = lightGeneration_.load() != paintedGeneration_ ||
+                       listGeneration_.load() != appliedListGeneration_ || flashRequested_.load();
+    if (fresh) return 0;
+    const profiles::LightInfo light = RunningLight();
+    if (light.SelectItem >= kModes.size()) return kCustomListTicks;
+    const ModeRow& row = kModes[light.SelectItem];
+    if (row.still && !hasLightList_.load()) return std::nullopt;
+    return lighting::Interval(lighting::IntervalTable::kDevice, row.intervalRow, light.Speed);
+}
+
+void CMorvaneMouseDevice::RunLightingPass() {
+    const std::uint32_t generation = lightGeneration_.load();
+    const std::uint32_t lists = listGeneration_.load();
+    const std::uint64_t now = ticks_.Now();
+    if (lighting::LoadLightInfo(engine_, RunningLight())) {
+        lighting::ResetEffect(engine_, now);
+        flash_.Clear();
+    }
+    if (lists != appliedListGeneration_) {
+        engine_.overlay.Reset(now);
+        engine_.player.Rewind(now);
+        appliedListGeneration_ = lists;
+    }
+    const std::uint8_t mode = engine_.light.SelectItem;
+    if (flashRequested_.exchange(false) && mode == kReactiveFlashMode) flash_.Trigger(random_);
+    if (mode < kModes.size()) {
+        (this->*kModes[mode].step)();
+    } else {
+        const std::lock_guard lock(LightStepsLock());
+        engine_.player.Play(effectSteps_, engine_.light.Speed, Leds(), now);
+    }
+    {
+        const std::lock_guard lock(LedListLock());
+        engine_.overlay.Apply(lightList_, Leds(), now);
+    }
+    paintedGeneration_ = generation;
+}
+
+void CMorvaneMouseDevice::StepBreathing() { lighting::StepBreathing(engine_, Leds()); }
+void CMorvaneMouseDevice::StepFourColourBreathing() { lighting::StepFourColourBreathing(engine_, Leds()); }
+void CMorvaneMouseDevice::StepStatic() { lighting::StepStatic(engine_, Leds()); }
+void CMorvaneMouseDevice::StepColourCycle() { lighting::StepColourCycle(engine_, Leds()); }
+void CMorvaneMouseDevice::StepFlashing() { lighting::StepFlashing(engine_, Leds(), ticks_.Now()); }
+void CMorvaneMouseDevice::StepFourColourFlashing() { lighting::StepFourColourFlashing(engine_, Leds(), ticks_.Now()); }
+void CMorvaneMouseDevice::StepAllOff() { lighting::StepAllOff(Leds()); }
+
+void CMorvaneMouseDevice::StepWave() { mouse::StepWave(engine_.counters, lighting::RunningLook(engine_), Leds()); }
+
+void CMorvaneMouseDevice::StepReactiveBand() {
+    const lighting::Look look = lighting::RunningLook(engine_);
+    engine_.counters.step =
+        lighting::Step(look.direction, static_cast<std::uint8_t>(lighting::kWheelSize), engine_.counters.step, 1);
+    LightMarkedLevels();
+    RotateRing(look.direction != 0);
+    std::array<std::uint8_t, mouse::kGroupCount> levels{};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        DecayLevel(static_cast<int>(i), engine_.light.SelectItem);
+        levels[i] = ReactiveLevels()[i].load();
+    }
+    mouse::PaintBand(engine_.counters, look, levels, Leds());
+}
+
+void CMorvaneMouseDevice::StepReactiveSpread() { flash_.Step(lighting::RunningLook(engine_), Leds()); }
+
+}  // namespace vandrel::devices

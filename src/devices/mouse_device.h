@@ -1,0 +1,300 @@
+// CMorvaneMouseDevice: a mouse, on the cable (device type 2) or behind its
+// receiver (type 6), and the logic of its page.
+//
+// What it does:
+//   - reads the mouse when it connects: the information block (sensor, DPI
+//     step and range, key slots) and the key map, and finds the slot of each
+//     of the eleven key positions;
+//   - keeps the settings of the onboard profile (lighting, five DPI stages,
+//     report rate, correction, screen size) in step with the profile document
+//     and writes them as one settings record (WriteLightRecord);
+//   - reads the record back when the mouse asks for it (Resynchronise), reads
+//     the power state and the receiver link;
+//   - runs the lighting thread with the mouse's LED groups and three effects
+//     of its own (wave, reactive band, reactive flash);
+//   - carries out the page's controls: every operation follows one order:
+//     read the control, change the device's copy, store it in the profile,
+//     save the profile, re-apply it, write the mouse when it keeps the setting.
+//
+// Failures: reads that fail leave what was read before (information block,
+// key map, settings record, profile) untouched. A settings write that fails
+// leaves the settings in the profile, returns the failing status and posts
+// kMessageSettingsWriteFailed to the main window once, until a write
+// succeeds again.
+//
+// Threads: the UI thread calls everything public unless said otherwise. The
+// lighting thread runs RunLightingPass; the notification threads only set the
+// record copy's profile and stage bytes and arm timer 1003, whose handler
+// (OnTimer1003, UI thread) takes them in.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "devices/lighting_thread.h"
+#include "devices/mouse_dpi.h"
+#include "devices/mouse_light_adapter.h"
+#include "devices/mouse_lighting.h"
+#include "devices/mouse_record.h"
+#include "devices/mouse_settings.h"
+#include "devices/usb_device.h"
+#include "lighting/engine.h"
+#include "lighting/light_control.h"
+#include "platform/tick_source.h"
+#include "profiles/device_profile_ui.h"
+#include "profiles/json_file_store.h"
+#include "profiles/light_names.h"
+#include "profiles/mouse_profile_data.h"
+#include "protocol/commands.h"
+
+namespace vandrel::devices {
+
+// To the main window after a settings write failed: wParam the device's kind
+// row index, lParam the status.
+inline constexpr std::uint32_t kMessageSettingsWriteFailed = 3332;  // 0x0D04
+
+// Notifications of the mouse's companion collection.
+inline constexpr std::uint16_t kUsageClickFlash = 0x403;  // a click, for the reactive flash
+inline constexpr std::uint8_t kUsageProfileChanged = 0x10;       // high byte: onboard profile in bits 0..3
+inline constexpr std::uint8_t kUsageProfileStageChanged = 0x11;  // and the DPI stage in bits 4..7
+// Timer 1003 takes a notified change in on the UI thread after this delay.
+inline constexpr int kNotifiedChangeDelayMs = 10;
+
+inline constexpr std::size_t kPowerReportSize = 6;
+using PowerReport = std::array<std::uint8_t, kPowerReportSize>;
+
+class CMorvaneMouseDevice : public CMorvaneUSBDevice {
+public:
+    static constexpr std::size_t kKeyMapCapacity = protocol::kMaxMemorySize;
+    static constexpr std::size_t kKeySlotsByte = 5;
+    static constexpr int kReactiveBandMode = 5;
+    static constexpr int kReactiveFlashMode = 6;
+
+    using InfoBlock = std::array<std::uint8_t, protocol::kInfoBlockSize>;
+    using KeyMapBytes = std::array<std::uint8_t, kKeyMapCapacity>;
+    // The power panel: the six bytes of each power-state read.
+    using PowerSink = std::function<void(const PowerReport&)>;
+    // The desktop's pointer settings, re-applied after a system setting changed.
+    using SystemSink = std::function<void(const mouse::MouseSystemSettings&)>;
+
+    CMorvaneMouseDevice();
+    // `ticks` paces the lighting thread (the monotonic clock when null) and
+    // must outlive the device.
+    explicit CMorvaneMouseDevice(platform::IHidBackend& backend, platform::ITickSource* ticks = nullptr);
+    ~CMorvaneMouseDevice() override;
+
+    // --- The base's operations ------------------------------------------------
+    // Reads the device, loads the profile, refreshes the page, restarts lighting.
+    void Connect() override;
+    // Reads the settings record of the active onboard profile into the running
+    // lighting and the profile, then refreshes the page. Returns at once while
+    // the transport is closed; a failed read changes nothing.
+    void Resynchronise() override;
+    // Takes in what a notification reported (onboard profile, DPI stage).
+    void OnTimer1003() override;
+    // Power block (6 bytes at offset 0, command 0x1A) to the power sink, and
+    // message 3329 with byte 4; skipped while held, closed or unreachable.
+    void ReadPowerState() override;
+    // 1 when the transport is open and the mouse answers: on the cable always,
+    // on the receiver when the link query says it is reachable.
+    int CheckLink() override;
+    int ApplyProfileLighting() override;
+    void RefreshPreview() override;
+    void LoadProfile() override;
+    void RefreshPage() override;
+    // The template into the current profile (name and identifier stay).
+    void LoadDefaultProfile() override;
+    void LoadLightConfiguration() override;
+    void SetProfilePaths() override;
+    std::string GetProfilePath() const override { return profile_.GetProfilePath(); }
+    void SaveProfile() override;
+    void ShowPageSection(int category) override;
+    void SetLightNameIndex(int index) override;
+    void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3) override;
+    void SelectKey(int index) override;
+    // The record of onboard profile 0 with bytes 0 and 59 = 0 and 1 and the
+    // screen size given by SetScreenSize.
+    int WriteLightRecord() override;
+    // Builds the record from the profile and writes its 66 bytes at
+    // onboardProfile x 128 between commands 0x01 and 0x02. On the receiver an
+    // unreachable mouse stops it before anything is sent (status 0).
+    int WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight);
+
+    // --- Lighting ---------------------------------------------------------------
+    void StepBreathing() override;
+    void StepFourColourBreathing() override;
+    void StepStatic() override;
+    void StepColourCycle() override;
+    void StepFlashing() override;
+    void StepFourColourFlashing() override;
+    void StepAllOff() override;
+    virtual void StepWave();
+    virtual void StepReactiveBand();
+    // On the mouse, the reactive flash.
+    virtual void StepReactiveSpread();
+    // One pass of the lighting thread: takes in the running settings, runs the
+    // mode's step (or the custom light list), then the per-LED overlay. Only
+    // while the lighting thread is not running (Connect starts it).
+    void RunLightingPass();
+    void SetLightingPaused(bool paused);
+
+    // --- Page operations (the main window's dispatch) ---------------------------
+    // Each returns the status of the settings write it caused, or 1 when the
+    // change needed none (refused by the stage rules, an index out of range).
+    void SetScreenSize(int width, int height);
+    // "DPI_slider_"n "valuechanged": the slider's position becomes the stage's.
+    int OnDpiSliderChanged(int stage);
+    // "DPI_slider_"n "movevaluechanged": shows the resolution and keeps the
+    // position in the device's copy; stored and written on "valuechanged".
+    void OnDpiSliderMoving(int stage);
+    // "DPI_edit_"n "killfocus" or return: the typed resolution, clamped to the
+    // edit's range, becomes the nearest position; the edit shows its resolution.
+    int OnDpiEditCommitted(int stage);
+    // "DPI_enable_check_"n "selectchanged". The last stage on stays on;
+    // switching off the active stage makes the next one on active.
+    int OnDpiEnableChanged(int stage);
+    // "DPI_select_check_"n "selectchanged": a stage that is off is not taken.
+    int OnDpiStageSelected(int stage);
+    // The colour picked for "DPI_color_option_"n (0xAARRGGBB).
+    int SetDpiStageColour(int stage, std::uint32_t argb);
+    // "polling_rate_option_"n "selectchanged".
+    int OnReportRateSelected(int option);
+    // The system settings live in the profile and the desktop (SystemSink);
+    // the mouse does not keep them.
+    void OnPointerSpeedChanged();      // "pointer_speed_slider"
+    void OnWheelLinesChanged();        // "scroll_speed_slider"
+    void OnDoubleClickChanged();       // "double_click_slider"
+    void OnPointerPrecisionChanged();  // "pointer_precision_check"
+    void OnScrollPageChanged();        // "scrolls_page_check"
+    // "default_btn" once confirmed: LoadDefaultProfile, then write.
+    int ResetToDefaults();
+    // A control of the lighting panel, or the palette's colour; false when
+    // the page has no lighting panel or the control is not one of its own.
+    bool OnLightingControl(std::string_view control);
+    bool OnLightingColour(std::uint32_t argb);
+    // The profile panel chose another profile: select it, load, refresh, write.
+    int OnProfileSelected();
+    // "device_reset_btn" once confirmed: the selected profile back to the
+    // template, loaded, shown and written.
+    int OnProfileReset();
+
+    // --- Panels and sinks -------------------------------------------------------
+    lighting::CLightControlUI* LightPanel() { return lightPanel_.get(); }
+    profiles::CDeviceProfileUI* ProfilePanel() { return profilePanel_.get(); }
+    lighting::ILightingDevice& LightingDevice() { return lightingDevice_; }
+    void SetPowerSink(PowerSink sink) { powerSink_ = std::move(sink); }
+    void SetSystemSink(SystemSink sink) { systemSink_ = std::move(sink); }
+
+    // --- State ------------------------------------------------------------------
+    const InfoBlock& Info() const { return info_; }
+    mouse::SensorRules Sensor() const { return mouse::SensorRulesFromInfo(info_); }
+    const KeyMapBytes& KeyMap() const { return keyMap_; }
+    // The key slot of a position of the picture, or mouse::kNoSlot.
+    std::uint8_t PositionSlot(std::size_t position) const;
+    mouse::SettingsRecord RecordCopy() const;
+    int ActiveOnboardProfile() const { return RecordCopy()[mouse::record::kProfile]; }
+    const std::vector<profiles::DpiStage>& Stages() const { return stages_; }
+    int ActiveStage() const { return activeStage_; }
+    const mouse::MouseSystemSettings& System() const { return system_; }
+    const profiles::LightNames& LightNames() const { return names_; }
+    int LastWriteStatus() const { return lastWriteStatus_; }
+    const PowerReport& LastPowerReport() const { return powerReport_; }
+    const std::string* SecondRowPreview(std::size_t led) const;
+    const std::string* LogoPreview() const { return logo_ ? &*logo_ : nullptr; }
+
+protected:
+    void SetUpPage() override;
+    void OnNotification(std::uint16_t usage) override;
+
+private:
+    struct WriteOutcome {
+        int status;
+        bool sent;  // false: closed or unreachable before anything was sent
+    };
+
+    int ReadDevice();
+    int ReadSettingsRecord();
+    WriteOutcome SendSettingsRecord(const mouse::SettingsRecord& record, int onboardProfile);
+    void NoteWrite(const WriteOutcome& outcome);
+    // The running lighting becomes `next`; a new mode restarts the reactive
+    // buffers with one mark on the ring.
+    void ApplyRunningLight(const profiles::LightInfo& next);
+    void LightingChanged();
+    void ReadProfileSettings();
+    std::string UserFolder() const;
+    void BindSecondRow(platform::IPageView& page);
+    void SetUpPanels(platform::IPageView& page);
+    void ShowModeList();
+
+    // Page operations' shared steps.
+    bool ValidStage(int stage) const;
+    int SliderPosition(int value) const;
+    void SetStagePosition(int stage, int position);
+    int StoreStages();
+    void ShowStages();
+    void ChangeSystem(const std::function<void(mouse::MouseSystemSettings&)>& change);
+
+    // Lighting thread.
+    std::optional<std::uint32_t> NextStepTicks();
+
+    std::unique_ptr<platform::ITickSource> ownTicks_;
+    platform::ITickSource& ticks_;
+    profiles::CJsonFileStore store_;
+    profiles::CMouseProfiledata profile_;
+    profiles::LightNames names_;
+
+    InfoBlock info_{};
+    bool infoRead_ = false;
+    KeyMapBytes keyMap_{};
+    std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
+    mutable std::mutex recordMutex_;
+    mouse::SettingsRecord record_{};
+    std::atomic<int> notifiedStage_{-1};
+
+    std::vector<profiles::DpiStage> stages_ = std::vector<profiles::DpiStage>(mouse::kStageCount);
+    int activeStage_ = 0;
+    mouse::MouseSystemSettings system_;
+    std::vector<profiles::Correction> corrections_;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+    int lastWriteStatus_ = protocol::kStatusOk;
+    bool writeFailureReported_ = false;
+    PowerReport powerReport_{};
+    PowerSink powerSink_;
+    SystemSink systemSink_;
+
+    std::vector<std::optional<std::string>> secondRow_;
+    std::optional<std::string> logo_;
+    std::unique_ptr<profiles::CDeviceProfileUI> profilePanel_;
+    std::unique_ptr<lighting::CLightControlUI> lightPanel_;
+    CMouseLightingDevice lightingDevice_{*this};
+
+    // Guarded by LightStepsLock() and LedListLock().
+    std::vector<profiles::EffectStep> effectSteps_;
+    std::vector<profiles::LightListEntry> lightList_;
+    std::atomic<bool> hasLightList_{false};
+    std::uint8_t appliedMode_ = 0;  // UI thread
+    std::atomic<std::uint32_t> lightGeneration_{0};
+    std::atomic<std::uint32_t> listGeneration_{0};
+    std::atomic<bool> flashRequested_{false};
+
+    // The lighting thread's own.
+    lighting::EngineState engine_;
+    mouse::ReactiveFlash flash_;
+    std::minstd_rand random_{std::random_device{}()};
+    std::uint32_t paintedGeneration_ = ~std::uint32_t{0};
+    std::uint32_t appliedListGeneration_ = ~std::uint32_t{0};
+
+    std::unique_ptr<LightingThread> lightingThread_;  // last: stopped before the rest goes
+};
+
+}  // namespace vandrel::devices

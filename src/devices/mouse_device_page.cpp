@@ -1,0 +1,311 @@
+// CMorvaneMouseDevice on its page: page set-up, what the page shows, and the
+// operations the page's controls lead to.
+#include <algorithm>
+#include <limits>
+
+#include "devices/mouse_device.h"
+#include "devices/mouse_page.h"
+#include "platform/folders.h"
+#include "profiles/utf_text.h"
+
+namespace vandrel::devices {
+namespace {
+
+using mouse::Indexed;
+namespace controls = mouse::controls;
+
+constexpr int kSliderMaximum = 4;  // brightness and speed sliders of the lighting panel
+
+std::uint32_t PreviewArgb(lighting::LedColor c) {
+    using lighting::LedColor;
+    return 0xFF000000u | std::uint32_t{LedColor::Scaled(c.red, c.brightness)} << 16 |
+           std::uint32_t{LedColor::Scaled(c.green, c.brightness)} << 8 | LedColor::Scaled(c.blue, c.brightness);
+}
+
+}  // namespace
+
+// --- Page set-up ----------------------------------------------------------------
+
+void CMorvaneMouseDevice::SetUpPage() {
+    secondRow_.assign(LedCount(), std::nullopt);
+    logo_.reset();
+    platform::IPageView* page = Page();
+    if (PageLayoutName().empty() || page == nullptr) return;
+    BindSecondRow(*page);
+    SetUpPanels(*page);
+}
+
+void CMorvaneMouseDevice::BindSecondRow(platform::IPageView& page) {
+    for (const platform::ChildControl& child : page.Children(controls::kSettingsLayout)) {
+        if (child.name == controls::kLogo) {
+            logo_ = child.name;
+            continue;
+        }
+        if (child.className != controls::kKeyButtonClass) continue;
+        const std::optional<IndexedName> indexed = SplitIndexedName(child.userData);
+        if (!indexed || indexed->prefix != controls::kSecondRowPrefix) continue;
+        if (indexed->number >= 0 && static_cast<std::size_t>(indexed->number) < secondRow_.size())
+            secondRow_[static_cast<std::size_t>(indexed->number)] = child.name;
+    }
+}
+
+void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
+    const std::string folder = UserFolder();
+    if (!mouse::FindByClass(page, controls::kProfilePanelClass).empty()) {
+        profilePanel_ = std::make_unique<profiles::CDeviceProfileUI>(page);
+        profilePanel_->SetDeviceKind(profiles::kKindMouse);
+        profilePanel_->SetPaths(folder, platform::DefaultTemplatePath(KindName()));
+        profilePanel_->InitProfiles();
+        SetProfileName(profilePanel_->CurrentProfileId());
+    }
+    if (!mouse::FindByClass(page, controls::kLightPanelClass).empty()) {
+        LoadLightConfiguration();
+        lightPanel_ = std::make_unique<lighting::CLightControlUI>(page, profiles::kKindMouse);
+        lightPanel_->SetScreenSize(screenWidth_, screenHeight_);
+        ShowModeList();
+    }
+    // Key assignment, macros and recoil patterns have panels of their own,
+    // set up here once they are built; the key-assignment panel starts hidden.
+    for (const std::string& keySet : mouse::FindByClass(page, controls::kKeySetPanelClass))
+        page.SetVisible(keySet, false);
+}
+
+void CMorvaneMouseDevice::ShowModeList() {
+    if (!lightPanel_) return;
+    std::vector<std::string> names;
+    std::vector<bool> visible;
+    for (const profiles::LightMode& mode : names_.modes) {
+        names.push_back(profiles::ToUtf8(mode.name));
+        visible.push_back(mode.visible);
+    }
+    for (const std::u16string& custom : names_.customEffects) {
+        names.push_back(profiles::ToUtf8(custom));
+        visible.push_back(true);
+    }
+    lightPanel_->SetModeList(names, visible, kSliderMaximum, kSliderMaximum);
+}
+
+const std::string* CMorvaneMouseDevice::SecondRowPreview(std::size_t led) const {
+    return led < secondRow_.size() && secondRow_[led] ? &*secondRow_[led] : nullptr;
+}
+
+// --- What the page shows ------------------------------------------------------
+
+void CMorvaneMouseDevice::RefreshPage() {
+    LoadLightConfiguration();
+    // The key-assignment list "device_setkeyinfo_list" is filled by the key
+    // assignment panel once it is built.
+    if (lightPanel_) {
+        ShowModeList();
+        lightPanel_->ShowLightInfo(RunningLight());
+    }
+    platform::IPageView* page = Page();
+    if (page == nullptr) return;
+    ShowStages();
+    mouse::ShowReportRate(*page, system_.reportRate);
+    mouse::ShowSystem(*page, system_);
+    mouse::ShowOnboardProfile(*page, ActiveOnboardProfile());
+}
+
+void CMorvaneMouseDevice::ShowStages() {
+    if (platform::IPageView* page = Page()) mouse::ShowStages(*page, stages_, activeStage_, Sensor());
+}
+
+void CMorvaneMouseDevice::RefreshPreview() {
+    if (platform::IPageView* page = Page()) {
+        for (std::size_t i = 0; i < secondRow_.size(); ++i)
+            if (secondRow_[i] && page->Visible(*secondRow_[i]))
+                page->SetColour(*secondRow_[i], PreviewArgb(Leds().Get(i)));
+        if (logo_ && LogoLedIndex() >= 0)
+            page->SetColour(*logo_, PreviewArgb(Leds().Get(static_cast<std::size_t>(LogoLedIndex()))));
+    }
+    CMorvaneUSBDevice::RefreshPreview();
+}
+
+void CMorvaneMouseDevice::ShowPageSection(int category) {
+    CMorvaneUSBDevice::ShowPageSection(category);
+    if (platform::IPageView* page = Page()) page->SetVisible(controls::kTipInfo, false);
+}
+
+void CMorvaneMouseDevice::SelectKey(int index) {
+    CMorvaneUSBDevice::SelectKey(index);
+    // The key-assignment panel shows the key's current and default codes once
+    // it is built.
+}
+
+void CMorvaneMouseDevice::SetScreenSize(int width, int height) {
+    screenWidth_ = width;
+    screenHeight_ = height;
+    if (lightPanel_) lightPanel_->SetScreenSize(width, height);
+}
+
+// --- DPI stages -----------------------------------------------------------------
+
+bool CMorvaneMouseDevice::ValidStage(int stage) const {
+    return Page() != nullptr && stage >= 0 && stage < mouse::kStageCount &&
+           static_cast<std::size_t>(stage) < stages_.size();
+}
+
+int CMorvaneMouseDevice::SliderPosition(int value) const {
+    const int highest = infoRead_ ? Sensor().highestPosition : std::numeric_limits<std::uint16_t>::max();
+    return std::clamp(value, 0, highest);
+}
+
+void CMorvaneMouseDevice::SetStagePosition(int stage, int position) {
+    profiles::DpiStage& s = stages_[static_cast<std::size_t>(stage)];
+    s.dpiX = static_cast<std::uint16_t>(position);
+    if (s.xy == 0) s.dpiY = s.dpiX;
+}
+
+int CMorvaneMouseDevice::StoreStages() {
+    profile_.SetDpiStages(stages_);
+    profile_.SetActiveStage(activeStage_);
+    SaveProfile();
+    return WriteLightRecord();
+}
+
+void CMorvaneMouseDevice::OnDpiSliderMoving(int stage) {
+    if (!ValidStage(stage)) return;
+    const int position = SliderPosition(Page()->Value(Indexed(controls::kDpiSlider, stage)));
+    SetStagePosition(stage, position);
+    mouse::ShowStageResolution(*Page(), stage, position, Sensor());
+}
+
+int CMorvaneMouseDevice::OnDpiSliderChanged(int stage) {
+    if (!ValidStage(stage)) return protocol::kStatusOk;
+    OnDpiSliderMoving(stage);
+    return StoreStages();
+}
+
+int CMorvaneMouseDevice::OnDpiEditCommitted(int stage) {
+    if (!ValidStage(stage)) return protocol::kStatusOk;
+    platform::IPageView& page = *Page();
+    const mouse::SensorRules rules = Sensor();
+    if (!infoRead_) {
+        // Without the information block a resolution has no position.
+        ShowStages();
+        return protocol::kStatusOk;
+    }
+    const mouse::ValueRange range = mouse::EditRange(rules);
+    const int typed = mouse::NumberFromText(page.Text(Indexed(controls::kDpiEdit, stage)));
+    const int position = mouse::PositionOf(rules, std::clamp(typed, range.minimum, range.maximum));
+    SetStagePosition(stage, position);
+    mouse::ShowStageResolution(page, stage, position, rules);
+    return StoreStages();
+}
+
+int CMorvaneMouseDevice::OnDpiEnableChanged(int stage) {
+    if (!ValidStage(stage)) return protocol::kStatusOk;
+    const bool on = Page()->Selected(Indexed(controls::kDpiEnable, stage));
+    if (!on && !mouse::CanDisableStage(stages_, stage)) {
+        ShowStages();
+        return protocol::kStatusOk;
+    }
+    stages_[static_cast<std::size_t>(stage)].active = on ? 1 : 0;
+    if (!on && stage == activeStage_) activeStage_ = mouse::NextEnabledStage(stages_, stage).value_or(stage);
+    ShowStages();
+    return StoreStages();
+}
+
+int CMorvaneMouseDevice::OnDpiStageSelected(int stage) {
+    if (!ValidStage(stage) || !Page()->Selected(Indexed(controls::kDpiSelect, stage))) return protocol::kStatusOk;
+    if (!mouse::StageEnabled(stages_, stage)) {
+        ShowStages();
+        return protocol::kStatusOk;
+    }
+    activeStage_ = stage;
+    ShowStages();
+    return StoreStages();
+}
+
+int CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
+    if (!ValidStage(stage)) return protocol::kStatusOk;
+    profiles::DpiStage& s = stages_[static_cast<std::size_t>(stage)];
+    s.red = static_cast<std::uint8_t>(argb >> 16);
+    s.green = static_cast<std::uint8_t>(argb >> 8);
+    s.blue = static_cast<std::uint8_t>(argb);
+    ShowStages();
+    return StoreStages();
+}
+
+// --- Report rate and system settings -----------------------------------------------
+
+int CMorvaneMouseDevice::OnReportRateSelected(int option) {
+    platform::IPageView* page = Page();
+    if (page == nullptr || option < 0 || option >= mouse::kReportRateCount ||
+        !page->Selected(Indexed(controls::kReportRate, option)))
+        return protocol::kStatusOk;
+    system_.reportRate = static_cast<std::uint16_t>(option);
+    const profiles::SystemWords words = mouse::ToWords(system_);
+    profile_.SetMouseSystem(words[0], words[1], words[2]);
+    SaveProfile();
+    mouse::ShowReportRate(*page, option);
+    return WriteLightRecord();
+}
+
+void CMorvaneMouseDevice::ChangeSystem(const std::function<void(mouse::MouseSystemSettings&)>& change) {
+    if (Page() == nullptr) return;
+    change(system_);
+    const profiles::SystemWords words = mouse::ToWords(system_);
+    profile_.SetMouseSystem(words[0], words[1], words[2]);
+    SaveProfile();
+    if (systemSink_) systemSink_(system_);
+}
+
+void CMorvaneMouseDevice::OnPointerSpeedChanged() {
+    ChangeSystem([this](auto& s) { s.pointerSpeed = mouse::SystemValue(Page()->Value(controls::kPointerSpeed)); });
+}
+
+void CMorvaneMouseDevice::OnWheelLinesChanged() {
+    ChangeSystem([this](auto& s) { s.wheelLines = mouse::SystemValue(Page()->Value(controls::kWheelLines)); });
+}
+
+void CMorvaneMouseDevice::OnDoubleClickChanged() {
+    ChangeSystem([this](auto& s) { s.doubleClickTime = mouse::SystemValue(Page()->Value(controls::kDoubleClick)); });
+}
+
+void CMorvaneMouseDevice::OnPointerPrecisionChanged() {
+    ChangeSystem([this](auto& s) { s.pointerPrecision = Page()->Selected(controls::kPrecision) ? 1 : 0; });
+}
+
+void CMorvaneMouseDevice::OnScrollPageChanged() {
+    ChangeSystem([this](auto& s) { s.scrollPage = Page()->Selected(controls::kScrollPage) ? 1 : 0; });
+}
+
+// --- Defaults, lighting panel and profiles -------------------------------------------
+
+int CMorvaneMouseDevice::ResetToDefaults() {
+    LoadDefaultProfile();
+    return WriteLightRecord();
+}
+
+bool CMorvaneMouseDevice::OnLightingControl(std::string_view control) {
+    return lightPanel_ && lightPanel_->ApplyControl(control, lightingDevice_);
+}
+
+bool CMorvaneMouseDevice::OnLightingColour(std::uint32_t argb) {
+    if (!lightPanel_) return false;
+    lightPanel_->ApplyColour(argb, lightingDevice_);
+    return true;
+}
+
+int CMorvaneMouseDevice::OnProfileSelected() {
+    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::kStatusOk;
+    profilePanel_->SelectProfileEntry(profilePanel_->CurrentIndex());
+    SetProfileName(profilePanel_->CurrentProfileId());
+    LoadProfile();
+    RepairMacroKeys();
+    RefreshPage();
+    UploadMacros();
+    return WriteLightRecord();
+}
+
+int CMorvaneMouseDevice::OnProfileReset() {
+    if (!profilePanel_) return protocol::kStatusOk;
+    if (!profilePanel_->ResetProfile()) return protocol::kStatusWriteFailed;
+    LoadProfile();
+    RefreshPage();
+    return WriteLightRecord();
+}
+
+}  // namespace vandrel::devices
