@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libqt6svg6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth dbus-daemon fonts-dejavu-core
+  xvfb xauth dbus-daemon dbus-bin
+  fonts-dejavu-core fonts-inter fonts-droid-fallback fonts-noto-core
 )
 
 missing=()

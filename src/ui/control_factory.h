@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 #include <QString>
 
 class QWidget;
@@ -21,10 +22,19 @@ public:
     bool Knows(const QString& className) const;
 
     // The new control, owned by parent; nullptr for a class nobody registered.
+    // A layout tag "X" also finds the class registered as "CXUI".
     QWidget* Create(const QString& className, QWidget* parent) const;
+
+    // The class names in registration order.
+    std::vector<QString> Names() const { return order_; }
 
 private:
     std::map<QString, Creator> creators_;  // keyed by the lower-case class name
+    std::vector<QString> order_;
 };
+
+// The process's factory: the start-up registers the program's control classes
+// in it, and every layout of every window is built through it.
+ControlFactory& GlobalControlFactory();
 
 }  // namespace vandrel::ui

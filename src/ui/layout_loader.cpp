@@ -1,11 +1,16 @@
 #include "ui/layout_loader.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QWidget>
+
+#include "ui/skin.h"
 
 namespace vandrel::ui {
 
-LayoutLoader::LayoutLoader(const ControlFactory& factory) : factory_(factory) {}
+LayoutLoader::LayoutLoader(const ControlFactory& factory, const ControlFactory* windowTags)
+    : factory_(factory), windowTags_(windowTags) {}
 
 QWidget* LayoutLoader::Load(const QString& path, QWidget* parent) {
     lastError_.clear();
@@ -14,6 +19,9 @@ QWidget* LayoutLoader::Load(const QString& path, QWidget* parent) {
         lastError_ = QStringLiteral("cannot open layout %1: %2").arg(path, file.errorString());
         return nullptr;
     }
+    // Pictures a layout names (icons, pixmaps) are relative to the skin.
+    const QString skin = Skin::Instance().Folder();
+    setWorkingDirectory(QDir(skin.isEmpty() ? QFileInfo(path).absolutePath() : skin));
     QWidget* root = load(&file, parent);
     if (root == nullptr) {
         const QString reason = errorString().isEmpty() ? QStringLiteral("not a layout") : errorString();
@@ -24,6 +32,7 @@ QWidget* LayoutLoader::Load(const QString& path, QWidget* parent) {
 
 QWidget* LayoutLoader::createWidget(const QString& className, QWidget* parent, const QString& name) {
     QWidget* widget = factory_.Create(className, parent);
+    if (widget == nullptr && windowTags_ != nullptr) widget = windowTags_->Create(className, parent);
     if (widget != nullptr) {
         // The widget's own class is a Qt one; the page reads the layout's.
         widget->setProperty("class", className);

@@ -14,7 +14,8 @@ namespace vandrel::ui {
 
 class LayoutLoader : public QUiLoader {
 public:
-    explicit LayoutLoader(const ControlFactory& factory);
+    // windowTags: the tags a window creates itself, asked after the factory.
+    explicit LayoutLoader(const ControlFactory& factory, const ControlFactory* windowTags = nullptr);
 
     // The root control of the layout at path, owned by parent (by the caller
     // when parent is nullptr); nullptr on a missing or malformed file, with
@@ -27,6 +28,7 @@ public:
 
 private:
     const ControlFactory& factory_;
+    const ControlFactory* windowTags_;
     QString lastError_;
 };
 

@@ -96,8 +96,9 @@ void WidgetPageView::Raise(const QString& type, const QString& control, std::int
 }
 
 void WidgetPageView::RaiseFromHub(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam) {
-    QWidget* root = root_.data();
-    if (root == nullptr || (sender != root && !root->isAncestorOf(sender))) return;
+    // Only controls this view took on: a page with its own view inside this
+    // one reports its controls there, not twice.
+    if (root_.isNull() || !wired_.contains(sender)) return;
     Raise(type, sender->objectName(), wParam, lParam);
 }
 

@@ -73,7 +73,7 @@ private:
     QWidget* Find(std::string_view name) const;
     void WireSignals(QWidget* widget);
     void Raise(const QString& type, const QString& control, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
-    // A custom control's event from the notify hub, when the sender is on this page.
+    // A custom control's event from the notify hub, when the sender is one of this view's.
     void RaiseFromHub(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam);
     // Runs a change with the view's event forwarding muted.
     void Quietly(const std::function<void()>& change);

@@ -1,0 +1,415 @@
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <thread>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+
+#include "app/about_wnd.h"
+#include "app/message_bus.h"
+#include "app/msg_wnd.h"
+#include "app/registered_messages.h"
+#include "app/window_tags.h"
+#include "device_io/device_tables.h"
+#include "platform/trace.h"
+#include "ui/dpi.h"
+#include "ui/find_control.h"
+#include "ui/layout_loader.h"
+#include "ui/skin.h"
+#include "ui/text_resources.h"
+
+namespace vandrel::app {
+namespace {
+
+constexpr int kRetryOpensMs = 1000;
+constexpr int kDensityFirstMs = 100;
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string Lower(std::string text) {
+    std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The tray menu: item name and its text id.
+struct MenuItem {
+    const char* name;
+    const char* textId;
+};
+constexpr MenuItem kTrayMenu[] = {
+    {"about_menu", "about_menu_text"},
+    {"setwnd_menu", "setwnd_menu_text"},
+    {"exit", "exit_menu_text"},
+};
+
+}  // namespace
+
+CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const PrivateFonts* fonts, Settings settings)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      backend_(backend),
+      bus_(bus),
+      settings_(settings),
+      language_(platform::SettingsIni::InConfigFolder(kSettingsFile), fonts) {
+    platform::Trace("InitWindow");
+    setObjectName(QStringLiteral("MainWnd"));
+    setWindowTitle(Q(kAppTitle));
+    setWindowIcon(QIcon(ui::Skin::Instance().FilePath(QStringLiteral("common/logo.png"))));
+    resize(kMainWidth, kMainHeight);
+    language_.LoadCatalogue();
+
+    RegisterWindowTags(windowTags_);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    const QString layout = ui::Skin::Instance().LayoutPath(QStringLiteral("XML_MAIN"));
+    if (!layout.isEmpty()) {
+        ui::LayoutLoader loader(ui::GlobalControlFactory(), &windowTags_);
+        root_ = loader.Load(layout, this);
+        if (root_ == nullptr) platform::Trace(loader.LastError().toStdString());
+    }
+    if (root_ == nullptr) root_ = new QWidget(this);  // the skin is missing: an empty window still runs
+    root_->setObjectName(root_->objectName().isEmpty() ? QStringLiteral("root") : root_->objectName());
+    box->addWidget(root_);
+    view_ = std::make_unique<ui::WidgetPageView>(root_);
+    view_->SetNotifySink([this](const platform::NotifyEvent& event) { Notify(event); });
+    BuildHandlers();
+
+    pages_ = std::make_unique<DevicePages>(
+        *root_, *view_, backend_, windowTags_, [this](const platform::NotifyEvent& event) { Notify(event); },
+        [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) { OnDeviceMessage(message, wParam, lParam); });
+    if (settings_.useTray) CreateTray();
+    if (bus_ != nullptr)
+        connect(bus_, &MessageBus::MessageReceived, this,
+                [this](const QString& member, qint64 wParam, qint64 lParam) { OnBusMessage(member, wParam, lParam); });
+}
+
+CMainWnd::~CMainWnd() {
+    StopWorkers();
+    // The devices go before the widgets they draw on.
+    manager_.reset();
+    pages_.reset();
+}
+
+// --- Preparation and shutdown -------------------------------------------------
+
+void CMainWnd::Prepare() {
+    if (prepared_) return;
+    prepared_ = true;
+    if (bus_ != nullptr) bus_->Broadcast(Q(message::kLightControlAnnounce), 1, 1);
+    ApplyLanguage(language_.RememberedIndex());
+    hide();
+
+    // The scan thread owns the slot list; the manager reads copies of it.
+    manager_ = std::make_unique<devices::CDeviceManager>(
+        backend_, [this] { return scan_ ? scan_->Slots() : device_io::SlotList{}; }, *pages_, this);
+    scanListener_ = std::make_unique<devices::ScanListenerOnUiThread>(dispatcher_, *manager_);
+    scan_ = std::make_unique<device_io::DeviceScanThread>(backend_, *scanListener_);
+    scan_->Start();
+    if (settings_.watchDeviceNodes) {
+        watcher_ = std::make_unique<platform::HidrawWatcher>([scan = scan_.get()] { scan->Wake(); });
+        watcher_->Start();
+    }
+    view_->SetTimer(root_->objectName().toStdString(), main_timer::kDensity, kDensityFirstMs);
+}
+
+void CMainWnd::StopWorkers() {
+    if (stopped_) return;
+    stopped_ = true;
+    platform::Trace("退出测试");
+    // The dispatcher first: a scan report waiting for this thread is let go,
+    // so stopping the scan cannot wait on ourselves.
+    dispatcher_.Close();
+    if (watcher_) watcher_->Stop();
+    if (scan_) scan_->Stop();
+    // No tab timer may reach a device from now on; then each device stops its
+    // own workers (streamer, notification threads).
+    if (pages_) pages_->DetachDevices();
+    manager_.reset();
+}
+
+void CMainWnd::Quit() {
+    CloseSecondaryWindows();
+    hide();
+    StopWorkers();
+    if (tray_ != nullptr) tray_->hide();
+    QCoreApplication::exit(0);
+}
+
+// The platform's close (window manager, session end) ends the program;
+// "closebtn" only hides the window.
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Quit();
+}
+
+// --- Showing ------------------------------------------------------------------
+
+void CMainWnd::ShowAndRaise() {
+    RefreshNoDevice();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainWnd::RefreshNoDevice() {
+    const bool anyTab = manager_ && manager_->AnyOptionVisible();
+    // "No_device_Link" is page 0 of the page switch.
+    if (!anyTab) {
+        view_->SetCurrentPage(kPageSwitch, 0);
+        view_->SetCurrentPage(kPowerSwitch, 0);
+    }
+    view_->SetVisible("No_device_Link", !anyTab);
+}
+
+void CMainWnd::AdaptToMonitor() {
+    const bool wasShown = isVisible() && !isMinimized();
+    QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize full = screen != nullptr ? screen->geometry().size() : QSize(kMainWidth, kMainHeight);
+    dpi_ = ui::CheckedDpi(ui::MonitorDpi(full.width(), full.height()), "MAIN_WND DPI SET ERROR");
+    ui::SetAllDpi(ui::kBaseDpi);
+    resize(kAdaptedWidth, kAdaptedHeight);
+    ui::SetAllDpi(dpi_);
+    const double scale = static_cast<double>(dpi_) / ui::kBaseDpi;
+    resize(static_cast<int>(kAdaptedWidth * scale), static_cast<int>(kAdaptedHeight * scale));
+    if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
+    if (wasShown) show();
+}
+
+void CMainWnd::HideToTray() {
+    CloseSecondaryWindows();
+    // Without a tray the window could not be found again: it is minimised.
+    if (tray_ != nullptr && tray_->isVisible()) hide();
+    else showMinimized();
+}
+
+void CMainWnd::ToggleFromTray() {
+    RefreshNoDevice();
+    const bool shown = isVisible() && !isMinimized();
+    CloseSecondaryWindows();
+    if (shown) {
+        hide();
+    } else {
+        AdaptToMonitor();
+        ShowAndRaise();
+    }
+}
+
+void CMainWnd::CloseSecondaryWindows() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* secondary = qobject_cast<SecondaryWindow*>(window); secondary != nullptr && secondary->isVisible())
+            secondary->reject();
+}
+
+// --- Tray -----------------------------------------------------------------------
+
+void CMainWnd::CreateTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(Q(kAppTitle));
+    trayMenu_ = new QMenu(this);
+    for (const MenuItem& item : kTrayMenu) {
+        QAction* action = trayMenu_->addAction(ui::TextResources::Instance().Text(QLatin1String(item.textId)));
+        action->setObjectName(QLatin1String(item.name));
+        action->setProperty(ui::kTextIdProperty, QLatin1String(item.textId));
+        connect(action, &QAction::triggered, this, [this, name = std::string(item.name)] {
+            Notify({"menu", name, 0, 0});
+        });
+    }
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) ToggleFromTray();
+    });
+    tray_->show();
+}
+
+// --- Language -------------------------------------------------------------
+
+void CMainWnd::ApplyLanguage(int index) { language_.Apply(index, [this] { LanguageChanged(); }); }
+
+void CMainWnd::LanguageChanged() {
+    if (trayMenu_ != nullptr)
+        for (QAction* action : trayMenu_->actions())
+            action->setText(ui::TextResources::Instance().Text(action->property(ui::kTextIdProperty).toString()));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* secondary = qobject_cast<SecondaryWindow*>(window)) secondary->OnLanguageChanged();
+    update();
+}
+
+// --- Secondary windows ---------------------------------------------------------
+
+int CMainWnd::MessageBox(const QString& textId, bool withCancel) {
+    return ShowMessage(this, QString(), textId, dpi_, true, withCancel ? MessageButtons::OkCancel : MessageButtons::Ok);
+}
+
+void CMainWnd::OpenAbout() {
+    if (about_) return;
+    CAboutWnd about(this);
+    about_ = &about;
+    about.SetVersion(Q(device_io::CatalogueVersion()));
+    about.move(frameGeometry().center() - about.rect().center());
+    about.exec();
+}
+
+// --- Devices --------------------------------------------------------------------
+
+devices::CMorvaneUSBDevice* CMainWnd::CurrentDevice() const {
+    const auto kind = CurrentKind();
+    return kind && manager_ ? manager_->Device(*kind) : nullptr;
+}
+
+std::optional<std::size_t> CMainWnd::CurrentKind() const {
+    // Tabs in the order the container holds them.
+    QWidget* tabs = ui::FindControl(root_, QLatin1String(kTabContainer));
+    if (tabs == nullptr || !pages_) return std::nullopt;
+    for (QObject* child : tabs->children()) {
+        auto* option = qobject_cast<ui::CDeviceOptionUI*>(child);
+        if (option == nullptr || !option->OptionVisible() || !option->IsSelected()) continue;
+        return pages_->KindOfOption(option);
+    }
+    return std::nullopt;
+}
+
+void CMainWnd::ShowTab(std::size_t kindRow, bool select) {
+    const KindWidgets* widgets = pages_->Widgets(kindRow);
+    if (widgets == nullptr || !widgets->option) return;
+    if (select) {
+        widgets->option->SelectTab(true);
+        view_->SetCurrentPage(kPageSwitch, widgets->pageIndex);
+        view_->SetCurrentPage(kPowerSwitch, widgets->powerIndex);
+    }
+    RefreshNoDevice();
+}
+
+void CMainWnd::ChooseTab() {
+    if (const auto kind = CurrentKind()) ShowTab(*kind, true);
+}
+
+void CMainWnd::SelectNeighbourTab(bool next) {
+    QWidget* tabs = ui::FindControl(root_, QLatin1String(kTabContainer));
+    if (tabs == nullptr) return;
+    std::vector<ui::CDeviceOptionUI*> visible;
+    for (QObject* child : tabs->children())
+        if (auto* option = qobject_cast<ui::CDeviceOptionUI*>(child); option != nullptr && option->OptionVisible())
+            visible.push_back(option);
+    const auto selected = std::ranges::find_if(visible, &ui::CDeviceOptionUI::IsSelected);
+    if (selected == visible.end()) return;
+    const auto target = next ? std::next(selected) : selected;
+    if (!next && selected == visible.begin()) return;
+    ui::CDeviceOptionUI* chosen = next ? (target == visible.end() ? nullptr : *target) : *std::prev(selected);
+    if (chosen == nullptr) return;
+    if (const auto kind = pages_->KindOfOption(chosen)) ShowTab(*kind, true);
+}
+
+void CMainWnd::OnDevicesChanged(bool arrived) {
+    RefreshNoDevice();
+    if (arrived && firstScanDone_) ShowAndRaise();
+    if (manager_ && manager_->HasFailedOpens())
+        view_->SetTimer(root_->objectName().toStdString(), main_timer::kRetryOpens, kRetryOpensMs);
+}
+
+void CMainWnd::OnSelectionChanged(std::optional<std::size_t> kindRow) {
+    if (kindRow) ShowTab(*kindRow, true);
+    else RefreshNoDevice();
+}
+
+void CMainWnd::OnOpenFailed(std::size_t slot, const std::string& path) {
+    platform::Trace("打开设备失败: " + path + " (slot " + std::to_string(slot) + ")");
+}
+
+void CMainWnd::OnFirstScanCompleted() {
+    firstScanDone_ = true;
+    ShowAndRaise();
+    emit FirstScanCompleted();
+}
+
+// A device node the user may not open: said once, in the no-device panel.
+void CMainWnd::OnAccessDenied(const std::string& path) {
+    platform::Trace("no access to " + path);
+    if (accessNoticeShown_) return;
+    accessNoticeShown_ = true;
+    ui::SetTextId(ui::FindControl(root_, QStringLiteral("No_device_tip")), QStringLiteral("no_access_text"));
+}
+
+void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (message == devices::kMessageOptionLink && wParam >= 0) {
+        const auto kindRow = static_cast<std::size_t>(wParam);
+        devices::IDeviceHost* host = manager_ ? manager_->Host(kindRow) : nullptr;
+        if (host == nullptr) return;
+        const bool othersVisible = manager_->AnyOptionVisible() && !host->OptionVisible();
+        host->ShowOption(lParam != 0);
+        if (lParam != 0) ShowTab(kindRow, !othersVisible);
+        else RefreshNoDevice();
+    }
+}
+
+// --- Messages from other programs -----------------------------------------------
+
+void CMainWnd::OnBusMessage(const QString& member, qint64 wParam, qint64 lParam) {
+    platform::Trace(QStringLiteral("message %1 %2 %3").arg(member).arg(wParam).arg(lParam).toStdString());
+    if (member == Q(message::kTitle)) ShowAndRaise();
+}
+
+// --- Notify dispatch ------------------------------------------------------------
+
+void CMainWnd::BuildHandlers() {
+    const auto on = [this](const char* name, Handler handler) { clickHandlers_[Lower(name)] = std::move(handler); };
+    on("closebtn", [this](const auto&) { HideToTray(); });
+    on("minbtn", [this](const auto&) { showMinimized(); });
+    on("device_select_prev", [this](const auto&) { SelectNeighbourTab(false); });
+    on("device_select_next", [this](const auto&) { SelectNeighbourTab(true); });
+    on("about_menu", [this](const auto&) { OpenAbout(); });
+    on("exit", [this](const auto&) { Quit(); });
+}
+
+void CMainWnd::Notify(const platform::NotifyEvent& event) {
+    if (event.type == "timer") {
+        OnTimer(static_cast<int>(event.wParam));
+        return;
+    }
+    if (event.type == "selectchanged" && event.control == "device_select") {
+        if (event.wParam != 0) ChooseTab();
+        return;
+    }
+    if (event.type == "click" || event.type == "menu") {
+        if (const auto it = clickHandlers_.find(Lower(event.control)); it != clickHandlers_.end()) it->second(event);
+    }
+}
+
+void CMainWnd::OnTimer(int timerId) {
+    const std::string rootName = root_->objectName().toStdString();
+    switch (timerId) {
+        case main_timer::kDensity:
+            view_->KillTimer(rootName, timerId);
+            AdaptToMonitor();
+            update();
+            break;
+        case main_timer::kRetryOpens:
+            view_->KillTimer(rootName, timerId);
+            if (manager_) manager_->RetryFailedOpens();
+            break;
+        default:
+            break;
+    }
+}
+
+// --- Moving the frameless window -------------------------------------------------
+
+void CMainWnd::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    QWidget::mousePressEvent(event);
+}
+
+void CMainWnd::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) move(event->globalPosition().toPoint() - dragOffset_);
+    QWidget::mouseMoveEvent(event);
+}
+
+}  // namespace vandrel::app

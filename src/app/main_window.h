@@ -1,0 +1,166 @@
+// CMainWnd: the program's one main window. It builds its content from the
+// skin layout "XML_MAIN", shows one tab per attached device in
+// "device_select_layout" and the device's page in "device_switch", runs the
+// device scan and the device manager, turns notify events of its controls
+// into operations, owns the tray icon, the language and the pixel density,
+// and opens the secondary windows. It owns the workers and stops them all,
+// each within its bound, before it goes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "app/device_pages.h"
+#include "app/language.h"
+#include "app/qt_ui_dispatcher.h"
+#include "device_io/device_scan_thread.h"
+#include "devices/device_manager.h"
+#include "platform/hidraw_watcher.h"
+#include "ui/control_factory.h"
+#include "ui/widget_page_view.h"
+
+class QSystemTrayIcon;
+class QMenu;
+
+namespace vandrel::app {
+
+class MessageBus;
+class PrivateFonts;
+class SecondaryWindow;
+
+// Timers of the main window.
+namespace main_timer {
+inline constexpr int kDensity = 1011;
+inline constexpr int kKeepAlive = 1031;
+inline constexpr int kTrayMenu = 1032;
+inline constexpr int kProfileSwitch = 1055;
+inline constexpr int kGameLight = 1066;
+inline constexpr int kRetryOpens = 1090;
+}  // namespace main_timer
+
+inline constexpr int kMainWidth = 800;
+inline constexpr int kMainHeight = 572;
+inline constexpr int kAdaptedWidth = 1000;
+inline constexpr int kAdaptedHeight = 640;
+
+class CMainWnd : public QWidget, public devices::IDeviceManagerEvents {
+    Q_OBJECT
+
+public:
+    struct Settings {
+        bool watchDeviceNodes = true;  // wake the scan on hidraw node changes
+        bool useTray = true;
+    };
+
+    CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const PrivateFonts* fonts, Settings settings);
+    CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const PrivateFonts* fonts)
+        : CMainWnd(backend, bus, fonts, Settings{}) {}
+    ~CMainWnd() override;
+
+    // The preparation: language, pages, workers, timers. Runs once.
+    void Prepare();
+    // Stops every worker; the window stays. Safe to call more than once.
+    void StopWorkers();
+    // Closes the secondary windows, stops the workers and ends the program.
+    void Quit();
+
+    // Shows "No_device_Link" when no tab is attached, restores the window and
+    // brings it to the front.
+    void ShowAndRaise();
+    void ApplyLanguage(int index);
+    int LanguageIndex() const { return language_.Current(); }
+    const LanguageSwitcher& Language() const { return language_; }
+
+    // The device of the first attached and selected tab; nullptr when none.
+    devices::CMorvaneUSBDevice* CurrentDevice() const;
+    std::optional<std::size_t> CurrentKind() const;
+    devices::CDeviceManager& Manager() { return *manager_; }
+    DevicePages& Pages() { return *pages_; }
+    device_io::DeviceScanThread& Scan() { return *scan_; }
+    platform::IPageView& Page() { return *view_; }
+    QWidget* Root() const { return root_; }
+    bool FirstScanDone() const { return firstScanDone_; }
+    int Dpi() const { return dpi_; }
+
+    // A message box owned by this window with a language text; 1 for OK.
+    int MessageBox(const QString& textId, bool withCancel = false);
+    // The about window, modal.
+    void OpenAbout();
+    // The monitor density adaptation (timer 1011 and the first size event).
+    void AdaptToMonitor();
+
+    // A notify event of the window's controls (also from tests).
+    void Notify(const platform::NotifyEvent& event);
+    // A registered message from another program.
+    void OnBusMessage(const QString& member, qint64 wParam, qint64 lParam);
+    // A message of a device to the window (3329 power state, 3331 link).
+    void OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+
+signals:
+    void FirstScanCompleted();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    using Handler = std::function<void(const platform::NotifyEvent&)>;
+
+    // IDeviceManagerEvents
+    void OnDevicesChanged(bool arrived) override;
+    void OnSelectionChanged(std::optional<std::size_t> kindRow) override;
+    void OnOpenFailed(std::size_t slot, const std::string& path) override;
+    void OnFirstScanCompleted() override;
+    void OnAccessDenied(const std::string& path) override;
+
+    void BuildWindowTags();
+    void BuildHandlers();
+    void CreateTray();
+    void OnTimer(int timerId);
+    void HideToTray();
+    void ToggleFromTray();
+    void CloseSecondaryWindows();
+    void RefreshNoDevice();
+    void ChooseTab();
+    void SelectNeighbourTab(bool next);
+    void ShowTab(std::size_t kindRow, bool select);
+    void LanguageChanged();
+
+    platform::IHidBackend& backend_;
+    MessageBus* bus_;
+    Settings settings_;
+    LanguageSwitcher language_;
+    ui::ControlFactory windowTags_;
+    QWidget* root_ = nullptr;  // owned by the window
+    std::unique_ptr<ui::WidgetPageView> view_;
+    std::map<std::string, Handler> clickHandlers_;  // by lower-case control name
+
+    QtUiDispatcher dispatcher_{*this};
+    std::unique_ptr<DevicePages> pages_;
+    std::unique_ptr<devices::CDeviceManager> manager_;
+    std::unique_ptr<devices::ScanListenerOnUiThread> scanListener_;
+    std::unique_ptr<device_io::DeviceScanThread> scan_;
+    std::unique_ptr<platform::HidrawWatcher> watcher_;
+
+    QSystemTrayIcon* tray_ = nullptr;  // owned by the window
+    QMenu* trayMenu_ = nullptr;        // owned by the window
+    QPointer<SecondaryWindow> about_;
+
+    int dpi_ = 96;
+    bool prepared_ = false;
+    bool stopped_ = false;
+    bool firstScanDone_ = false;
+    bool accessNoticeShown_ = false;
+    QPoint dragOffset_;
+};
+
+}  // namespace vandrel::app

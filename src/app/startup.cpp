@@ -1,0 +1,155 @@
+#include "app/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/control_table.h"
+#include "app/main_window.h"
+#include "app/message_bus.h"
+#include "app/private_fonts.h"
+#include "app/registered_messages.h"
+#include "platform/hid_backend.h"
+#include "platform/trace.h"
+#include "sim/sim_backend.h"
+#include "ui/controls/image_description.h"
+#include "ui/dpi.h"
+#include "ui/skin.h"
+
+namespace vandrel::app {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitNoDisplay = 3;
+constexpr int kExitScreenshotFailed = 4;
+// After the first scan the pages read their devices (first sync after
+// 500 ms); the picture is taken once that has happened.
+constexpr int kScreenshotDelayMs = 1500;
+
+constexpr const char* kUsage =
+    "usage: vandrel [--simulate] [--trace] [--screenshot FILE]\n"
+    "\n"
+    "  --simulate         use simulated devices instead of the real ones\n"
+    "  --trace            print the device frames and diagnostics on stderr\n"
+    "  --screenshot FILE  render the main window to FILE (PNG) after the first\n"
+    "                     device scan and exit; works without a display\n";
+
+bool HasDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') return true;  // chosen explicitly (offscreen, vnc, ...)
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+void TakeScreenshot(CMainWnd& window, const std::string& file) {
+    window.show();
+    const bool saved = window.grab().save(QString::fromStdString(file), "PNG");
+    if (!saved) std::fprintf(stderr, "vandrel: cannot write the screenshot %s\n", file.c_str());
+    window.Quit();
+    QCoreApplication::exit(saved ? kExitOk : kExitScreenshotFailed);
+}
+
+}  // namespace
+
+std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string& error) {
+    StartOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--simulate") options.simulate = true;
+        else if (arg == "--trace") options.trace = true;
+        else if (arg == "--screenshot") {
+            if (i + 1 >= argc || std::string_view(argv[i + 1]).empty()) {
+                error = "--screenshot needs a file name";
+                return std::nullopt;
+            }
+            options.screenshot = argv[++i];
+        } else if (arg == "-h" || arg == "--help") {
+            error.clear();
+            return std::nullopt;
+        } else {
+            error = "unknown option " + std::string(arg);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+int RunProgram(int argc, char** argv) {
+    std::string error;
+    const std::optional<StartOptions> options = ParseStartOptions(argc, argv, error);
+    if (!options) {
+        if (!error.empty()) std::fprintf(stderr, "vandrel: %s\n", error.c_str());
+        std::fputs(kUsage, error.empty() ? stdout : stderr);
+        return error.empty() ? kExitOk : kExitUsage;
+    }
+    if (!HasDisplay()) {
+        if (options->screenshot.empty()) {
+            std::fputs(
+                "vandrel: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                "Start it from a desktop session, or try it headless:\n"
+                "  vandrel --simulate --screenshot shot.png   (renders the main window to a PNG)\n"
+                "  QT_QPA_PLATFORM=offscreen vandrel --simulate\n",
+                stderr);
+            return kExitNoDisplay;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    platform::SetTraceEnabled(options->trace);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const PrivateFonts fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/Font"));
+
+    MessageBus bus;
+    const MessageBus::Claim claim = bus.ClaimInstance();
+    if (claim == MessageBus::Claim::AlreadyRunning) {
+        // The running instance comes to the front; this one shows nothing.
+        bus.CallInstance(QStringLiteral("TitleMessage"), 0, kTitleFromSecondInstance);
+        return kExitOk;
+    }
+    if (claim == MessageBus::Claim::NoBus)
+        std::fprintf(stderr, "vandrel: no session bus (%s): single instance and messages between programs are off\n",
+                     bus.LastError().toLocal8Bit().constData());
+
+    ui::Skin::Instance().SetFolder(ui::DefaultSkinFolder());
+    ui::SetSkinFolder(ui::Skin::Instance().Folder());
+    ui::SetBaseStyleSheet(ui::Skin::Instance().StyleSheet());
+    RegisterProgramControls(ui::GlobalControlFactory());
+
+    std::unique_ptr<sim::SimBackend> simulated;
+    if (options->simulate) simulated = sim::SimBackend::WithDefaultDevices();
+    platform::IHidBackend& backend = simulated ? *simulated : platform::DefaultHidBackend();
+
+    int code = kExitOk;
+    {
+        CMainWnd window(backend, claim == MessageBus::Claim::Owner ? &bus : nullptr, &fonts,
+                        CMainWnd::Settings{.watchDeviceNodes = !options->simulate, .useTray = options->screenshot.empty()});
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            window.move(screen->availableGeometry().center() - window.rect().center());
+        if (!options->screenshot.empty()) {
+            QObject::connect(&window, &CMainWnd::FirstScanCompleted, &window, [&window, file = options->screenshot] {
+                QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file] { TakeScreenshot(window, file); });
+            });
+        }
+        window.show();
+        window.Prepare();
+        code = QApplication::exec();
+        window.StopWorkers();
+    }
+    // The fonts go last, after every window that used them.
+    return code;
+}
+
+}  // namespace vandrel::app

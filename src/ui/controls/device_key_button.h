@@ -1,0 +1,73 @@
+// CDeviceKeyButtonUI ("DeviceKeyButton"): a key or lamp on a device picture.
+// Over its status image (the button's own look) it draws
+//  - "lightimage" while the lighting code has switched the light on, with the
+//    opacity of the first drawing value, or of the second while the pointer
+//    is over the key (255 and 200 until the lighting code sets them);
+//  - "keysetimage" while the key-set display is on (off initially).
+// "gmnametextcolor" (hexadecimal, optional '#') is kept and not drawn.
+// A double click inside an enabled button sends "dbclick". The
+// rectangle-selection flag is set by the rubber band of CSelectPanelUI.
+#pragma once
+
+#include <cstdint>
+
+#include <QPushButton>
+#include <QString>
+
+namespace vandrel::ui {
+
+struct KeyDrawValues {
+    int fade = 255;     // light overlay opacity, 0..255
+    int hotFade = 200;  // the same while the pointer is over the key
+    bool operator==(const KeyDrawValues&) const = default;
+};
+
+class CDeviceKeyButtonUI : public QPushButton {
+    Q_OBJECT
+    Q_PROPERTY(QString lightimage READ LightImage WRITE SetLightImage)
+    Q_PROPERTY(QString keysetimage READ KeySetImage WRITE SetKeySetImage)
+    Q_PROPERTY(QString gmnametextcolor READ GmNameTextColorText WRITE SetGmNameTextColorText)
+
+public:
+    explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
+
+    void SetLightOn(bool on);
+    bool LightOn() const { return lightOn_; }
+    void SetDrawValues(int fade, int hotFade);
+    KeyDrawValues DrawValues() const { return drawValues_; }
+
+    void SetKeySetOn(bool on);
+    bool KeySetOn() const { return keySetOn_; }
+
+    void SetRectSelected(bool selected) { rectSelected_ = selected; }
+    bool RectSelected() const { return rectSelected_; }
+
+    QString LightImage() const { return lightImage_; }
+    void SetLightImage(const QString& description);
+    QString KeySetImage() const { return keySetImage_; }
+    void SetKeySetImage(const QString& description);
+
+    QString GmNameTextColorText() const { return gmNameTextColorText_; }
+    void SetGmNameTextColorText(const QString& text);
+    // 0xAARRGGBB; 0 when unset or malformed.
+    std::uint32_t GmNameTextColor() const { return gmNameTextColor_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QString lightImage_;
+    QString keySetImage_;
+    QString gmNameTextColorText_;
+    std::uint32_t gmNameTextColor_ = 0;
+    KeyDrawValues drawValues_;
+    bool lightOn_ = false;
+    bool keySetOn_ = false;
+    bool rectSelected_ = false;
+    bool hot_ = false;
+};
+
+}  // namespace vandrel::ui

@@ -1,0 +1,219 @@
+#include "ui/controls/device_option.h"
+
+#include <optional>
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QIcon>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include "devices/device_option_timers.h"
+#include "devices/usb_device.h"
+#include "ui/find_control.h"
+#include "ui/notify.h"
+#include "ui/skin.h"
+#include "ui/text_resources.h"
+
+namespace vandrel::ui {
+namespace {
+
+struct StemRow {
+    int kind;
+    std::optional<int> subKind;  // nothing: any
+    const char* stem;            // nullptr: keep the icons
+};
+
+// First match wins; a kind in no row is an unknown device.
+constexpr StemRow kStems[] = {
+    {1, std::nullopt, "kb"},  {2, std::nullopt, "ms"},  {3, 1, "soft_mp"}, {3, 0, "hard_mp"},
+    {3, std::nullopt, nullptr}, {4, std::nullopt, "hd"}, {7, std::nullopt, "hd"}, {5, std::nullopt, "hub"},
+};
+constexpr const char* kUnknownStem = "unknow";
+
+// Option groups by name: tabs in different containers still exclude each other.
+QButtonGroup& GroupNamed(const QString& name) {
+    static std::map<QString, std::unique_ptr<QButtonGroup>> groups;
+    auto& group = groups[name];
+    if (!group) {
+        group = std::make_unique<QButtonGroup>();
+        group->setExclusive(true);
+    }
+    return *group;
+}
+
+QIcon TwoStateIcon(const QString& normal, const QString& selected) {
+    QIcon icon;
+    const QString n = Skin::Instance().FilePath(normal);
+    const QString s = Skin::Instance().FilePath(selected);
+    icon.addFile(n, {}, QIcon::Normal, QIcon::Off);
+    icon.addFile(n, {}, QIcon::Disabled, QIcon::Off);
+    icon.addFile(s, {}, QIcon::Normal, QIcon::On);
+    icon.addFile(s, {}, QIcon::Active, QIcon::On);
+    return icon;
+}
+
+}  // namespace
+
+std::optional<QString> KindIconStem(int kind, int subKind) {
+    for (const StemRow& row : kStems) {
+        if (row.kind != kind || (row.subKind && *row.subKind != subKind)) continue;
+        if (row.stem == nullptr) return std::nullopt;
+        return QString::fromLatin1(row.stem);
+    }
+    return QString::fromLatin1(kUnknownStem);
+}
+
+KindIcons IconsOfStem(const QString& stem) {
+    const QString base = QStringLiteral("common/device_ico/") + stem;
+    return {base + QStringLiteral("_device_normal.png"), base + QStringLiteral("_device_selected.png"),
+            base + QStringLiteral("_device_synchro_normal.png"), base + QStringLiteral("_device_synchro_selected.png"),
+            stem + QStringLiteral("_device_name_text")};
+}
+
+CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent), icons_(IconsOfStem(kUnknownStem)) {}
+
+CDeviceOptionUI::~CDeviceOptionUI() = default;
+
+QAbstractButton* CDeviceOptionUI::Select() const {
+    return qobject_cast<QAbstractButton*>(FindControlBelow(const_cast<CDeviceOptionUI*>(this), QStringLiteral("device_select")));
+}
+
+QAbstractButton* CDeviceOptionUI::SynchroMark() const {
+    return qobject_cast<QAbstractButton*>(
+        FindControlBelow(const_cast<CDeviceOptionUI*>(this), QStringLiteral("synchro_device_select")));
+}
+
+void CDeviceOptionUI::SetKind(int kind, int subKind) {
+    kind_ = kind;
+    subKind_ = subKind;
+    const std::optional<QString> stem = KindIconStem(kind, subKind);
+    if (!stem) return;
+    icons_ = IconsOfStem(*stem);
+    if (QAbstractButton* select = Select()) SetTooltipId(select, icons_.tooltipId);
+    ShowIcons();
+}
+
+void CDeviceOptionUI::ShowIcons() {
+    const bool synchro = IsSynchronised();
+    shownNormal_ = synchro ? icons_.synchroNormal : icons_.normal;
+    shownSelected_ = synchro ? icons_.synchroSelected : icons_.selected;
+    if (QAbstractButton* select = Select()) select->setIcon(TwoStateIcon(shownNormal_, shownSelected_));
+}
+
+void CDeviceOptionUI::SetSynchronised(bool on) {
+    if (QAbstractButton* mark = SynchroMark()) {
+        mark->setCheckable(true);
+        mark->setChecked(on);
+    }
+    ShowIcons();
+}
+
+bool CDeviceOptionUI::IsSynchronised() const {
+    const QAbstractButton* mark = SynchroMark();
+    return mark != nullptr && mark->isChecked();
+}
+
+void CDeviceOptionUI::ShowSynchronisedMark(bool on) {
+    if (QAbstractButton* mark = SynchroMark()) mark->setVisible(on);
+    ShowIcons();
+}
+
+void CDeviceOptionUI::SelectTab(bool on) {
+    if (QAbstractButton* select = Select()) {
+        select->setCheckable(true);
+        select->setChecked(on);
+    }
+}
+
+bool CDeviceOptionUI::IsSelected() const {
+    const QAbstractButton* select = Select();
+    return select != nullptr && select->isChecked();
+}
+
+void CDeviceOptionUI::BindTab(const QString& tabLayoutName, int pageIndex) {
+    tabLayout_ = tabLayoutName;
+    pageIndex_ = pageIndex;
+}
+
+int CDeviceOptionUI::BoundPageIndex() const { return Select() == nullptr ? -1 : pageIndex_; }
+
+void CDeviceOptionUI::SetGroup(const QString& name) {
+    if (QAbstractButton* select = Select()) {
+        select->setCheckable(true);
+        GroupNamed(name).addButton(select);
+    }
+}
+
+void CDeviceOptionUI::SetNameText(const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(FindControlBelow(this, QStringLiteral("device_select_name"))))
+        label->setText(text);
+}
+
+void CDeviceOptionUI::SetDeviceName(const QString& name, int index) {
+    deviceName_ = name;
+    if (index >= 0) deviceIndex_ = index;
+}
+
+// The device reaches the button through the host the device manager gave it.
+void CDeviceOptionUI::SetDevice(devices::CMorvaneUSBDevice* device) { device_ = device; }
+
+void CDeviceOptionUI::ShowOption(bool visible) {
+    visibleFlag_ = visible;
+    setVisible(visible);
+}
+
+void CDeviceOptionUI::PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (messageSink_) messageSink_(message, wParam, lParam);
+}
+
+// --- Timers -------------------------------------------------------------------
+
+void CDeviceOptionUI::ArmTimer(int timerId, int periodMs) {
+    if (QThread::currentThread() == thread()) {
+        ArmOnUiThread(timerId, periodMs);
+        return;
+    }
+    // From a device's worker: the timer is armed on the UI thread, unless the
+    // tab has gone meanwhile.
+    QMetaObject::invokeMethod(
+        this, [self = QPointer<CDeviceOptionUI>(this), timerId, periodMs] {
+            if (self) self->ArmOnUiThread(timerId, periodMs);
+        },
+        Qt::QueuedConnection);
+}
+
+void CDeviceOptionUI::ArmOnUiThread(int timerId, int periodMs) {
+    if (device_ == nullptr) return;  // detached: the device is gone or not yet there
+    auto& timer = timers_[timerId];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        timer->setSingleShot(true);
+        QObject::connect(timer.get(), &QTimer::timeout, this, [this, timerId] { Fire(timerId); });
+    }
+    timer->start(std::max(periodMs, 0));
+}
+
+void CDeviceOptionUI::KillTimer(int timerId) {
+    if (const auto it = timers_.find(timerId); it != timers_.end()) it->second->stop();
+}
+
+void CDeviceOptionUI::Detach() {
+    timers_.clear();
+    device_ = nullptr;
+}
+
+bool CDeviceOptionUI::IsTimerArmed(int timerId) const {
+    const auto it = timers_.find(timerId);
+    return it != timers_.end() && it->second->isActive();
+}
+
+void CDeviceOptionUI::Fire(int timerId) {
+    SendNotify(this, QStringLiteral("timer"), timerId);
+    if (device_ != nullptr) devices::DeviceOptionTimers(*device_, *this).OnTimer(timerId);
+}
+
+}  // namespace vandrel::ui

@@ -1,0 +1,271 @@
+// The program shell offscreen: message box, power panel, device tab icons,
+// pixel density rules, and the language of every open window.
+#include <cstdlib>
+#include <memory>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/about_wnd.h"
+#include "app/control_table.h"
+#include "app/main_window.h"
+#include "app/msg_wnd.h"
+#include "device_io/device_tables.h"
+#include "platform/folders.h"
+#include "sim/sim_backend.h"
+#include "ui/controls/device_option.h"
+#include "ui/controls/device_power.h"
+#include "ui/controls/image_description.h"
+#include "ui/dpi.h"
+#include "ui/find_control.h"
+#include "ui/layout_loader.h"
+#include "ui/skin.h"
+#include "ui/text_resources.h"
+
+using namespace vandrel;
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T> LoadControl(const char* layout) {
+    ui::LayoutLoader loader(ui::GlobalControlFactory());
+    QWidget* root = loader.Load(ui::Skin::Instance().LayoutPath(QLatin1String(layout)));
+    return std::unique_ptr<T>(qobject_cast<T*>(root));
+}
+
+QString ImageOf(QWidget* root, const char* name) {
+    return ui::FindControl(root, QLatin1String(name))->property(ui::kImageProperty).toString();
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        qputenv("XDG_CONFIG_HOME", temp_.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", temp_.filePath(QStringLiteral("data")).toUtf8());
+        platform::SetDefaultDataFolder(VANDREL_BIN_DIR "/DefaultData/");
+        ui::Skin::Instance().SetFolder(QStringLiteral(VANDREL_BIN_DIR "/skin"));
+        ui::SetSkinFolder(ui::Skin::Instance().Folder());
+        app::RegisterProgramControls(ui::GlobalControlFactory());
+    }
+
+    void controlClassesAreRegisteredInTableOrder() {
+        const std::vector<QString> names = ui::GlobalControlFactory().Names();
+        QCOMPARE(names.size(), app::kControlClassOrder.size());
+        for (std::size_t i = 0; i < names.size(); ++i)
+            QCOMPARE(names[i], QString::fromLatin1(app::kControlClassOrder[i].data(), app::kControlClassOrder[i].size()));
+        // Layouts name them by tag.
+        QVERIFY(ui::GlobalControlFactory().Knows(QStringLiteral("DeviceOption")));
+        QVERIFY(ui::GlobalControlFactory().Knows(QStringLiteral("circleprogress")));
+    }
+
+    void messageBoxReturnsTheButtonThatClosedIt_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("result");
+        QTest::newRow("ok mode, close") << 0 << "closebtn" << 0;
+        QTest::newRow("ok mode, confirm") << 0 << "confirm_btn" << 1;
+        QTest::newRow("ok-cancel mode, cancel") << 1 << "cancel_btn" << 0;
+        QTest::newRow("ok-cancel mode, confirm") << 1 << "CONFIRM_BTN" << 1;
+    }
+    void messageBoxReturnsTheButtonThatClosedIt() {
+        QFETCH(int, mode);
+        QFETCH(QString, button);
+        QFETCH(int, result);
+        bool cancelShown = true;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box != nullptr);
+            cancelShown = !ui::FindControl(box, QStringLiteral("cancel_btn"))->isHidden();
+            auto* target = qobject_cast<QAbstractButton*>(ui::FindControl(box, button.toLower()));
+            QVERIFY(target != nullptr);
+            target->click();
+        });
+        QCOMPARE(app::ShowMessage(nullptr, QString(), QStringLiteral("message_text_5"), 96, true,
+                                  static_cast<app::MessageButtons>(mode)),
+                 result);
+        QCOMPARE(cancelShown, mode == 1);
+    }
+
+    void messageBoxTakesOnlyKnownDensities() {
+        app::CMsgWnd box(nullptr);
+        box.SetDpi(144);
+        QCOMPARE(box.WindowDpi(), 144);
+        box.SetDpi(100);
+        QCOMPARE(box.WindowDpi(), 96);
+        QCOMPARE(ui::CurrentDpi(), 96);
+    }
+
+    void densityRules() {
+        QCOMPARE(ui::MonitorDpi(1920, 1080), 144);
+        QCOMPARE(ui::MonitorDpi(1500, 1080), 96);
+        QCOMPARE(ui::MonitorDpi(1920, 960), 96);
+        for (const int dpi : {48, 72, 96, 120, 144, 168, 192}) QCOMPARE(ui::CheckedDpi(dpi, "x"), dpi);
+        for (const int dpi : {0, 97, 200, -96}) QCOMPARE(ui::CheckedDpi(dpi, "x"), 96);
+        QCOMPARE(ui::ScaledStyleSheet(QStringLiteral("a { margin: 10px 1px 0px; width: 13px; }"), 144),
+                 QStringLiteral("a { margin: 15px 2px 0px; width: 20px; }"));
+    }
+
+    void densityScalesFromTheBaseEveryTime() {
+        QWidget window;
+        auto* child = new QWidget(&window);
+        child->setGeometry(10, 20, 100, 40);
+        child->setMinimumSize(100, 40);
+        ui::ApplyDpi(&window, 144);
+        QCOMPARE(child->geometry(), QRect(15, 30, 150, 60));
+        ui::ApplyDpi(&window, 192);
+        ui::ApplyDpi(&window, 96);
+        QCOMPARE(child->geometry(), QRect(10, 20, 100, 40));
+        QCOMPARE(child->minimumSize(), QSize(100, 40));
+    }
+
+    void powerReports_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<bool>("progressShown");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("wirelessMark");
+        QTest::newRow("mouse 80% on battery") << 2 << QByteArray("\x50\x02\x00\x00\x00\x00", 6) << "80%" << 20 << true
+                                              << "file='power/power.png'" << false;
+        QTest::newRow("mouse charging over the receiver") << 2 << QByteArray("\x37\x01\x00\x01\x00\x00", 6) << "55%" << 45
+                                                          << false << "file='power/wuxian_powering.png'" << true;
+        QTest::newRow("mouse charging on the cable") << 2 << QByteArray("\x37\x01\x00\x00\x00\x00", 6) << "55%" << 45
+                                                     << true << "file='power/powering.png'" << false;
+        QTest::newRow("charged") << 2 << QByteArray("\x64\x00\x00\x00\x00\x00", 6) << "100%" << 0 << true
+                                 << "file='power/powered.png'" << false;
+    }
+    void powerReports() {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, report);
+        auto panel = LoadControl<ui::CMpDevicePowerUI>("XML/CustomControlXML/MpDevicePower.xml");
+        QVERIFY(panel != nullptr);
+        panel->SetKind(kind, 0);
+        panel->Update(reinterpret_cast<const std::uint8_t*>(report.constData()), static_cast<std::size_t>(report.size()));
+        QTEST(qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_value")))->text(), "text");
+        auto* bar = qobject_cast<QProgressBar*>(ui::FindControl(panel.get(), QStringLiteral("device_Power_progress")));
+        QTEST(bar->value(), "progress");
+        QTEST(!bar->isHidden(), "progressShown");
+        QTEST(ImageOf(panel.get(), "device_power_status"), "status");
+        QTEST(!ui::FindControl(panel.get(), QStringLiteral("device_wuxian_logo"))->isHidden(), "wirelessMark");
+    }
+
+    void mousePadShowsThePhoneOnItsSurface() {
+        auto panel = LoadControl<ui::CMpDevicePowerUI>("XML/CustomControlXML/MpDevicePower.xml");
+        QVERIFY(panel != nullptr);
+        panel->SetKind(3, 0);
+        const struct {
+            std::uint8_t code;
+            const char* image;
+        } cases[] = {{1, "file='power/Phone_type_iphone.png'"}, {2, "file='power/Phone_type_samsung.png'"},
+                     {3, "file='power/Phone_type_other.png'"}, {7, "file='power/Phone_type_no_device.png'"}};
+        for (const auto& c : cases) {
+            const std::uint8_t report[6] = {50, 2, 0, 0, 0, c.code};
+            panel->Update(report, sizeof report);
+            QCOMPARE(ImageOf(panel.get(), "device_phone_type"), QLatin1String(c.image));
+        }
+        // A report that is too short reads as zeros beyond its end.
+        const std::uint8_t shortReport[1] = {42};
+        panel->Update(shortReport, 1);
+        QCOMPARE(ImageOf(panel.get(), "device_phone_type"), QStringLiteral("file='power/Phone_type_no_device.png'"));
+        QCOMPARE(ImageOf(panel.get(), "device_power_status"), QStringLiteral("file='power/powered.png'"));
+    }
+
+    void tabIconsFollowKindAndSynchronisedMark() {
+        auto option = LoadControl<ui::CDeviceOptionUI>("XML/CustomControlXML/DeviceOption.xml");
+        QVERIFY(option != nullptr);
+        option->SetKind(2, 0);
+        QCOMPARE(option->ShownNormalIcon(), QStringLiteral("common/device_ico/ms_device_normal.png"));
+        option->SetSynchronised(true);
+        QVERIFY(option->IsSynchronised());
+        QCOMPARE(option->ShownNormalIcon(), QStringLiteral("common/device_ico/ms_device_synchro_normal.png"));
+        QCOMPARE(option->ShownSelectedIcon(), QStringLiteral("common/device_ico/ms_device_synchro_selected.png"));
+        option->SetSynchronised(false);
+        QCOMPARE(option->ShownNormalIcon(), QStringLiteral("common/device_ico/ms_device_normal.png"));
+        QCOMPARE(option->ShownSelectedIcon(), QStringLiteral("common/device_ico/ms_device_selected.png"));
+
+        option->SetKind(3, 1);
+        QCOMPARE(option->Icons().normal, QStringLiteral("common/device_ico/soft_mp_device_normal.png"));
+        option->SetKind(3, 2);  // neither soft nor hard: keeps what it had
+        QCOMPARE(option->Icons().normal, QStringLiteral("common/device_ico/soft_mp_device_normal.png"));
+        option->SetKind(9, 0);
+        QCOMPARE(option->Icons().tooltipId, QStringLiteral("unknow_device_name_text"));
+    }
+
+    void tabHostsItsDeviceTimersFromAnyThread() {
+        auto option = LoadControl<ui::CDeviceOptionUI>("XML/CustomControlXML/DeviceOption.xml");
+        QVERIFY(option != nullptr);
+        sim::SimBackend backend;
+        devices::CMorvaneUSBDevice device(backend);
+        option->SetDevice(&device);
+        std::thread worker([&] { option->ArmTimer(1002, 10000); });
+        worker.join();
+        QTRY_VERIFY(option->IsTimerArmed(1002));
+        option->KillTimer(1002);
+        QVERIFY(!option->IsTimerArmed(1002));
+        // Once detached (the device is going), nothing is armed any more.
+        option->ArmTimer(1000, 5);
+        option->Detach();
+        QVERIFY(!option->IsTimerArmed(1000));
+        option->ArmTimer(1001, 5);
+        QVERIFY(!option->IsTimerArmed(1001));
+    }
+
+    void languageChangesEveryOpenWindow() {
+        sim::SimBackend nothingPlugged;
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.watchDeviceNodes = false, .useTray = false});
+        window.ApplyLanguage(0);
+        window.show();
+        app::CAboutWnd about(&window);
+        about.SetVersion(QStringLiteral("1.0.0.0"));
+        about.show();
+        const auto title = [&] { return QString::fromStdString(window.Page().Text("No_device_title")); };
+        const auto version = [&] { return QString::fromStdString(about.Page().Text("software_ver_label")); };
+        QCOMPARE(title(), QStringLiteral("No device connected"));
+        QCOMPARE(version(), QStringLiteral("Version 1.0.0.0"));
+
+        window.ApplyLanguage(1);
+        QCOMPARE(title(), QStringLiteral("未连接设备"));
+        QCOMPARE(version(), QStringLiteral("版本 1.0.0.0"));
+
+        // Remembered in the settings file, and read back by the next start.
+        app::LanguageSwitcher next(platform::SettingsIni::InConfigFolder(app::kSettingsFile), nullptr);
+        next.LoadCatalogue();
+        QCOMPARE(next.RememberedIndex(), 1);
+
+        window.ApplyLanguage(0);
+        QCOMPARE(title(), QStringLiteral("No device connected"));
+        // An index the list does not have is English.
+        window.ApplyLanguage(1);
+        window.ApplyLanguage(57);
+        QCOMPARE(window.LanguageIndex(), 0);
+        QCOMPARE(version(), QStringLiteral("Version 1.0.0.0"));
+    }
+
+    void forgottenLanguageFallsBackToEnglish() {
+        platform::SettingsIni ini = platform::SettingsIni::InConfigFolder(app::kSettingsFile);
+        ini.Load();
+        ini.Set(app::kSettingsSection, app::kLanguageKey, "1049");  // no such language any more
+        QVERIFY(ini.Save());
+        app::LanguageSwitcher switcher(platform::SettingsIni::InConfigFolder(app::kSettingsFile), nullptr);
+        switcher.LoadCatalogue();
+        QCOMPARE(switcher.RememberedIndex(), 0);
+        ini.Set(app::kSettingsSection, app::kLanguageKey, "not a number");
+        QVERIFY(ini.Save());
+        QCOMPARE(switcher.RememberedIndex(), 0);
+    }
+
+private:
+    QTemporaryDir temp_;
+};
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"

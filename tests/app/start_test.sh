@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The program as a user starts it: a picture of the main window without a
+# display, a start with its fonts and a language file missing, one instance
+# per session bus, and a clear word when there is no graphical session.
+#   start_test.sh BIN_DIR
+set -uo pipefail
+bin="${1:?usage: start_test.sh BIN_DIR}"
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+passed=0
+failed=0
+check() {  # check NAME COMMAND...
+  local name="$1"; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+is_png() { [ "$(head -c 8 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ]; }
+
+# 1. A picture of the main window with the simulated devices, no display.
+screenshot() {
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
+    timeout 60 "$bin/vandrel" --simulate --screenshot "$work/shot.png" 2>"$work/shot.err"
+  local code=$?
+  [ $code -eq 0 ] && is_png "$work/shot.png" || { cat "$work/shot.err"; false; }
+}
+check "screenshot without a display" screenshot
+check "no session bus is said once" test "$(grep -c 'single instance and messages between programs are off' "$work/shot.err")" = 1
+
+# 2. Fonts and a language file missing: the program still starts.
+stripped() {
+  local copy="$work/stripped"
+  mkdir -p "$copy" && cp "$bin/vandrel" "$copy/" && cp -r "$bin/skin" "$bin/DefaultData" "$copy/"
+  rm -f "$copy/skin/lang/English.json"
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
+    timeout 60 "$copy/vandrel" --simulate --screenshot "$work/stripped.png" 2>/dev/null && is_png "$work/stripped.png"
+}
+check "starts without Font/ and a language file" stripped
+
+# 3. One instance per session bus: the second start wakes the first and ends.
+instances() {
+  dbus-run-session -- bash -c '
+    bin="$1"; work="$2"
+    QT_QPA_PLATFORM=offscreen "$bin/vandrel" --simulate --trace 2>"$work/first.err" &
+    first=$!
+    for _ in $(seq 100); do
+      dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:org.vandrel.Vandrel 2>/dev/null | grep -q "boolean true" && break
+      sleep 0.1
+    done
+    start=$(date +%s%N)
+    QT_QPA_PLATFORM=offscreen timeout 10 "$bin/vandrel" --simulate 2>"$work/second.err"
+    code=$?
+    elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    woke=1
+    for _ in $(seq 50); do grep -q "message TitleMessage 0 1" "$work/first.err" && { woke=0; break; }; sleep 0.1; done
+    kill $first; wait $first 2>/dev/null
+    echo "second instance: exit $code after ${elapsed_ms} ms, first woken: $([ $woke = 0 ] && echo yes || echo no)"
+    [ $code -eq 0 ] && [ $elapsed_ms -lt 1000 ] && [ $woke -eq 0 ]
+  ' _ "$bin" "$work"
+}
+check "second instance wakes the first and exits 0 within a second" instances
+
+# 4. No graphical session and no screenshot: a clear message, no crash.
+nodisplay() {
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$bin/vandrel" --simulate 2>"$work/nodisplay.err"
+  local code=$?
+  [ $code -ne 0 ] && [ $code -ne 124 ] && grep -q "no graphical session" "$work/nodisplay.err" && grep -q -- "--screenshot" "$work/nodisplay.err"
+}
+check "without a display it says how to try it headless" nodisplay
+
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
