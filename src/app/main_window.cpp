@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include "app/about_wnd.h"
@@ -151,6 +152,17 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
 }
 
 // --- Showing ------------------------------------------------------------------
+
+// The DPI-changed path: moved to another screen, the window adapts to it.
+void CMainWnd::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (watchingScreen_ || windowHandle() == nullptr) return;
+    watchingScreen_ = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen*) {
+        platform::Trace("界面 DPI 发生变化");
+        AdaptToMonitor();
+    });
+}
 
 void CMainWnd::ShowAndRaise() {
     RefreshNoDevice();

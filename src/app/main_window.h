@@ -109,6 +109,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -160,6 +161,7 @@ private:
     bool stopped_ = false;
     bool firstScanDone_ = false;
     bool accessNoticeShown_ = false;
+    bool watchingScreen_ = false;
     QPoint dragOffset_;
 };
 

@@ -22,6 +22,7 @@
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
+#include "ui/menu.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
 
@@ -111,6 +112,19 @@ private slots:
         for (const int dpi : {0, 97, 200, -96}) QCOMPARE(ui::CheckedDpi(dpi, "x"), 96);
         QCOMPARE(ui::ScaledStyleSheet(QStringLiteral("a { margin: 10px 1px 0px; width: 13px; }"), 144),
                  QStringLiteral("a { margin: 15px 2px 0px; width: 20px; }"));
+    }
+
+    void menusOpenOnTheAlignedSideOfThePoint() {
+        using namespace ui::menu_align;
+        const QRect screen(0, 0, 1920, 1080);
+        const QSize menu(200, 120);
+        QCOMPARE(ui::MenuOrigin({500, 500}, menu, kLeft | kTop, screen), QPoint(500, 500));
+        QCOMPARE(ui::MenuOrigin({500, 500}, menu, kRight | kBottom, screen), QPoint(300, 380));
+        // A tray at the bottom edge: the menu opens above the point.
+        QCOMPARE(ui::MenuOrigin({1800, 1020}, menu, kRight | kBottom, screen), QPoint(1600, 900));
+        // Kept on the screen.
+        QCOMPARE(ui::MenuOrigin({1900, 1070}, menu, kLeft | kTop, screen), QPoint(1720, 960));
+        QCOMPARE(ui::MenuOrigin({10, 10}, menu, kRight | kBottom, screen), QPoint(0, 0));
     }
 
     void densityScalesFromTheBaseEveryTime() {
