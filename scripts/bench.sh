@@ -11,3 +11,7 @@ for exe in build-bench/bench/*_bench; do
     "$exe"
   fi
 done
+if [ -z "${1:-}" ] || [ "$1" = program_cpu ]; then
+  echo "== program_cpu"
+  bash bench/program_cpu.sh build-bench/bin
+fi

@@ -20,6 +20,7 @@
 #include "app/msg_wnd.h"
 #include "app/registered_messages.h"
 #include "app/window_tags.h"
+#include "devices/mouse_device.h"
 #include "device_io/device_tables.h"
 #include "platform/trace.h"
 #include "ui/dpi.h"
@@ -35,11 +36,6 @@ constexpr int kRetryOpensMs = 1000;
 constexpr int kDensityFirstMs = 100;
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::string Lower(std::string text) {
-    std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The tray menu: item name and its text id.
 struct MenuItem {
@@ -81,11 +77,20 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
     box->addWidget(root_);
     view_ = std::make_unique<ui::WidgetPageView>(root_);
     view_->SetNotifySink([this](const platform::NotifyEvent& event) { Notify(event); });
-    BuildHandlers();
+    BindOperations();
 
     pages_ = std::make_unique<DevicePages>(
         *root_, *view_, backend_, windowTags_, [this](const platform::NotifyEvent& event) { Notify(event); },
         [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) { OnDeviceMessage(message, wParam, lParam); });
+    pages_->SetCreator(device_io::FindDeviceKindByName("mouse").value_or(0), [this](platform::IHidBackend& hid) {
+        auto mouse = std::make_unique<devices::CMorvaneMouseDevice>(hid);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr) mouse->SetScreenSize(screen->geometry().width(), screen->geometry().height());
+        mouse->SetPowerSink([this, device = mouse.get()](const devices::PowerReport& report) {
+            ShowPower(static_cast<std::size_t>(device->KindRowIndex()), report.data(), report.size());
+        });
+        return mouse;
+    });
     if (settings_.useTray) CreateTray();
     if (bus_ != nullptr)
         connect(bus_, &MessageBus::MessageReceived, this,
@@ -350,7 +355,18 @@ void CMainWnd::OnAccessDenied(const std::string& path) {
     ui::SetTextId(ui::FindControl(root_, QStringLiteral("No_device_tip")), QStringLiteral("no_access_text"));
 }
 
+void CMainWnd::ShowPower(std::size_t kindRow, const std::uint8_t* report, std::size_t length) {
+    const KindWidgets* widgets = pages_->Widgets(kindRow);
+    if (widgets == nullptr || !widgets->power) return;
+    widgets->power->Update(report, length);
+    widgets->power->Show(true);
+}
+
 void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (message == devices::kMessageSettingsWriteFailed) {
+        ShowSettingsNotice(QStringLiteral("settings_write_failed_text"));
+        return;
+    }
     if (message == devices::kMessageOptionLink && wParam >= 0) {
         const auto kindRow = static_cast<std::size_t>(wParam);
         devices::IDeviceHost* host = manager_ ? manager_->Host(kindRow) : nullptr;
@@ -369,32 +385,6 @@ void CMainWnd::OnBusMessage(const QString& member, qint64 wParam, qint64 lParam)
     if (member == Q(message::kTitle)) ShowAndRaise();
 }
 
-// --- Notify dispatch ------------------------------------------------------------
-
-void CMainWnd::BuildHandlers() {
-    const auto on = [this](const char* name, Handler handler) { clickHandlers_[Lower(name)] = std::move(handler); };
-    on("closebtn", [this](const auto&) { HideToTray(); });
-    on("minbtn", [this](const auto&) { showMinimized(); });
-    on("device_select_prev", [this](const auto&) { SelectNeighbourTab(false); });
-    on("device_select_next", [this](const auto&) { SelectNeighbourTab(true); });
-    on("about_menu", [this](const auto&) { OpenAbout(); });
-    on("exit", [this](const auto&) { Quit(); });
-}
-
-void CMainWnd::Notify(const platform::NotifyEvent& event) {
-    if (event.type == "timer") {
-        OnTimer(static_cast<int>(event.wParam));
-        return;
-    }
-    if (event.type == "selectchanged" && event.control == "device_select") {
-        if (event.wParam != 0) ChooseTab();
-        return;
-    }
-    if (event.type == "click" || event.type == "menu") {
-        if (const auto it = clickHandlers_.find(Lower(event.control)); it != clickHandlers_.end()) it->second(event);
-    }
-}
-
 void CMainWnd::OnTimer(int timerId) {
     const std::string rootName = root_->objectName().toStdString();
     switch (timerId) {
@@ -402,6 +392,10 @@ void CMainWnd::OnTimer(int timerId) {
             view_->KillTimer(rootName, timerId);
             AdaptToMonitor();
             update();
+            break;
+        case main_timer::kProfileSwitch:
+            view_->KillTimer(rootName, timerId);
+            SwitchProfile();
             break;
         case main_timer::kRetryOpens:
             view_->KillTimer(rootName, timerId);

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include <QPointer>
@@ -20,6 +21,7 @@
 
 #include "app/device_pages.h"
 #include "app/language.h"
+#include "app/notify_dispatch.h"
 #include "app/qt_ui_dispatcher.h"
 #include "device_io/device_scan_thread.h"
 #include "devices/device_manager.h"
@@ -29,6 +31,10 @@
 
 class QSystemTrayIcon;
 class QMenu;
+
+namespace vandrel::devices {
+class CMorvaneMouseDevice;
+}
 
 namespace vandrel::app {
 
@@ -45,6 +51,9 @@ inline constexpr int kProfileSwitch = 1055;
 inline constexpr int kGameLight = 1066;
 inline constexpr int kRetryOpens = 1090;
 }  // namespace main_timer
+
+// Delay between a choice in the profile combo and the switch.
+inline constexpr int kProfileSwitchDelayMs = 400;
 
 inline constexpr int kMainWidth = 800;
 inline constexpr int kMainHeight = 572;
@@ -101,8 +110,14 @@ public:
     void Notify(const platform::NotifyEvent& event);
     // A registered message from another program.
     void OnBusMessage(const QString& member, qint64 wParam, qint64 lParam);
-    // A message of a device to the window (3329 power state, 3331 link).
+    // A message of a device to the window (3329 power state, 3331 link,
+    // 3332 settings not taken).
     void OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+
+    // Asks for a profile file to import (save = false) or a file to export
+    // to; an empty path means the user cancelled. Tests replace the dialogs.
+    using FileChooser = std::function<QString(bool save)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 signals:
     void FirstScanCompleted();
@@ -114,7 +129,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    using Handler = std::function<void(const platform::NotifyEvent&)>;
+    using OperationHandler = std::function<void(const Route&, const platform::NotifyEvent&)>;
 
     // IDeviceManagerEvents
     void OnDevicesChanged(bool arrived) override;
@@ -123,8 +138,23 @@ private:
     void OnFirstScanCompleted() override;
     void OnAccessDenied(const std::string& path) override;
 
-    void BuildWindowTags();
-    void BuildHandlers();
+    // Notify dispatch (main_dispatch.cpp): the window's operations.
+    void BindOperations();
+    void Dispatch(const Route& route, const platform::NotifyEvent& event);
+    devices::CMorvaneMouseDevice* CurrentMouse() const;
+    void FunctionPage(const std::string& tab);
+    void SwitchProfile();
+    void ImportProfile();
+    void ExportProfile();
+    void RenameProfile();
+    void ResetToDefaults();
+    void ResetDevice();
+    void ZelborDpiEdit(int n);
+    void OpenDesktopPanel(int n);
+    void ShowSettingsNotice(const QString& textId);
+    void ShowPower(std::size_t kindRow, const std::uint8_t* report, std::size_t length);
+    QString ChooseFile(bool save);
+
     void CreateTray();
     void OnTimer(int timerId);
     void HideToTray();
@@ -143,7 +173,9 @@ private:
     ui::ControlFactory windowTags_;
     QWidget* root_ = nullptr;  // owned by the window
     std::unique_ptr<ui::WidgetPageView> view_;
-    std::map<std::string, Handler> clickHandlers_;  // by lower-case control name
+    std::map<Operation, OperationHandler> operations_;
+    std::set<const DispatchRow*> laterTraced_;  // rows of later features, said once
+    FileChooser chooseFile_;
 
     QtUiDispatcher dispatcher_{*this};
     std::unique_ptr<DevicePages> pages_;

@@ -34,12 +34,41 @@ constexpr int kExitScreenshotFailed = 4;
 constexpr int kScreenshotDelayMs = 1500;
 
 constexpr const char* kUsage =
-    "usage: vandrel [--simulate] [--trace] [--screenshot FILE]\n"
+    "usage: vandrel [--simulate[=DEVICES]] [--trace] [--screenshot FILE]\n"
     "\n"
     "  --simulate         use simulated devices instead of the real ones\n"
+    "  --simulate=DEVICES only these, separated by commas: mouse, mouse-receiver,\n"
+    "                     keyboard, mousepad, headset\n"
     "  --trace            print the device frames and diagnostics on stderr\n"
     "  --screenshot FILE  render the main window to FILE (PNG) after the first\n"
     "                     device scan and exit; works without a display\n";
+
+struct SimulatedName {
+    std::string_view name;
+    sim::SimKind kind;
+    sim::SimLink link;
+};
+constexpr SimulatedName kSimulatedNames[] = {
+    {"mouse", sim::SimKind::Mouse, sim::SimLink::Cable},
+    {"mouse-receiver", sim::SimKind::Mouse, sim::SimLink::Receiver},
+    {"keyboard", sim::SimKind::Keyboard, sim::SimLink::Cable},
+    {"mousepad", sim::SimKind::MousePad, sim::SimLink::Cable},
+    {"headset", sim::SimKind::Headset, sim::SimLink::Cable},
+};
+
+const SimulatedName* SimulatedDevice(std::string_view name) {
+    for (const SimulatedName& row : kSimulatedNames)
+        if (row.name == name) return &row;
+    return nullptr;
+}
+
+std::unique_ptr<sim::SimBackend> MakeSimulated(const std::vector<std::string>& names) {
+    if (names.empty()) return sim::SimBackend::WithDefaultDevices();
+    auto backend = std::make_unique<sim::SimBackend>();
+    for (const std::string& name : names)
+        if (const SimulatedName* row = SimulatedDevice(name)) backend->Plug(row->kind, row->link);
+    return backend;
+}
 
 bool HasDisplay() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -66,6 +95,21 @@ std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--simulate") options.simulate = true;
+        else if (arg.starts_with("--simulate=")) {
+            options.simulate = true;
+            std::string_view list = arg.substr(std::string_view("--simulate=").size());
+            while (!list.empty()) {
+                const std::size_t comma = list.find(',');
+                const std::string_view name = list.substr(0, comma);
+                if (!SimulatedDevice(name)) {
+                    error = "unknown simulated device " + std::string(name) +
+                            " (mouse, mouse-receiver, keyboard, mousepad, headset)";
+                    return std::nullopt;
+                }
+                options.simulated.emplace_back(name);
+                list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+            }
+        }
         else if (arg == "--trace") options.trace = true;
         else if (arg == "--screenshot") {
             if (i + 1 >= argc || std::string_view(argv[i + 1]).empty()) {
@@ -129,7 +173,7 @@ int RunProgram(int argc, char** argv) {
     RegisterProgramControls(ui::GlobalControlFactory());
 
     std::unique_ptr<sim::SimBackend> simulated;
-    if (options->simulate) simulated = sim::SimBackend::WithDefaultDevices();
+    if (options->simulate) simulated = MakeSimulated(options->simulated);
     platform::IHidBackend& backend = simulated ? *simulated : platform::DefaultHidBackend();
 
     int code = kExitOk;

@@ -5,11 +5,15 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vandrel::app {
 
 struct StartOptions {
     bool simulate = false;
+    // "--simulate=mouse,keyboard": only these simulated devices (cable links;
+    // "mouse-receiver" plugs the mouse's receiver); empty: all of them.
+    std::vector<std::string> simulated;
     bool trace = false;
     std::string screenshot;  // render the main window to this PNG and exit
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,13 @@ void ApplyOne(const TextResources& texts, QWidget* w) {
     if (!textId.isEmpty() && texts.Has(textId)) ApplyText(w, texts.Text(textId));
     const QString tipId = w->property(kTooltipIdProperty).toString();
     if (!tipId.isEmpty()) w->setToolTip(texts.Text(tipId));
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker quiet(combo);
+        for (int i = 0; i < combo->count(); ++i) {
+            const QString itemId = combo->itemData(i, kItemTextIdRole).toString();
+            if (!itemId.isEmpty()) combo->setItemText(i, texts.Text(itemId));
+        }
+    }
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ namespace vandrel::ui {
 
 inline constexpr const char* kTextIdProperty = "textid";
 inline constexpr const char* kTooltipIdProperty = "tooltipid";
+// The item data role under which a combo keeps its items' text ids.
+inline constexpr int kItemTextIdRole = 0x0100 + 77;  // Qt::UserRole + 77
 
 class TextResources {
 public:

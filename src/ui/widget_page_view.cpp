@@ -19,6 +19,7 @@
 
 #include "ui/find_control.h"
 #include "ui/notify.h"
+#include "ui/text_resources.h"
 
 namespace vandrel::ui {
 namespace {
@@ -123,9 +124,16 @@ void WidgetPageView::WireSignals(QWidget* widget) {
         QObject::connect(button, &QAbstractButton::toggled, context,
                          [this, name](bool checked) { Raise(QStringLiteral("selectchanged"), name, checked ? 1 : 0); });
     }
-    if (auto* slider = qobject_cast<QAbstractSlider*>(widget))
-        QObject::connect(slider, &QAbstractSlider::valueChanged, context,
-                         [this, name](int value) { Raise(QStringLiteral("valuechanged"), name, value); });
+    if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
+        // While the user drags, the value is live ("movevaluechanged"); it is
+        // taken ("valuechanged") when the slider is let go or moved by keys,
+        // wheel or a click on the groove.
+        QObject::connect(slider, &QAbstractSlider::valueChanged, context, [this, name, slider](int value) {
+            Raise(slider->isSliderDown() ? QStringLiteral("movevaluechanged") : QStringLiteral("valuechanged"), name, value);
+        });
+        QObject::connect(slider, &QAbstractSlider::sliderReleased, context,
+                         [this, name, slider] { Raise(QStringLiteral("valuechanged"), name, slider->value()); });
+    }
     if (auto* combo = qobject_cast<QComboBox*>(widget))
         QObject::connect(combo, &QComboBox::currentIndexChanged, context,
                          [this, name](int index) { Raise(QStringLiteral("itemselect"), name, index); });
@@ -170,6 +178,14 @@ std::string WidgetPageView::Text(std::string_view name) const {
 void WidgetPageView::SetText(std::string_view name, std::string_view text) {
     QWidget* w = Find(name);
     const QString value = ToQt(text);
+    if (w == nullptr) return;
+    // Logic may name a language text by its id: the control shows the text
+    // and follows later language changes.
+    if (TextResources::Instance().Has(value)) {
+        Quietly([&] { SetTextId(w, value); });
+        return;
+    }
+    w->setProperty(kTextIdProperty, QVariant());
     Quietly([&] {
         if (auto* label = qobject_cast<QLabel*>(w)) label->setText(value);
         else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(value);
@@ -226,13 +242,22 @@ std::vector<std::string> WidgetPageView::Items(std::string_view name) const {
 void WidgetPageView::SetItems(std::string_view name, const std::vector<std::string>& items) {
     QWidget* w = Find(name);
     QStringList texts;
-    for (const std::string& item : items) texts.append(ToQt(item));
+    QStringList ids;  // the language text id of each item, or empty
+    const TextResources& language = TextResources::Instance();
+    for (const std::string& item : items) {
+        const QString text = ToQt(item);
+        const bool isId = language.Has(text);
+        texts.append(isId ? language.Text(text) : text);
+        ids.append(isId ? text : QString());
+    }
     const int keep = CurrentIndex(name);
     const int current = InItems(keep, static_cast<int>(texts.size())) ? keep : -1;
     Quietly([&] {
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
             combo->clear();
             combo->addItems(texts);
+            for (int i = 0; i < ids.size(); ++i)
+                if (!ids[i].isEmpty()) combo->setItemData(i, ids[i], kItemTextIdRole);
             combo->setCurrentIndex(current);
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
             list->clear();

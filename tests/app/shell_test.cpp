@@ -5,12 +5,17 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QSlider>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/about_wnd.h"
 #include "app/control_table.h"
+#include "app/desktop_settings.h"
+#include "app/notify_dispatch.h"
+#include "platform/trace.h"
 #include "app/main_window.h"
 #include "app/msg_wnd.h"
 #include "device_io/device_tables.h"
@@ -275,6 +280,88 @@ private slots:
         ini.Set(app::kSettingsSection, app::kLanguageKey, "not a number");
         QVERIFY(ini.Save());
         QCOMPARE(switcher.RememberedIndex(), 0);
+    }
+
+    void dispatchRoutesByIndexedPrefixThenExactName() {
+        using app::Operation;
+        const struct {
+            const char* type;
+            const char* control;
+            std::optional<Operation> operation;
+            int index;
+        } cases[] = {
+            {"valuechanged", "DPI_slider_2", Operation::DpiSlider, 2},
+            {"movevaluechanged", "DPI_slider_4", Operation::DpiSliderMoving, 4},
+            {"click", "key_3", Operation::KeyClick, 3},
+            {"click", "CLOSEBTN", Operation::HideToTray, -1},
+            {"click", "device_export_btn", Operation::ProfileDuplicate, -1},
+            {"click", "device_copy_btn", Operation::ProfileExport, -1},
+            {"click", "profile_fun_spread_btn", Operation::ProfileFold, -1},
+            {"click", "PROFILE_FUN_SPREAD_BTN", std::nullopt, -1},  // that row compares case
+            {"selectchanged", "polling_rate_option_3", Operation::ReportRate, 3},
+            {"killfocus", "zelbor_DPI_edit_2", Operation::ZelborDpiEdit, 2},
+            {"itemselect", "device_profile_combo", Operation::ProfileChosen, -1},
+            {"click", "no_such_button", std::nullopt, -1},
+            {"textchanged", "DPI_edit_1", std::nullopt, -1},
+        };
+        for (const auto& c : cases) {
+            const auto route = app::RouteOf({c.type, c.control, 0, 0});
+            QVERIFY2(route.has_value() == c.operation.has_value(), c.control);
+            if (!route) continue;
+            QVERIFY2(route->operation == *c.operation, c.control);
+            QCOMPARE(route->index, c.index);
+        }
+    }
+
+    void windowOperationsWithoutADevice() {
+        sim::SimBackend nothingPlugged;
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.watchDeviceNodes = false, .useTray = false});
+        auto* edit = new QLineEdit(window.Root());
+        edit->setObjectName(QStringLiteral("zelbor_DPI_edit_2"));
+        auto* slider = new QSlider(window.Root());
+        slider->setObjectName(QStringLiteral("zelbor_DPI_slider_2"));
+        slider->setRange(0, 10000);
+        const struct {
+            const char* typed;
+            const char* shown;
+        } cases[] = {{"150", "200"}, {"9000", "6500"}, {"4000", "4000"}, {"fast", "200"}};
+        for (const auto& c : cases) {
+            edit->setText(QLatin1String(c.typed));
+            window.Notify({"killfocus", "zelbor_DPI_edit_2", 0, 0});
+            QCOMPARE(edit->text(), QLatin1String(c.shown));
+            QCOMPARE(slider->value(), QString::fromLatin1(c.shown).toInt());
+        }
+
+        // Without a device, a device's control does nothing; a row of a later
+        // feature says so once.
+        std::vector<std::string> lines;
+        platform::SetTraceEnabled(true);
+        platform::SetTraceSink([&](std::string_view line) { lines.emplace_back(line); });
+        window.Notify({"click", "key_3", 0, 0});
+        window.Notify({"valuechanged", "DPI_slider_1", 7, 0});
+        window.Notify({"click", "macro_btn_save", 0, 0});
+        window.Notify({"click", "macro_btn_save", 0, 0});
+        platform::SetTraceSink(nullptr);
+        platform::SetTraceEnabled(false);
+        const auto said = std::ranges::count_if(lines, [](const std::string& l) { return l.starts_with("not in this version"); });
+        QCOMPARE(said, 2);  // key_3 and macro_btn_save, once each
+    }
+
+    void desktopSettingsByDesktop() {
+        using app::DesktopPanel;
+        const auto program = [](const char* desktop, DesktopPanel panel) {
+            const auto command = app::DesktopSettingsCommand(desktop, panel);
+            if (!command) return std::string("-");
+            std::string text = command->program;
+            for (const std::string& a : command->arguments) text += " " + a;
+            return text;
+        };
+        QCOMPARE(program("GNOME", DesktopPanel::Mouse), std::string("gnome-control-center mouse"));
+        QCOMPARE(program("ubuntu:GNOME", DesktopPanel::Keyboard), std::string("gnome-control-center keyboard"));
+        QCOMPARE(program("KDE", DesktopPanel::Mouse), std::string("systemsettings kcm_mouse"));
+        QCOMPARE(program("XFCE", DesktopPanel::Keyboard), std::string("xfce4-keyboard-settings"));
+        QCOMPARE(program("", DesktopPanel::Mouse), std::string("-"));
+        QCOMPARE(program("SomethingElse", DesktopPanel::Mouse), std::string("-"));
     }
 
 private:
