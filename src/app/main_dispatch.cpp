@@ -132,14 +132,19 @@ void CMainWnd::BindOperations() {
     bind(O::DefaultSettings, [this](const Route&, const auto&) { ResetToDefaults(); });
     bind(O::DeviceReset, [this](const Route&, const auto&) { ResetDevice(); });
 
+    // The new profile is the one the list file names as selected: the combo
+    // and the mouse follow it, so what the page shows is what runs.
     onMouse(O::ProfileAdd, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.ProfilePanel(); panel && panel->AddProfile()) mouse.OnProfileSelected();
+        auto* panel = mouse.ProfilePanel();
+        if (panel == nullptr || !panel->AddProfile()) return;
+        panel->SelectProfileEntry(panel->ProfileCount() - 1);
+        mouse.OnProfileSelected();
+    });
+    onMouse(O::ProfileDuplicate, [](auto& mouse, const Route&, const auto&) {
+        if (auto* panel = mouse.ProfilePanel()) panel->CopyProfile();
     });
     onMouse(O::ProfileDelete, [](auto& mouse, const Route&, const auto&) {
         if (auto* panel = mouse.ProfilePanel(); panel && panel->DeleteProfile()) mouse.OnProfileSelected();
-    });
-    onMouse(O::ProfileDuplicate, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.ProfilePanel(); panel && panel->CopyProfile()) mouse.OnProfileSelected();
     });
     bind(O::ProfileImport, [this](const Route&, const auto&) { ImportProfile(); });
     bind(O::ProfileExport, [this](const Route&, const auto&) { ExportProfile(); });

@@ -87,7 +87,10 @@ void WidgetPageView::Adopt(QWidget* subtree) {
     for (QWidget* child : subtree->findChildren<QWidget*>()) WireSignals(child);
 }
 
-QWidget* WidgetPageView::Find(std::string_view name) const { return FindControl(root_.data(), ToQt(name)); }
+// The empty name is the page's root: logic lists the root's children by it.
+QWidget* WidgetPageView::Find(std::string_view name) const {
+    return name.empty() ? root_.data() : FindControl(root_.data(), ToQt(name));
+}
 
 bool WidgetPageView::HasControl(std::string_view name) const { return Find(name) != nullptr; }
 

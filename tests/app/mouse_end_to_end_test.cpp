@@ -38,7 +38,7 @@ constexpr int kWaitMs = 5000;
 constexpr std::uint8_t kSequenceBegin = 0x01;
 constexpr std::uint8_t kSequenceEnd = 0x02;
 constexpr std::uint8_t kReadInfo = 0x03;
-constexpr std::uint8_t kReadAt = 0x05;
+constexpr std::uint8_t kReadKeyMap = 0x07;
 constexpr std::uint8_t kWriteAt = 0x06;
 
 struct Request {
@@ -158,8 +158,8 @@ private slots:
         backend_->Plug(SimKind::Mouse, SimLink::Cable);
         QTRY_VERIFY_WITH_TIMEOUT(Tab()->OptionVisible() && Tab()->IsSelected(), kWaitMs);
         QVERIFY(!window_->Page().Visible("No_device_Link"));
-        // Read again: information block and settings record.
-        QTRY_VERIFY_WITH_TIMEOUT(Received(firmware, kReadInfo) && Received(firmware, kReadAt), kWaitMs);
+        // Read again: information block and key map.
+        QTRY_VERIFY_WITH_TIMEOUT(Received(firmware, kReadInfo) && Received(firmware, kReadKeyMap), kWaitMs);
     }
 
     void profilesThroughThePage() {
@@ -176,6 +176,10 @@ private slots:
         const std::string addedId = entries()[before]["profileUUID"].asString();
         QVERIFY(QFile::exists(QString::fromStdString(platform::ProfileFilePath(folder, addedId))));
         QCOMPARE(Control<QComboBox>("device_profile_combo")->count(), before + 1);
+        // The new profile is selected, in the file, on the page and in the mouse.
+        QCOMPARE(list()["profileselect"].asInt(), before);
+        QCOMPARE(Control<QComboBox>("device_profile_combo")->currentIndex(), before);
+        QCOMPARE(Mouse()->ProfileName(), addedId);
 
         // Rename to a name that is taken: the message box says so, nothing changes.
         QString shown;
