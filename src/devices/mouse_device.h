@@ -108,7 +108,7 @@ public:
     // on the receiver when the link query says it is reachable.
     int CheckLink() override;
     int ApplyProfileLighting() override;
-    void RefreshPreview() override;
+    void PaintPreviews() override;
     void LoadProfile() override;
     void RefreshPage() override;
     // The template into the current profile (name and identifier stay).

@@ -111,7 +111,7 @@ void CMorvaneMouseDevice::ShowStages() {
     if (platform::IPageView* page = Page()) mouse::ShowStages(*page, stages_, activeStage_, Sensor());
 }
 
-void CMorvaneMouseDevice::RefreshPreview() {
+void CMorvaneMouseDevice::PaintPreviews() {
     if (platform::IPageView* page = Page()) {
         for (std::size_t i = 0; i < secondRow_.size(); ++i)
             if (secondRow_[i] && page->Visible(*secondRow_[i]))
@@ -119,7 +119,7 @@ void CMorvaneMouseDevice::RefreshPreview() {
         if (logo_ && LogoLedIndex() >= 0)
             page->SetColour(*logo_, PreviewArgb(Leds().Get(static_cast<std::size_t>(LogoLedIndex()))));
     }
-    CMorvaneUSBDevice::RefreshPreview();
+    CMorvaneUSBDevice::PaintPreviews();
 }
 
 void CMorvaneMouseDevice::ShowPageSection(int category) {

@@ -170,13 +170,20 @@ void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
 
 void CMorvaneUSBDevice::RefreshPreview() {
     if (!hostLighting_.load()) return;
-    if (page_ != nullptr) {
-        for (std::size_t i = 0; i < ledPreviews_.size(); ++i) {
-            const std::optional<std::string>& preview = ledPreviews_[i];
-            if (preview && page_->Visible(*preview)) page_->SetColour(*preview, PreviewArgb(leds_.Get(i)));
-        }
+    const auto now = std::chrono::steady_clock::now();
+    if (page_ != nullptr && now - lastPreviewPaint_ >= kPreviewPaintInterval) {
+        lastPreviewPaint_ = now;
+        PaintPreviews();
     }
     if (!vendor_.IsWireless()) streamer_->Wake();
+}
+
+void CMorvaneUSBDevice::PaintPreviews() {
+    if (page_ == nullptr) return;
+    for (std::size_t i = 0; i < ledPreviews_.size(); ++i) {
+        const std::optional<std::string>& preview = ledPreviews_[i];
+        if (preview && page_->Visible(*preview)) page_->SetColour(*preview, PreviewArgb(leds_.Get(i)));
+    }
 }
 
 int CMorvaneUSBDevice::SendStream() {

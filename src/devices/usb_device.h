@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -39,6 +40,9 @@ inline constexpr std::size_t kReactiveLevels = 170;
 inline constexpr std::size_t kReactiveRingSize = 23;
 inline constexpr std::size_t kLedScratchSize = 14;
 inline constexpr std::uint32_t kPreviewWhite = 0xFFFFFFFF;
+// The previews on screen follow the LEDs at about 30 frames a second; the
+// LEDs themselves are streamed every 5 ms.
+inline constexpr std::chrono::milliseconds kPreviewPaintInterval{33};
 // Page sections selected by the key-function category.
 inline constexpr std::string_view kFunctionSwitch = "device_function_switch";
 inline constexpr std::string_view kKeyFunctionSwitch = "device_key_function_switch";
@@ -136,8 +140,11 @@ public:
     virtual void StepFlashing() {}
     virtual void StepFourColourFlashing() {}
     virtual void StepAllOff() {}
-    // Paints the visible previews and has the streamer send the colours.
+    // Has the streamer send the colours and, at most every
+    // kPreviewPaintInterval, paints the visible previews (PaintPreviews).
     virtual void RefreshPreview();
+    // The page's LED previews in the buffer's colours.
+    virtual void PaintPreviews();
     // Byte 0 red, 1 green, 2 blue, 3 brightness; bad indexes are ignored or read 0.
     virtual void SetLedColour(int index, std::uint32_t colour);
     virtual std::uint32_t GetLedColour(int index) const;
@@ -260,6 +267,7 @@ private:
     int selectionIndex_ = -1;
     int selectedKey_ = -1;
     int keyFunctionCategory_ = 1;
+    std::chrono::steady_clock::time_point lastPreviewPaint_{};
 
     std::unique_ptr<NotificationThread> wiredNotifier_;
     std::unique_ptr<NotificationThread> wirelessNotifier_;

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QColor>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,7 @@ namespace {
 constexpr const char* kColourProperty = "colour";
 constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
+constexpr const char* kPreviewColourProperty = "previewColour";
 
 QString ToQt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
@@ -89,7 +91,17 @@ void WidgetPageView::Adopt(QWidget* subtree) {
 
 // The empty name is the page's root: logic lists the root's children by it.
 QWidget* WidgetPageView::Find(std::string_view name) const {
-    return name.empty() ? root_.data() : FindControl(root_.data(), ToQt(name));
+    QWidget* root = root_.data();
+    if (name.empty() || root == nullptr) return root;
+    // A remembered control counts while it still has that name below the root.
+    if (const auto it = found_.find(name); it != found_.end()) {
+        QWidget* w = it->second.data();
+        if (w != nullptr && w->objectName() == ToQt(name) && (w == root || root->isAncestorOf(w))) return w;
+        found_.erase(it);
+    }
+    QWidget* w = FindControl(root, ToQt(name));
+    if (w != nullptr) found_.emplace(std::string(name), w);
+    return w;
 }
 
 bool WidgetPageView::HasControl(std::string_view name) const { return Find(name) != nullptr; }
@@ -341,7 +353,17 @@ std::vector<platform::ChildControl> WidgetPageView::Children(std::string_view co
 void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {
     QWidget* w = Find(name);
     if (w == nullptr) return;
+    // LED previews are set 30 times a second: an unchanged colour costs nothing.
+    const QVariant before = w->property(kColourProperty);
+    if (before.isValid() && before.toUInt() == argb) return;
     w->setProperty(kColourProperty, QVariant::fromValue(static_cast<uint>(argb)));
+    // A control that paints a colour of its own takes it without a new style
+    // sheet, which would restyle the control every time.
+    const QColor colour = QColor::fromRgba(argb);
+    if (w->metaObject()->indexOfProperty(kPreviewColourProperty) >= 0) {
+        w->setProperty(kPreviewColourProperty, colour);
+        return;
+    }
     // Selected by name so that the colour does not spread to the children.
     const QString style = QStringLiteral("#%1 { background-color: rgba(%2, %3, %4, %5); }")
                               .arg(w->objectName())

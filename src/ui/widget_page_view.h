@@ -85,6 +85,10 @@ private:
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
     std::map<std::pair<std::string, int>, std::unique_ptr<QTimer>> timers_;
     std::set<const QObject*> wired_;  // widgets whose signals reach this view
+    // Controls found by name: the LED previews are looked up 30 times a
+    // second, and a walk of the whole page each time would cost more than
+    // everything else the page does.
+    mutable std::map<std::string, QPointer<QWidget>, std::less<>> found_;
 };
 
 }  // namespace vandrel::ui

@@ -22,6 +22,7 @@
 #include "platform/folders.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_option.h"
+#include "ui/controls/device_key_button.h"
 #include "ui/controls/device_power.h"
 #include "ui/controls/image_description.h"
 #include "ui/dpi.h"
@@ -345,6 +346,25 @@ private slots:
         platform::SetTraceEnabled(false);
         const auto said = std::ranges::count_if(lines, [](const std::string& l) { return l.starts_with("not in this version"); });
         QCOMPARE(said, 2);  // key_3 and macro_btn_save, once each
+    }
+
+    void ledPreviewsTakeTheirColourWithoutRestyling() {
+        QWidget page;
+        page.setObjectName(QStringLiteral("page"));
+        auto* led = qobject_cast<ui::CDeviceKeyButtonUI*>(ui::GlobalControlFactory().Create(QStringLiteral("DeviceKeyButton"), &page));
+        QVERIFY(led != nullptr);
+        led->setObjectName(QStringLiteral("led_3"));
+        auto* swatch = new QPushButton(&page);
+        swatch->setObjectName(QStringLiteral("swatch"));
+        ui::WidgetPageView view(&page);
+        view.SetColour("led_3", 0xFF19D3FF);
+        QCOMPARE(led->PreviewColour(), QColor(0x19, 0xD3, 0xFF));
+        QVERIFY(led->styleSheet().isEmpty());
+        QCOMPARE(view.Colour("led_3"), 0xFF19D3FFu);
+        // A plain control shows the colour by its style sheet.
+        view.SetColour("swatch", 0xFFFF0000);
+        QVERIFY(swatch->styleSheet().contains(QStringLiteral("255, 0, 0")));
+        QCOMPARE(view.Colour("swatch"), 0xFFFF0000u);
     }
 
     void desktopSettingsByDesktop() {

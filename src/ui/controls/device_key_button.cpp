@@ -1,6 +1,7 @@
 #include "ui/controls/device_key_button.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,8 +47,24 @@ void CDeviceKeyButtonUI::SetGmNameTextColorText(const QString& text) {
     gmNameTextColor_ = ParseColourAttribute(text).value_or(0);
 }
 
+void CDeviceKeyButtonUI::SetPreviewColour(const QColor& colour) {
+    if (colour == previewColour_) return;
+    previewColour_ = colour;
+    update();
+}
+
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);
+    if (previewColour_.isValid() && previewColour_.alpha() > 0) {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(previewColour_);
+        const QRectF area = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+        const bool dot = std::abs(width() - height()) <= 2;
+        const qreal radius = dot ? area.height() / 2 : 2.0;
+        painter.drawRoundedRect(area, radius, radius);
+    }
     const bool light = lightOn_ && !lightImage_.isEmpty();
     const bool keySet = keySetOn_ && !keySetImage_.isEmpty();
     if (!light && !keySet) return;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include <QColor>
 #include <QPushButton>
 #include <QString>
 
@@ -27,6 +28,9 @@ class CDeviceKeyButtonUI : public QPushButton {
     Q_PROPERTY(QString lightimage READ LightImage WRITE SetLightImage)
     Q_PROPERTY(QString keysetimage READ KeySetImage WRITE SetKeySetImage)
     Q_PROPERTY(QString gmnametextcolor READ GmNameTextColorText WRITE SetGmNameTextColorText)
+    // The colour an LED preview shows, painted inside the button's own look
+    // (round for a small square button); invalid: none.
+    Q_PROPERTY(QColor previewColour READ PreviewColour WRITE SetPreviewColour)
 
 public:
     explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
@@ -52,6 +56,9 @@ public:
     // 0xAARRGGBB; 0 when unset or malformed.
     std::uint32_t GmNameTextColor() const { return gmNameTextColor_; }
 
+    QColor PreviewColour() const { return previewColour_; }
+    void SetPreviewColour(const QColor& colour);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -68,6 +75,7 @@ private:
     bool keySetOn_ = false;
     bool rectSelected_ = false;
     bool hot_ = false;
+    QColor previewColour_;
 };
 
 }  // namespace vandrel::ui
