@@ -15,6 +15,7 @@
 #include <json/json.h>
 
 #include "app/control_table.h"
+#include "program_files.h"
 #include "app/main_window.h"
 #include "device_io/device_tables.h"
 #include "devices/mouse_device.h"
@@ -73,15 +74,7 @@ class MouseEndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        qputenv("XDG_CONFIG_HOME", temp_.filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", temp_.filePath(QStringLiteral("data")).toUtf8());
-        platform::SetDefaultDataFolder(VANDREL_BIN_DIR "/DefaultData/");
-        ui::Skin::Instance().SetFolder(QStringLiteral(VANDREL_BIN_DIR "/skin"));
-        ui::SetSkinFolder(ui::Skin::Instance().Folder());
-        app::RegisterProgramControls(ui::GlobalControlFactory());
-    }
+    void initTestCase() { testing::UseProgramFiles(temp_); }
 
     void init() {
         backend_ = std::make_unique<sim::SimBackend>();

@@ -13,6 +13,7 @@
 
 #include "app/about_wnd.h"
 #include "app/control_table.h"
+#include "program_files.h"
 #include "app/desktop_settings.h"
 #include "app/notify_dispatch.h"
 #include "platform/trace.h"
@@ -53,15 +54,7 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        qputenv("XDG_CONFIG_HOME", temp_.filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", temp_.filePath(QStringLiteral("data")).toUtf8());
-        platform::SetDefaultDataFolder(VANDREL_BIN_DIR "/DefaultData/");
-        ui::Skin::Instance().SetFolder(QStringLiteral(VANDREL_BIN_DIR "/skin"));
-        ui::SetSkinFolder(ui::Skin::Instance().Folder());
-        app::RegisterProgramControls(ui::GlobalControlFactory());
-    }
+    void initTestCase() { testing::UseProgramFiles(temp_); }
 
     void controlClassesAreRegisteredInTableOrder() {
         const std::vector<QString> names = ui::GlobalControlFactory().Names();
