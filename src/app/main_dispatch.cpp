@@ -112,9 +112,8 @@ void CMainWnd::BindOperations() {
         mouse.OnLightingControl(e.control);
     });
     onMouse(O::QuickColour, [](auto& mouse, const Route&, const platform::NotifyEvent& e) { mouse.OnLightingControl(e.control); });
-    onMouse(O::PaletteColour, [this](auto& mouse, const Route&, const platform::NotifyEvent& e) {
+    onMouse(O::PaletteColour, [](auto& mouse, const Route&, const auto&) {
         if (const auto* panel = mouse.LightPanel()) mouse.OnLightingColour(panel->PaletteColour());
-        (void)e;
     });
     onMouse(O::SameMode, [](auto& mouse, const Route&, const auto&) {
         if (auto* panel = mouse.LightPanel()) panel->ApplySameMode(mouse.LightingDevice(), {}, {});

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <algorithm>
-#include <thread>
 
 #include <QAbstractButton>
 #include <QApplication>
