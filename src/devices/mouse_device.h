@@ -78,6 +78,8 @@ public:
     static constexpr std::size_t kKeySlotsByte = 5;
     static constexpr int kReactiveBandMode = 5;
     static constexpr int kReactiveFlashMode = 6;
+    // The page section of the DPI and polling settings.
+    static constexpr int kSystemCategory = 4;
 
     using InfoBlock = std::array<std::uint8_t, protocol::kInfoBlockSize>;
     using KeyMapBytes = std::array<std::uint8_t, kKeyMapCapacity>;

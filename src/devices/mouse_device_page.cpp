@@ -124,7 +124,12 @@ void CMorvaneMouseDevice::PaintPreviews() {
 
 void CMorvaneMouseDevice::ShowPageSection(int category) {
     CMorvaneUSBDevice::ShowPageSection(category);
-    if (platform::IPageView* page = Page()) page->SetVisible(controls::kTipInfo, false);
+    platform::IPageView* page = Page();
+    if (page == nullptr) return;
+    // The mouse page has one DPI and polling page for both links: behind the
+    // receiver too it is the one the cable shows.
+    if (category == kSystemCategory) page->SetCurrentPage(kFunctionSwitch, PageSectionFor(category, device_io::DEVICE_MOUSE).functionPage);
+    page->SetVisible(controls::kTipInfo, false);
 }
 
 void CMorvaneMouseDevice::SelectKey(int index) {

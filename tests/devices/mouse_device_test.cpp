@@ -885,6 +885,17 @@ TEST_F(MouseTest, PageSetUpBindsThePreviewsAndFindsThePanels) {
     EXPECT_FALSE(page_.Visible(controls::kTipInfo));
 }
 
+TEST_F(MouseTest, DpiPageIsTheSameOnBothLinks) {
+    for (const SimLink link : {SimLink::Cable, SimLink::Receiver}) {
+        page_.Add(std::string(kFunctionSwitch));
+        page_.Add(std::string(kKeyFunctionSwitch));
+        CMorvaneMouseDevice& m = Connected(link);
+        page_.SetCurrentPage(kFunctionSwitch, 0);
+        m.ShowPageSection(CMorvaneMouseDevice::kSystemCategory);
+        EXPECT_EQ(page_.CurrentPage(kFunctionSwitch), 3) << (link == SimLink::Cable ? "cable" : "receiver");
+    }
+}
+
 TEST_F(MouseTest, PageWithoutPanelsStillWorks) {
     testing::FakePageView bare;
     bare.Add(controls::kSettingsLayout).className = "SelectPanel";
