@@ -18,12 +18,17 @@ QWidget* MakeContainer(QWidget* parent) {
     return frame;
 }
 
-// The custom controls' own creators; their list items build content through
-// this factory, so it lives as long as the program.
+// The program's own controls with a class of their own; their list items
+// build content through this factory, so it lives as long as the program.
 const ui::ControlFactory& CustomControls() {
     // Registered in place: the creators keep the factory's address.
     static ui::ControlFactory custom;
-    static const bool registered = (ui::RegisterCustomControls(custom), true);
+    static const bool registered = [] {
+        ui::RegisterCustomControls(custom);
+        custom.RegistControl(QStringLiteral("CDeviceOptionUI"), [](QWidget* parent) { return new ui::CDeviceOptionUI(parent); });
+        custom.RegistControl(QStringLiteral("CMpDevicePowerUI"), [](QWidget* parent) { return new ui::CMpDevicePowerUI(parent); });
+        return true;
+    }();
     (void)registered;
     return custom;
 }
@@ -34,16 +39,10 @@ void RegisterProgramControls(ui::ControlFactory& factory) {
     const ui::ControlFactory& custom = CustomControls();
     for (const std::string_view name : kControlClassOrder) {
         const QString className = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-        ui::ControlFactory::Creator creator;
-        if (className == QLatin1String("CDeviceOptionUI"))
-            creator = [](QWidget* parent) -> QWidget* { return new ui::CDeviceOptionUI(parent); };
-        else if (className == QLatin1String("CMpDevicePowerUI"))
-            creator = [](QWidget* parent) -> QWidget* { return new ui::CMpDevicePowerUI(parent); };
-        else if (custom.Knows(className))
-            creator = [&custom, className](QWidget* parent) { return custom.Create(className, parent); };
+        if (custom.Knows(className))
+            factory.RegistControl(className, [&custom, className](QWidget* parent) { return custom.Create(className, parent); });
         else
-            creator = MakeContainer;
-        factory.RegistControl(className, std::move(creator));
+            factory.RegistControl(className, MakeContainer);
     }
 }
 
