@@ -7,13 +7,13 @@
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
+#include "ui/qt_text.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::app {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The tab button reaches its device's host calls; the button itself is owned
 // by the window, so the host only forwards while the button exists.
@@ -92,9 +92,9 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
     const device_io::DevicePageRow& pageRow = device_io::DevicePageTable()[kindRow];
     // Built in this order; if one fails, nothing of the kind stays.
-    std::unique_ptr<QWidget> power(Load(Q(device_io::kPowerPanelLayout), nullptr));
-    std::unique_ptr<QWidget> option(Load(Q(kind.optionLayout), nullptr));
-    std::unique_ptr<QWidget> page(Load(Q(pageRow.pageLayout), nullptr));
+    std::unique_ptr<QWidget> power(Load(ui::ToQt(device_io::kPowerPanelLayout), nullptr));
+    std::unique_ptr<QWidget> option(Load(ui::ToQt(kind.optionLayout), nullptr));
+    std::unique_ptr<QWidget> page(Load(ui::ToQt(pageRow.pageLayout), nullptr));
     auto* powerPanel = qobject_cast<ui::CMpDevicePowerUI*>(power.get());
     auto* optionButton = qobject_cast<ui::CDeviceOptionUI*>(option.get());
     if (powerPanel == nullptr || optionButton == nullptr || page == nullptr) return std::nullopt;
@@ -116,7 +116,7 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     optionButton->SetKind(panelKind, 0);
     optionButton->SetGroup(QLatin1String(kTabContainer));
     optionButton->BindTab(QLatin1String(kPageSwitch), built.pageIndex);
-    optionButton->SetDeviceName(Q(kind.kindName), static_cast<int>(kindRow));
+    optionButton->SetDeviceName(ui::ToQt(kind.kindName), static_cast<int>(kindRow));
     optionButton->SetNameText(ui::TextResources::Instance().Text(optionButton->Icons().tooltipId));
     optionButton->SetMessageSink(messages_);
 

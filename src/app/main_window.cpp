@@ -25,6 +25,7 @@
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
+#include "ui/qt_text.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
 
@@ -34,7 +35,6 @@ namespace {
 constexpr int kRetryOpensMs = 1000;
 constexpr int kDensityFirstMs = 100;
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The tray menu: item name and its text id.
 struct MenuItem {
@@ -57,7 +57,7 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
       language_(platform::SettingsIni::InConfigFolder(kSettingsFile), fonts) {
     platform::Trace("InitWindow");
     setObjectName(QStringLiteral("MainWnd"));
-    setWindowTitle(Q(kAppTitle));
+    setWindowTitle(ui::ToQt(kAppTitle));
     setWindowIcon(QIcon(ui::Skin::Instance().FilePath(QStringLiteral("common/logo.png"))));
     resize(kMainWidth, kMainHeight);
     language_.LoadCatalogue();
@@ -108,7 +108,7 @@ CMainWnd::~CMainWnd() {
 void CMainWnd::Prepare() {
     if (prepared_) return;
     prepared_ = true;
-    if (bus_ != nullptr) bus_->Broadcast(Q(message::kLightControlAnnounce), 1, 1);
+    if (bus_ != nullptr) bus_->Broadcast(ui::ToQt(message::kLightControlAnnounce), 1, 1);
     ApplyLanguage(language_.RememberedIndex());
     hide();
 
@@ -190,8 +190,7 @@ void CMainWnd::AdaptToMonitor() {
     QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     const QSize full = screen != nullptr ? screen->geometry().size() : QSize(kMainWidth, kMainHeight);
     dpi_ = ui::CheckedDpi(ui::MonitorDpi(full.width(), full.height()), "MAIN_WND DPI SET ERROR");
-    ui::SetAllDpi(ui::kBaseDpi);
-    resize(kAdaptedWidth, kAdaptedHeight);
+    // Every window takes the density; this one is 1000 x 640 at 96 DPI.
     ui::SetAllDpi(dpi_);
     const double scale = static_cast<double>(dpi_) / ui::kBaseDpi;
     resize(static_cast<int>(kAdaptedWidth * scale), static_cast<int>(kAdaptedHeight * scale));
@@ -229,7 +228,7 @@ void CMainWnd::CloseSecondaryWindows() {
 void CMainWnd::CreateTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(windowIcon(), this);
-    tray_->setToolTip(Q(kAppTitle));
+    tray_->setToolTip(ui::ToQt(kAppTitle));
     trayMenu_ = new QMenu(this);
     for (const MenuItem& item : kTrayMenu) {
         QAction* action = trayMenu_->addAction(ui::TextResources::Instance().Text(QLatin1String(item.textId)));
@@ -269,7 +268,7 @@ void CMainWnd::OpenAbout() {
     if (about_) return;
     CAboutWnd about(this);
     about_ = &about;
-    about.SetVersion(Q(device_io::CatalogueVersion()));
+    about.SetVersion(ui::ToQt(device_io::CatalogueVersion()));
     about.move(frameGeometry().center() - about.rect().center());
     about.exec();
 }
@@ -381,7 +380,7 @@ void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std:
 
 void CMainWnd::OnBusMessage(const QString& member, qint64 wParam, qint64 lParam) {
     platform::Trace(QStringLiteral("message %1 %2 %3").arg(member).arg(wParam).arg(lParam).toStdString());
-    if (member == Q(message::kTitle)) ShowAndRaise();
+    if (member == ui::ToQt(message::kTitle)) ShowAndRaise();
 }
 
 void CMainWnd::OnTimer(int timerId) {

@@ -45,10 +45,7 @@ class SecondaryWindow;
 // Timers of the main window.
 namespace main_timer {
 inline constexpr int kDensity = 1011;
-inline constexpr int kKeepAlive = 1031;
-inline constexpr int kTrayMenu = 1032;
 inline constexpr int kProfileSwitch = 1055;
-inline constexpr int kGameLight = 1066;
 inline constexpr int kRetryOpens = 1090;
 }  // namespace main_timer
 

@@ -6,20 +6,20 @@
 #include <QMetaObject>
 
 #include "app/registered_messages.h"
+#include "ui/qt_text.h"
 
 namespace vandrel::app {
 namespace {
 
-QString Q(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString IntrospectionXml() {
-    QString xml = QStringLiteral("  <interface name=\"%1\">\n").arg(Q(kBusInterface));
+    QString xml = QStringLiteral("  <interface name=\"%1\">\n").arg(ui::ToQt(kBusInterface));
     for (const RegisteredMessage& m : kRegisteredMessages) {
         xml += QStringLiteral(
                    "    <method name=\"%1\"><arg name=\"wParam\" type=\"x\" direction=\"in\"/>"
                    "<arg name=\"lParam\" type=\"x\" direction=\"in\"/></method>\n"
                    "    <signal name=\"%1\"><arg name=\"wParam\" type=\"x\"/><arg name=\"lParam\" type=\"x\"/></signal>\n")
-                   .arg(Q(m.member));
+                   .arg(ui::ToQt(m.member));
     }
     return xml + QStringLiteral("  </interface>\n");
 }
@@ -33,11 +33,11 @@ public:
     explicit Endpoint(MessageBus& bus) : bus_(bus) {}
 
     QString introspect(const QString& path) const override {
-        return path == Q(kBusObject) ? IntrospectionXml() : QString();
+        return path == ui::ToQt(kBusObject) ? IntrospectionXml() : QString();
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-        if (message.type() != QDBusMessage::MethodCallMessage || message.interface() != Q(kBusInterface)) return false;
+        if (message.type() != QDBusMessage::MethodCallMessage || message.interface() != ui::ToQt(kBusInterface)) return false;
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
         const bool known = IsRegisteredMessage(member.toStdString());
@@ -67,11 +67,9 @@ MessageBus::MessageBus(QObject* parent) : QObject(parent), endpoint_(std::make_u
 MessageBus::~MessageBus() {
     if (!exported_) return;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.unregisterObject(Q(kBusObject));
-    bus.unregisterService(Q(kBusService));
+    bus.unregisterObject(ui::ToQt(kBusObject));
+    bus.unregisterService(ui::ToQt(kBusService));
 }
-
-bool MessageBus::Connected() const { return QDBusConnection::sessionBus().isConnected(); }
 
 MessageBus::Claim MessageBus::ClaimInstance() {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -85,17 +83,17 @@ MessageBus::Claim MessageBus::ClaimInstance() {
         lastError_ = QStringLiteral("the session bus gave no interface");
         return Claim::NoBus;
     }
-    const auto reply = daemon->registerService(Q(kBusService), QDBusConnectionInterface::DontQueueService,
+    const auto reply = daemon->registerService(ui::ToQt(kBusService), QDBusConnectionInterface::DontQueueService,
                                                QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid()) {
         lastError_ = reply.error().message();
         return Claim::NoBus;
     }
     if (reply.value() != QDBusConnectionInterface::ServiceRegistered) return Claim::AlreadyRunning;
-    exported_ = bus.registerVirtualObject(Q(kBusObject), endpoint_.get());
+    exported_ = bus.registerVirtualObject(ui::ToQt(kBusObject), endpoint_.get());
     if (!exported_) {
         lastError_ = bus.lastError().message();
-        bus.unregisterService(Q(kBusService));
+        bus.unregisterService(ui::ToQt(kBusService));
         return Claim::NoBus;
     }
     return Claim::Owner;
@@ -104,7 +102,7 @@ MessageBus::Claim MessageBus::ClaimInstance() {
 bool MessageBus::CallInstance(const QString& member, qint64 wParam, qint64 lParam, int timeoutMs) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(Q(kBusService), Q(kBusObject), Q(kBusInterface), member);
+    QDBusMessage call = QDBusMessage::createMethodCall(ui::ToQt(kBusService), ui::ToQt(kBusObject), ui::ToQt(kBusInterface), member);
     call << wParam << lParam;
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
@@ -117,7 +115,7 @@ bool MessageBus::CallInstance(const QString& member, qint64 wParam, qint64 lPara
 bool MessageBus::Broadcast(const QString& member, qint64 wParam, qint64 lParam) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
-    QDBusMessage signal = QDBusMessage::createSignal(Q(kBusObject), Q(kBusInterface), member);
+    QDBusMessage signal = QDBusMessage::createSignal(ui::ToQt(kBusObject), ui::ToQt(kBusInterface), member);
     signal << wParam << lParam;
     return bus.send(signal);
 }

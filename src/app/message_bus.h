@@ -25,7 +25,6 @@ public:
         NoBus,         // no session bus: running alone
     };
 
-    // An empty address means the session bus of the environment.
     explicit MessageBus(QObject* parent = nullptr);
     ~MessageBus() override;
 
@@ -41,7 +40,6 @@ public:
     bool Broadcast(const QString& member, qint64 wParam, qint64 lParam);
 
     const QString& LastError() const { return lastError_; }
-    bool Connected() const;
 
 signals:
     // A registered message from another program (UI thread).

@@ -18,7 +18,6 @@
 #include "platform/hid_backend.h"
 #include "platform/trace.h"
 #include "sim/sim_backend.h"
-#include "ui/controls/image_description.h"
 #include "ui/dpi.h"
 #include "ui/skin.h"
 
@@ -168,7 +167,6 @@ int RunProgram(int argc, char** argv) {
                      bus.LastError().toLocal8Bit().constData());
 
     ui::Skin::Instance().SetFolder(ui::DefaultSkinFolder());
-    ui::SetSkinFolder(ui::Skin::Instance().Folder());
     ui::SetBaseStyleSheet(ui::Skin::Instance().StyleSheet());
     RegisterProgramControls(ui::GlobalControlFactory());
 

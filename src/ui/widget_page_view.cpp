@@ -20,6 +20,7 @@
 
 #include "ui/find_control.h"
 #include "ui/notify.h"
+#include "ui/qt_text.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::ui {
@@ -31,8 +32,6 @@ constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
 constexpr const char* kPreviewColourProperty = "previewColour";
 
-QString ToQt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
 
 // Widgets whose value lies in a range: sliders, progress bars, spin boxes.
 struct RangeAccess {

@@ -24,7 +24,6 @@
 #include "protocol/report_frame.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_option.h"
-#include "ui/controls/image_description.h"
 #include "ui/find_control.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"

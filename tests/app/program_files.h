@@ -7,7 +7,6 @@
 
 #include "app/control_table.h"
 #include "platform/folders.h"
-#include "ui/controls/image_description.h"
 #include "ui/skin.h"
 
 namespace vandrel::testing {
@@ -18,7 +17,6 @@ inline void UseProgramFiles(const QTemporaryDir& temp) {
     qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toUtf8());
     platform::SetDefaultDataFolder(VANDREL_BIN_DIR "/DefaultData/");
     ui::Skin::Instance().SetFolder(QStringLiteral(VANDREL_BIN_DIR "/skin"));
-    ui::SetSkinFolder(ui::Skin::Instance().Folder());
     app::RegisterProgramControls(ui::GlobalControlFactory());
 }
 

@@ -25,7 +25,6 @@
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_power.h"
-#include "ui/controls/image_description.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
@@ -168,6 +167,8 @@ private slots:
         QTEST(bar->value(), "progress");
         QTEST(!bar->isHidden(), "progressShown");
         QTEST(ImageOf(panel.get(), "device_power_status"), "status");
+        // The picture itself comes from the skin.
+        QVERIFY(!qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_status")))->pixmap().isNull());
         QTEST(!ui::FindControl(panel.get(), QStringLiteral("device_wuxian_logo"))->isHidden(), "wirelessMark");
     }
 

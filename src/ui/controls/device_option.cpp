@@ -14,7 +14,6 @@
 #include "devices/device_option_timers.h"
 #include "devices/usb_device.h"
 #include "ui/find_control.h"
-#include "ui/notify.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
 
@@ -212,7 +211,6 @@ bool CDeviceOptionUI::IsTimerArmed(int timerId) const {
 }
 
 void CDeviceOptionUI::Fire(int timerId) {
-    SendNotify(this, QStringLiteral("timer"), timerId);
     if (device_ != nullptr) devices::DeviceOptionTimers(*device_, *this).OnTimer(timerId);
 }
 

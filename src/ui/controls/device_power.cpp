@@ -7,10 +7,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
-#include <QRegularExpression>
 
+#include "ui/controls/image_description.h"
 #include "ui/find_control.h"
-#include "ui/skin.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::ui {
@@ -41,18 +40,12 @@ constexpr PhoneRow kPhones[] = {
 };
 constexpr PhoneRow kNoPhone{0, "Phone_type_no_device", "file='power/Phone_type_no_device.png'"};
 
-QString FileOf(const QString& description) {
-    static const QRegularExpression file(QStringLiteral("file='([^']*)'"));
-    const QRegularExpressionMatch match = file.match(description);
-    return match.hasMatch() ? match.captured(1) : description;
-}
-
 }  // namespace
 
 void ShowImage(QLabel* label, const QString& description) {
     if (label == nullptr) return;
     label->setProperty(kImageProperty, description);
-    const QPixmap picture(Skin::Instance().FilePath(FileOf(description)));
+    const QPixmap picture = SkinPixmap(ParseImageDescription(description).file);
     if (picture.isNull()) label->clear();
     else label->setPixmap(picture);
 }

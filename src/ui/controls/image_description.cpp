@@ -6,13 +6,14 @@
 
 #include <QBitmap>
 #include <QColor>
-#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
+
+#include "ui/skin.h"
 
 namespace vandrel::ui {
 namespace {
@@ -97,11 +98,6 @@ const std::array<AttributeRule, 11> kAttributes{{
     {u"hsl", [](ImageDescription& d, QStringView v) { d.hsl = ParseBool(v); }},
 }};
 
-std::optional<QString>& SkinFolderSetting() {
-    static std::optional<QString> folder;
-    return folder;
-}
-
 QHash<QString, QPixmap>& PixmapCache() {
     static QHash<QString, QPixmap> cache;
     return cache;
@@ -171,16 +167,12 @@ std::optional<std::uint32_t> ParseColourAttribute(QStringView text) {
     return static_cast<std::uint32_t>(value);
 }
 
-void SetSkinFolder(const QString& folder) {
-    QString normalised = folder;
-    if (!normalised.isEmpty() && !normalised.endsWith(u'/')) normalised += u'/';
-    SkinFolderSetting() = normalised;
-}
+// The skin's folder is the one the program's skin uses.
+void SetSkinFolder(const QString& folder) { Skin::Instance().SetFolder(folder); }
 
 QString SkinFolder() {
-    const auto& folder = SkinFolderSetting();
-    if (folder) return *folder;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/skin/");
+    const QString& folder = Skin::Instance().Folder();
+    return folder.isEmpty() ? DefaultSkinFolder() : folder;
 }
 
 QPixmap SkinPixmap(const QString& file) {

@@ -44,8 +44,8 @@ ImageDescription ParseImageDescription(QStringView text);
 // Six digits leave the alpha at 0, as the toolkit reads them.
 std::optional<std::uint32_t> ParseColourAttribute(QStringView text);
 
-// The folder image files are relative to (ends in '/'); "skin/" beside the
-// program until set.
+// The folder image files are relative to (ends in '/'): the program's skin
+// folder (Skin), "skin/" beside the program until one is set.
 void SetSkinFolder(const QString& folder);
 QString SkinFolder();
 
