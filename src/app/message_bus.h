@@ -33,8 +33,10 @@ public:
     Claim ClaimInstance();
 
     // Calls a method on the instance that owns the name and waits at most
-    // timeoutMs for its answer; false when it did not answer.
-    bool CallInstance(const QString& member, qint64 wParam, qint64 lParam, int timeoutMs = 1000);
+    // timeoutMs for its answer; false when it did not answer. The call is on
+    // its way either way: a busy instance still gets it, and the caller is
+    // not held up for long.
+    bool CallInstance(const QString& member, qint64 wParam, qint64 lParam, int timeoutMs = 500);
 
     // Emits the message as a signal of our object, to every program listening.
     bool Broadcast(const QString& member, qint64 wParam, qint64 lParam);

@@ -153,8 +153,6 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const PrivateFonts fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/Font"));
-
     MessageBus bus;
     const MessageBus::Claim claim = bus.ClaimInstance();
     if (claim == MessageBus::Claim::AlreadyRunning) {
@@ -162,6 +160,9 @@ int RunProgram(int argc, char** argv) {
         bus.CallInstance(QStringLiteral("TitleMessage"), 0, kTitleFromSecondInstance);
         return kExitOk;
     }
+    // The fonts only once this is the instance that stays: a second start
+    // hands over at once.
+    const PrivateFonts fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/Font"));
     if (claim == MessageBus::Claim::NoBus)
         std::fprintf(stderr, "vandrel: no session bus (%s): single instance and messages between programs are off\n",
                      bus.LastError().toLocal8Bit().constData());
