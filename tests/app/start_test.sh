@@ -36,10 +36,13 @@ stripped() {
 }
 check "starts without Font/ and a language file" stripped
 
-# 3. One instance per session bus: the second start wakes the first and ends.
+# 3. One instance per session bus: the second start wakes the first and ends,
+#    within a second (sanitizer builds, several times slower, set a larger bound).
+bound_ms="${VANDREL_SECOND_START_MS:-1000}"
+
 instances() {
   dbus-run-session -- bash -c '
-    bin="$1"; work="$2"
+    bin="$1"; work="$2"; bound_ms="$3"
     QT_QPA_PLATFORM=offscreen "$bin/vandrel" --simulate --trace 2>"$work/first.err" &
     first=$!
     for _ in $(seq 100); do
@@ -55,10 +58,10 @@ instances() {
     for _ in $(seq 50); do grep -q "message TitleMessage 0 1" "$work/first.err" && { woke=0; break; }; sleep 0.1; done
     kill $first; wait $first 2>/dev/null
     echo "second instance: exit $code after ${elapsed_ms} ms, first woken: $([ $woke = 0 ] && echo yes || echo no)"
-    [ $code -eq 0 ] && [ $elapsed_ms -lt 1000 ] && [ $woke -eq 0 ]
-  ' _ "$bin" "$work"
+    [ $code -eq 0 ] && [ $elapsed_ms -lt $bound_ms ] && [ $woke -eq 0 ]
+  ' _ "$bin" "$work" "$bound_ms"
 }
-check "second instance wakes the first and exits 0 within a second" instances
+check "second instance wakes the first and exits 0 in time" instances
 
 # 4. No graphical session and no screenshot: a clear message, no crash.
 nodisplay() {
