@@ -100,6 +100,11 @@ bool IsPlainFileName(std::string_view name) {
     return true;
 }
 
+bool IsSafeFileName(std::string_view name) {
+    return !name.empty() && name.size() <= 200 && name.front() != '.' &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
 std::string UserDataRoot() {
     const std::string dataHome = DataHome();
     if (dataHome.empty()) return {};
@@ -172,6 +177,5 @@ std::string EffectStepPath(std::string_view folder, std::string_view guid) {
     return JoinPath(folder, std::string(guid) + ".light");
 }
 
-std::string BackupPath(std::string_view path) { return std::string(path) + ".bak"; }
 
 }  // namespace vandrel::platform

@@ -37,6 +37,12 @@ std::string FolderOf(std::string_view path);
 // read from files must pass this before they become part of a path.
 bool IsPlainFileName(std::string_view name);
 
+// True for any name that is one file in the folder it is joined to: not
+// empty, at most 200 bytes, no '/' and no NUL, not starting with '.' (so
+// neither "." nor ".."). Blanks and letters of every script are fine. The
+// rule for profile identifiers of a list the user may have edited.
+bool IsSafeFileName(std::string_view name);
+
 // $XDG_DATA_HOME/VANDREL/ (or ~/.local/share/VANDREL/), created level by level.
 // Empty when no home folder can be found or a level cannot be created.
 std::string UserDataRoot();
@@ -65,6 +71,5 @@ std::string ProfileListPath(std::string_view userFolder);                       
 std::string ProfileFilePath(std::string_view userFolder, std::string_view profileId);  // <user>/<id>.Json
 std::string LightConfigPath(std::string_view userFolder, std::string_view configName);  // <user>/<name>.config
 std::string EffectStepPath(std::string_view folder, std::string_view guid);             // <folder>/<guid>.light
-std::string BackupPath(std::string_view path);                                          // <path>.bak
 
 }  // namespace vandrel::platform

@@ -1,7 +1,6 @@
 #include "platform/settings_ini.h"
 
-#include <fstream>
-
+#include "platform/file_backup.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
@@ -10,6 +9,9 @@ namespace vandrel::platform {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
+
+// A settings file holds a few lines; anything near this is not ours.
+constexpr std::size_t kMaxSettingsSize = 1024 * 1024;
 
 std::string_view Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -50,9 +52,17 @@ SettingsIni SettingsIni::InConfigFolder(std::string_view fileName) {
 bool SettingsIni::Load() {
     lines_.clear();
     if (path_.empty()) return false;
-    std::ifstream file(path_, std::ios::binary);
-    if (!file) return false;
-    for (std::string line; std::getline(file, line);) lines_.push_back(std::move(line));
+    const FileRead read = ReadFileSafely(path_, kMaxSettingsSize);
+    if (!read.Ok()) {
+        if (read.Exists()) SetAsideOrProtect(path_, read.reason);
+        return false;
+    }
+    std::string_view text = read.text;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        lines_.emplace_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
     return true;
 }
 

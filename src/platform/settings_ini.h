@@ -33,6 +33,10 @@ public:
     const std::string& Path() const { return path_; }
 
     // Reads the whole file. A missing file reads as empty and returns false.
+    // Something at the path that cannot be read (a pipe, a folder, a file
+    // without access or over 1 MiB) reads as empty too, and is first moved
+    // aside as a backup; when that fails the file is protected, and Save
+    // leaves it alone in this run.
     bool Load();
 
     // The value of a key, or nothing. Section and key are compared exactly;

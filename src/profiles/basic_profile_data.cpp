@@ -9,7 +9,6 @@
 namespace vandrel::profiles {
 namespace {
 
-std::uint8_t LowByte(const Json::Value& value) { return static_cast<std::uint8_t>(json::IntegerOr(value)); }
 
 std::uint8_t Flag(const Json::Value& value) { return json::TruthOr(value) ? 1 : 0; }
 
@@ -49,28 +48,28 @@ void WriteKeyList(Json::Value& section, const std::vector<KeyEntry>& keys) {
 LightListEntry ReadLightListEntry(const Json::Value& element) {
     if (!element.isObject()) return {};
     LightListEntry entry;
-    entry.mode = LowByte(element["LEDREGMode"]);
-    entry.brightness = LowByte(element["LEDBrightness"]);
-    entry.speed = LowByte(element["LEDSpeed"]);
+    entry.mode = json::ByteOr(element["LEDREGMode"]);
+    entry.brightness = json::ByteOr(element["LEDBrightness"]);
+    entry.speed = json::ByteOr(element["LEDSpeed"]);
     entry.direction = Flag(element["LEDDirection"]);
     entry.multiColor = Flag(element["LEDMultiColor"]);
-    entry.red = LowByte(element["red"]);
-    entry.green = LowByte(element["green"]);
-    entry.blue = LowByte(element["blue"]);
+    entry.red = json::ByteOr(element["red"]);
+    entry.green = json::ByteOr(element["green"]);
+    entry.blue = json::ByteOr(element["blue"]);
     entry.valid = 1;
     return entry;
 }
 
 EffectStep ReadEffectStep(const Json::Value& element) {
     EffectStep step;
-    step.mode = LowByte(json::Member(element, "LEDREGMode"));
-    step.brightness = LowByte(json::Member(element, "LEDBrightness"));
-    step.speed = LowByte(json::Member(element, "LEDSpeed"));
-    step.direction = LowByte(json::Member(element, "LEDDirection"));
-    step.multiColor = LowByte(json::Member(element, "LEDMultiColor"));
-    step.red = LowByte(json::Member(element, "red"));
-    step.green = LowByte(json::Member(element, "green"));
-    step.blue = LowByte(json::Member(element, "blue"));
+    step.mode = json::ByteOr(json::Member(element, "LEDREGMode"));
+    step.brightness = json::ByteOr(json::Member(element, "LEDBrightness"));
+    step.speed = json::ByteOr(json::Member(element, "LEDSpeed"));
+    step.direction = json::ByteOr(json::Member(element, "LEDDirection"));
+    step.multiColor = json::ByteOr(json::Member(element, "LEDMultiColor"));
+    step.red = json::ByteOr(json::Member(element, "red"));
+    step.green = json::ByteOr(json::Member(element, "green"));
+    step.blue = json::ByteOr(json::Member(element, "blue"));
     step.time = static_cast<std::int32_t>(json::IntegerOr(json::Member(element, "Time")));
     step.cycle = static_cast<std::int32_t>(json::IntegerOr(json::Member(element, "Cyle")));
     return step;
@@ -144,17 +143,17 @@ LightInfo CBasicProfiledata::GetLightInfo() {
         return lightInfo_;
     }
     LightInfo info;
-    info.SelectItem = LowByte(record["SelectItem"]);
-    info.Light = LowByte(record["Light"]);
-    info.Speed = LowByte(record["Speed"]);
-    info.Fx = LowByte(record["Fx"]);
+    info.SelectItem = json::ByteOr(record["SelectItem"]);
+    info.Light = json::ByteOr(record["Light"]);
+    info.Speed = json::ByteOr(record["Speed"]);
+    info.Fx = json::ByteOr(record["Fx"]);
     info.MultiColor = Flag(record["MultiColor"]);
-    info.Red = LowByte(record["Red"]);
-    info.Green = LowByte(record["Green"]);
-    info.Blue = LowByte(record["Blue"]);
-    info.ZZCCLedMode = LowByte(record["ZZCCLedMode"]);
-    info.CustomGroup = LowByte(record["CustomGroup"]);
-    info.OldLedmode = LowByte(record["OldLedmode"]);
+    info.Red = json::ByteOr(record["Red"]);
+    info.Green = json::ByteOr(record["Green"]);
+    info.Blue = json::ByteOr(record["Blue"]);
+    info.ZZCCLedMode = json::ByteOr(record["ZZCCLedMode"]);
+    info.CustomGroup = json::ByteOr(record["CustomGroup"]);
+    info.OldLedmode = json::ByteOr(record["OldLedmode"]);
     lightInfo_ = info;
     return lightInfo_;
 }
@@ -179,13 +178,13 @@ AudioLightInfo CBasicProfiledata::GetAudioLightInfo() {
     const Json::Value& record = json::Member(section_, "AudioLightInfo");
     AudioLightInfo info;
     if (record.isObject()) {
-        info.AudioMode = LowByte(record["AudioMode"]);
-        info.BkColorR = LowByte(record["BkColorR"]);
-        info.BkColorG = LowByte(record["BkColorG"]);
-        info.BkColorB = LowByte(record["BkColorB"]);
-        info.FgColorR = LowByte(record["FgColorR"]);
-        info.FgColorG = LowByte(record["FgColorG"]);
-        info.FgColorB = LowByte(record["FgColorB"]);
+        info.AudioMode = json::ByteOr(record["AudioMode"]);
+        info.BkColorR = json::ByteOr(record["BkColorR"]);
+        info.BkColorG = json::ByteOr(record["BkColorG"]);
+        info.BkColorB = json::ByteOr(record["BkColorB"]);
+        info.FgColorR = json::ByteOr(record["FgColorR"]);
+        info.FgColorG = json::ByteOr(record["FgColorG"]);
+        info.FgColorB = json::ByteOr(record["FgColorB"]);
         info.SevenColorFlags = Flag(record["7ColorFlags"]);
         info.ColorTypeFlags = Flag(record["ColorTypeFlags"]);
     }

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <map>
 #include <set>
 
+#include "platform/file_backup.h"
+#include "platform/file_guard.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 #include "profiles/json_values.h"
@@ -65,29 +68,71 @@ const Json::Value& EntryAt(const Json::Value& list, int index) {
     return json::Element(Entries(list), index < 0 ? Json::ArrayIndex(-1) : static_cast<Json::ArrayIndex>(index));
 }
 
-// The list with every entry left out that is no object, has an identifier
-// that is not a plain file name, or repeats an earlier identifier: such an
-// entry cannot name a file inside the user folder, or would share one.
-Json::Value CleanList(Json::Value list) {
-    if (!list.isObject()) return Json::Value();
-    Json::Value kept(Json::arrayValue);
-    std::set<std::string> seen;
-    for (const Json::Value& entry : Entries(list)) {
-        const std::string id = EntryId(entry);
-        if (!entry.isObject() || !platform::IsPlainFileName(id) || !seen.insert(id).second) {
-            platform::Trace("profile list: entry with unusable profileUUID left out");
-            continue;
-        }
-        kept.append(entry);
-    }
-    list["profilelist"] = std::move(kept);
-    return list;
+bool IsValidUtf8(std::string_view text) { return SanitizeUtf8(text) == text; }
+
+// Why an entry of a list cannot be kept, or nullptr when it can. An entry
+// must name one file inside the user folder that no earlier entry names.
+const char* EntryProblem(const Json::Value& entry, const std::set<std::string>& seen) {
+    if (!entry.isObject()) return "an entry that is not an object";
+    const Json::Value& id = json::Member(entry, "profileUUID");
+    if (!id.isString()) return "an identifier that is not text";
+    const std::string text = id.asString();
+    if (!platform::IsSafeFileName(text)) return "an identifier that is not a file name";
+    // Written back, a broken sequence would be repaired into another name.
+    if (!IsValidUtf8(text)) return "an identifier that is not valid UTF-8";
+    if (seen.count(text) != 0) return "a repeated identifier";
+    return nullptr;
 }
 
 // "profileselect" when it names an entry, else 0.
 int SelectedEntry(const Json::Value& list) {
     const std::int64_t index = json::IntegerOr(json::Member(list, "profileselect"));
     return (index >= 0 && index < static_cast<std::int64_t>(Entries(list).size())) ? static_cast<int>(index) : 0;
+}
+
+struct CleanedList {
+    Json::Value list;    // null when there was no list object
+    std::string reason;  // what was left out; empty when nothing was
+};
+
+// The list with every entry left out that cannot be kept. "profileselect"
+// follows the profile it named: to the kept entry itself, to the first entry
+// of the same identifier for a repeated one, else to the kept entry before it.
+CleanedList CleanList(Json::Value list) {
+    if (!list.isObject()) return {};
+    const Json::Value& entries = Entries(list);
+    const int selected = SelectedEntry(list);
+    Json::Value kept(Json::arrayValue);
+    std::set<std::string> seen;
+    std::map<std::string, int> firstIndex;
+    std::string reason;
+    int newSelected = 0;
+    for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
+        const Json::Value& entry = entries[i];
+        const char* problem = EntryProblem(entry, seen);
+        const int keptCount = static_cast<int>(kept.size());
+        if (problem == nullptr) {
+            const std::string id = EntryId(entry);
+            seen.insert(id);
+            firstIndex[id] = keptCount;
+            kept.append(entry);
+        } else if (reason.empty()) {
+            reason = problem;
+        }
+        if (static_cast<int>(i) != selected) continue;
+        if (problem == nullptr) newSelected = keptCount;
+        else if (const auto first = firstIndex.find(EntryId(entry)); entry.isObject() && first != firstIndex.end())
+            newSelected = first->second;
+        else newSelected = std::max(keptCount - 1, 0);
+    }
+    if (reason.empty() && (entries.isArray() || entries.isNull())) {
+        list["profilelist"] = std::move(kept);
+        return {std::move(list), {}};
+    }
+    if (reason.empty()) reason = "a profile list that is not an array";
+    list["profilelist"] = std::move(kept);
+    list["profileselect"] = newSelected;
+    return {std::move(list), std::move(reason)};
 }
 
 }  // namespace
@@ -108,11 +153,16 @@ void CDeviceProfileUI::InitProfiles() {
         const std::string id = CJsonFileStore::NewProfileId();
         json::AsObject(list)["profilelist"].append(MakeEntry(name, id));
         list["profileselect"] = 0;
-        WriteList(list);
-        Json::Value document = ReadTemplate();
-        document["profilename"] = ToUtf8(name);
-        document["profileUUID"] = id;
-        store_.WriteJson(FileOf(id), document);
+        if (WriteList(list)) {
+            Json::Value document = ReadTemplate();
+            document["profilename"] = ToUtf8(name);
+            document["profileUUID"] = id;
+            store_.WriteJson(FileOf(id), document);
+        } else {
+            // A file no list names would be an orphan: the profile lives in
+            // memory only.
+            platform::FileGuard::Instance().Protect(FileOf(id));
+        }
     }
 
     std::vector<std::u16string> names;
@@ -319,12 +369,37 @@ void CDeviceProfileUI::ShowEntries(const std::vector<std::u16string>& names, int
     view_.SetCurrentIndex(kCombo, selected);
 }
 
-Json::Value CDeviceProfileUI::ReadList() const {
-    return CleanList(store_.ReadDocument(platform::ProfileListPath(userFolder_)));
+Json::Value CDeviceProfileUI::ReadList() {
+    const std::string path = platform::ProfileListPath(userFolder_);
+    std::string text;
+    CleanedList cleaned = CleanList(store_.ReadDocument(path, &text));
+    if (!cleaned.reason.empty()) KeepLeftOutEntries(path, text, cleaned.list, cleaned.reason);
+    if (Entries(cleaned.list).empty() && !Entries(unsavedList_).empty()) return unsavedList_;
+    return std::move(cleaned.list);
 }
 
-bool CDeviceProfileUI::WriteList(const Json::Value& list) const {
-    return store_.WriteJson(platform::ProfileListPath(userFolder_), list) == kWriteOk;
+// A list that had to lose entries is copied to a backup first; only then is
+// the cleaned list written. Without the copy the file stays as it is.
+void CDeviceProfileUI::KeepLeftOutEntries(const std::string& path, const std::string& text,
+                                          const Json::Value& cleaned, const std::string& reason) {
+    platform::FileGuard& guard = platform::FileGuard::Instance();
+    if (guard.IsProtected(path)) return;
+    const auto backup = platform::KeepCopy(path, text);
+    if (!backup) {
+        guard.Protect(path);
+        guard.Post({platform::FileNotice::Kind::kLeftInPlace, path, reason, {}});
+        return;
+    }
+    guard.Post({platform::FileNotice::Kind::kEntriesDropped, path, reason, *backup});
+    WriteList(cleaned);
+}
+
+bool CDeviceProfileUI::WriteList(const Json::Value& list) {
+    const bool written = store_.WriteJson(platform::ProfileListPath(userFolder_), list) == kWriteOk;
+    // A list that cannot be written is kept in memory, so the page goes on
+    // working with it until the program ends.
+    unsavedList_ = written ? Json::Value() : list;
+    return written;
 }
 
 std::string CDeviceProfileUI::AppendProfile(const std::u16string& name, bool selectIt) {

@@ -11,6 +11,11 @@
 // Entry i of the combo "device_profile_combo" is "profilelist"[i]; a profile's
 // file is <user folder>/<profileUUID>.Json.
 //
+// Entries whose "profileUUID" cannot name a file of their own in the user
+// folder are left out, and the file is kept as a backup before the cleaned
+// list replaces it. When nothing can be written, the page works on a list in
+// memory and creates no profile file that no list names.
+//
 // Names cross the page as UTF-8 and are handled here as UTF-16, like every
 // name the user interface shows; both conversions replace broken text.
 #pragma once
@@ -105,9 +110,13 @@ private:
     bool HasCombo() const;
     std::vector<std::u16string> EntryNames() const;
     void ShowEntries(const std::vector<std::u16string>& names, int selected);
-    // "ProfileList.ini" with every unusable entry left out.
-    Json::Value ReadList() const;
-    bool WriteList(const Json::Value& list) const;
+    // "ProfileList.ini" with every unusable entry left out (see
+    // KeepLeftOutEntries); the list kept in memory when none could be
+    // written.
+    Json::Value ReadList();
+    void KeepLeftOutEntries(const std::string& path, const std::string& text, const Json::Value& cleaned,
+                            const std::string& reason);
+    bool WriteList(const Json::Value& list);
     // Appends an entry to the list file and, once that is written, to the
     // combo. The new identifier, or "" when the list could not be written.
     std::string AppendProfile(const std::u16string& name, bool selectIt);
@@ -122,6 +131,7 @@ private:
     std::string templatePath_;
     std::string currentId_;
     Json::Value countList_;
+    Json::Value unsavedList_;  // the list of this run when it could not be written
 };
 
 }  // namespace vandrel::profiles

@@ -1,39 +1,76 @@
 #include "profiles/json_file_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <exception>
 #include <memory>
 #include <mutex>
 
+#include "platform/file_backup.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
+#include "profiles/utf_text.h"
 
 namespace vandrel::profiles {
 namespace {
 
-// No document of the program comes near this; a bigger file is not read.
-constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+bool IsValidUtf8(std::string_view text) { return SanitizeUtf8(text) == text; }
+
+bool NeedsRepair(const Json::Value& value) {
+    if (value.isString()) {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        return value.getString(&begin, &end) && !IsValidUtf8(std::string_view(begin, end - begin));
+    }
+    if (value.isArray()) {
+        for (const Json::Value& element : value)
+            if (NeedsRepair(element)) return true;
+    }
+    if (value.isObject()) {
+        for (auto it = value.begin(); it != value.end(); ++it)
+            if (!IsValidUtf8(it.name()) || NeedsRepair(*it)) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
+bool RepairUtf8(Json::Value& value) {
+    if (!NeedsRepair(value)) return false;
+    if (value.isString()) {
+        value = SanitizeUtf8(value.asString());
+    } else if (value.isArray()) {
+        for (Json::Value& element : value) RepairUtf8(element);
+    } else if (value.isObject()) {
+        Json::Value repaired(Json::objectValue);
+        for (const std::string& name : value.getMemberNames()) {
+            Json::Value member = value[name];
+            RepairUtf8(member);
+            // A repaired name that meets an existing one keeps the first.
+            const std::string fixed = SanitizeUtf8(name);
+            if (!repaired.isMember(fixed)) repaired[fixed] = std::move(member);
+        }
+        value = std::move(repaired);
+    }
+    return true;
+}
+
 std::string StyledText(const Json::Value& value) {
     Json::StyledWriter writer;
-    return writer.write(value) + "\n";
+    if (!NeedsRepair(value)) return writer.write(value) + "\n";
+    Json::Value repaired = value;
+    RepairUtf8(repaired);
+    return writer.write(repaired) + "\n";
 }
 
 Json::Value ParseJson(std::string_view text) {
     Json::CharReaderBuilder builder;
     builder["allowComments"] = true;
     builder["collectComments"] = true;
+    builder["failIfExtra"] = true;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
@@ -50,40 +87,33 @@ CJsonFileStore::CJsonFileStore() = default;
 CJsonFileStore::CJsonFileStore(RenameFunction rename) : rename_(std::move(rename)) {}
 
 std::string CJsonFileStore::ReadText(const std::string& path) const {
-    // O_NONBLOCK: a named pipe chosen by mistake must not hang the program.
-    const platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    platform::Trace("readjsonFile 错误吗：：" + std::to_string(fd.Get() < 0 ? errno : 0));
-    if (fd.Get() < 0) return {};
-
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) return {};
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t got = ::read(fd.Get(), text.data() + done, text.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return {};
-        done += static_cast<std::size_t>(got);
-    }
-    return text;
+    platform::FileRead read = platform::ReadFileSafely(path);
+    if (read.Exists() && !read.Ok()) platform::Trace("json store: cannot read " + path + ": " + read.reason);
+    return read.Ok() ? std::move(read.text) : std::string();
 }
 
 Json::Value CJsonFileStore::ReadJson(const std::string& path) const {
     const std::string text = ReadText(path);
-    if (text.empty()) {
-        platform::Trace(path);
-        return Json::Value();
-    }
-    return ParseJson(text);
+    if (text.empty()) return Json::Value();
+    Json::Value value = ParseJson(text);
+    if (value.isNull()) platform::Trace("json store: not valid JSON: " + path);
+    return value;
 }
 
-Json::Value CJsonFileStore::ReadDocument(const std::string& path) const {
-    const std::string text = ReadText(path);
-    if (text.empty()) return Json::Value();
-    Json::Value document = ParseJson(text);
-    if (document.isObject()) return document;
-    platform::Trace("json store: unusable document kept as " + platform::BackupPath(path));
-    WriteText(platform::BackupPath(path), text);
+Json::Value CJsonFileStore::ReadDocument(const std::string& path, std::string* text) const {
+    platform::FileRead read = platform::ReadFileSafely(path);
+    if (read.status == platform::ReadStatus::kMissing) return Json::Value();
+    if (read.Ok() && read.text.empty()) return Json::Value();  // nothing in it to lose
+    std::string reason = read.reason;
+    if (read.Ok()) {
+        Json::Value document = ParseJson(read.text);
+        if (document.isObject()) {
+            if (text != nullptr) *text = std::move(read.text);
+            return document;
+        }
+        reason = document.isNull() ? "not valid JSON" : "not a JSON object";
+    }
+    platform::SetAsideOrProtect(path, reason);
     return Json::Value();
 }
 

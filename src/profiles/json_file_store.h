@@ -1,11 +1,20 @@
 // The one component through which every JSON file of the program is read and
 // written.
 //
-// Reading takes the whole file; a missing, empty or malformed file reads as
-// the null value. Writing replaces the whole file atomically: the styled text
-// (jsoncpp's StyledWriter, indent 3) goes to a temporary file in the same
-// folder, is flushed to disk and renamed over the old file, so a crash or a
-// full disk leaves either the old or the new file, never a part of one.
+// Reading takes the whole file through the platform's safe reader; a missing,
+// empty or malformed file reads as the null value. JSON is taken strictly:
+// anything but white space and comments after the root makes a file
+// malformed. A user's document (a profile, a profile list) that exists but
+// cannot be used is moved aside as a backup before the program goes on with
+// its template, or, when that fails, left untouched and protected from every
+// write in this run (see platform/file_guard.h).
+//
+// Writing replaces the whole file atomically: the styled text (jsoncpp's
+// StyledWriter, indent 3) goes to a temporary file in the same folder, is
+// flushed to disk and renamed over the old file, so a crash or a full disk
+// leaves either the old or the new file, never a part of one. Text that is
+// not valid UTF-8 is repaired before it is written, so the writer never
+// swallows the characters after a broken sequence.
 #pragma once
 
 #include <json/json.h>
@@ -30,18 +39,21 @@ public:
     CJsonFileStore();
     explicit CJsonFileStore(RenameFunction rename);
 
-    // The whole file, or "" when it cannot be opened or read completely.
+    // The whole file, or "" when it is missing or cannot be read.
     std::string ReadText(const std::string& path) const;
 
-    // The parsed content (comments accepted), or null when the file is
-    // missing, empty or does not parse.
+    // The parsed content of a file the program only reads (a template, a
+    // language file, an import), or null when the file is missing, empty,
+    // unreadable or malformed.
     Json::Value ReadJson(const std::string& path) const;
 
     // For a document the program will later write back (a user's profile or
-    // list): the parsed object, or null. A file that exists but holds no JSON
-    // object is first kept as <path>.bak, so nothing the user had is lost
-    // when the program goes on with its template.
-    Json::Value ReadDocument(const std::string& path) const;
+    // list): the parsed object, or null when there is none to use. A file
+    // that exists but cannot be read, is too large, does not parse or holds
+    // no object is moved aside as a backup first, or protected when that
+    // fails; the user is told once either way. `text`, when given, receives
+    // the bytes of a document that was read.
+    Json::Value ReadDocument(const std::string& path, std::string* text = nullptr) const;
 
     // Writes the styled text plus one line end, atomically. kWriteOk, or
     // kWriteFailed (traced) with the old file left as it was.
@@ -66,7 +78,12 @@ private:
 // The text WriteJson puts into a file for a value.
 std::string StyledText(const Json::Value& value);
 
-// Parses a whole text; null when it does not parse. Never throws.
+// Parses a whole text (comments accepted, nothing after the root); null when
+// it does not parse. Never throws.
 Json::Value ParseJson(std::string_view text);
+
+// Replaces every broken UTF-8 sequence in the strings and member names of
+// `value` by U+FFFD; whether anything was replaced.
+bool RepairUtf8(Json::Value& value);
 
 }  // namespace vandrel::profiles

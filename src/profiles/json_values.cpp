@@ -1,5 +1,6 @@
 #include "profiles/json_values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,6 +34,13 @@ std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback) {
         if (std::isfinite(number) && std::fabs(number) < kLimit) return static_cast<std::int64_t>(number);
     }
     return fallback;
+}
+
+std::uint8_t ByteOr(const Json::Value& value, std::uint8_t fallback) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::uint8_t>::max();
+    if (value.isUInt64() && !value.isInt64()) return static_cast<std::uint8_t>(kMax);  // above 2^63
+    const std::int64_t number = IntegerOr(value, fallback);
+    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(number, 0, kMax));
 }
 
 bool TruthOr(const Json::Value& value, bool fallback) {

@@ -7,7 +7,6 @@
 namespace vandrel::profiles {
 namespace {
 
-std::uint8_t LowByte(const Json::Value& value) { return static_cast<std::uint8_t>(json::IntegerOr(value)); }
 std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
 Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
 
@@ -21,7 +20,7 @@ void WriteColour(Json::Value& element, const KeyColour& colour) {
 }
 
 KeyColour ReadColour(const Json::Value& element) {
-    return {LowByte(element["Red"]), LowByte(element["Green"]), LowByte(element["Blue"]), LowByte(element["Alpha"])};
+    return {json::ByteOr(element["Red"]), json::ByteOr(element["Green"]), json::ByteOr(element["Blue"]), json::ByteOr(element["Alpha"])};
 }
 
 }  // namespace

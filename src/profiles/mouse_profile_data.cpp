@@ -6,19 +6,18 @@
 namespace vandrel::profiles {
 namespace {
 
-std::uint8_t LowByte(const Json::Value& value) { return static_cast<std::uint8_t>(json::IntegerOr(value)); }
 std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
 Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
 
 DpiStage ReadStage(const Json::Value& element) {
     DpiStage stage;
-    stage.active = LowByte(json::Member(element, "StageActive"));
-    stage.xy = LowByte(json::Member(element, "StageXY"));
+    stage.active = json::ByteOr(json::Member(element, "StageActive"));
+    stage.xy = json::ByteOr(json::Member(element, "StageXY"));
     stage.dpiX = Low16(json::Member(element, "StageDPIX"));
     stage.dpiY = Low16(json::Member(element, "StageDPIY"));
-    stage.red = LowByte(json::Member(element, "StageColorR"));
-    stage.green = LowByte(json::Member(element, "StageColorG"));
-    stage.blue = LowByte(json::Member(element, "StageColorB"));
+    stage.red = json::ByteOr(json::Member(element, "StageColorR"));
+    stage.green = json::ByteOr(json::Member(element, "StageColorG"));
+    stage.blue = json::ByteOr(json::Member(element, "StageColorB"));
     return stage;
 }
 
@@ -95,9 +94,9 @@ std::vector<Correction> CMouseProfiledata::GetCorrections() {
     if (list.isArray()) {
         for (const Json::Value& element : list) {
             Correction correction;
-            correction.pixThresh = LowByte(json::Member(element, "CorrectPixThresh"));
-            correction.minSq = LowByte(json::Member(element, "CorrectMinSq"));
-            correction.select = LowByte(json::Member(element, "CorrectSelect"));
+            correction.pixThresh = json::ByteOr(json::Member(element, "CorrectPixThresh"));
+            correction.minSq = json::ByteOr(json::Member(element, "CorrectMinSq"));
+            correction.select = json::ByteOr(json::Member(element, "CorrectSelect"));
             correction.name = FromUtf8(json::TextOr(json::Member(element, "CorrectName")));
             corrections_.push_back(std::move(correction));
         }

@@ -90,7 +90,7 @@ TEST_F(BasicProfileTest, ValuesOfTheWrongTypeReadAsDefaults) {
     const LightInfo info = profile.GetLightInfo();
     EXPECT_EQ(info.Speed, 0);
     EXPECT_EQ(info.Light, 0);
-    EXPECT_EQ(info.Red, 300 & 0xFF);
+    EXPECT_EQ(info.Red, 255);  // clamped, not cut to its low byte
     EXPECT_EQ(info.Green, 0);
     const std::vector<KeyEntry> keys = profile.GetKeyList();
     ASSERT_EQ(keys.size(), 3u);
@@ -117,7 +117,7 @@ TEST_F(BasicProfileTest, SectionsOfTheWrongShapeAreReplacedByTheTemplate) {
 TEST_F(BasicProfileTest, UnparsableProfileIsKeptAsBackupBeforeTheTemplateReplacesIt) {
     const std::string damaged = R"({"profilename": "mine", "Device": [{"LightInfo": {"SelectItem": 9)";
     LoadText(damaged);
-    EXPECT_EQ(folder.Read("p.Json.bak"), damaged);
+    EXPECT_EQ(folder.BackupText("p.Json"), damaged);
     EXPECT_EQ(profile.GetLightInfo().SelectItem, 3);
     EXPECT_EQ(File()["Device"][0]["LightInfo"]["SelectItem"].asInt(), 3);
 }
@@ -132,11 +132,11 @@ TEST_F(BasicProfileTest, MissingTemplateLeavesDefaults) {
 
 TEST_F(BasicProfileTest, LightListNullElementIsAnInvalidZeroEntry) {
     LoadText(R"({"Device": [{"LightList": [null, {"LEDREGMode": 2, "LEDBrightness": 3, "LEDSpeed": 4,
-        "LEDDirection": 9, "LEDMultiColor": true, "red": 1, "green": 2, "blue": 258}]}]})");
+        "LEDDirection": 9, "LEDMultiColor": true, "red": 1, "green": 2, "blue": 258}]}]})");  // blue clamps
     const std::vector<LightListEntry> list = profile.GetLightList();
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0], LightListEntry{});
-    EXPECT_EQ(list[1], (LightListEntry{2, 3, 4, 1, 1, 1, 2, 2, 1}));
+    EXPECT_EQ(list[1], (LightListEntry{2, 3, 4, 1, 1, 1, 2, 255, 1}));
 }
 
 TEST(KeyCodePacking, MatchesTheTableOfCases) {

@@ -62,7 +62,7 @@ TEST(MouseProfile, DpiStagesRoundTrip) {
     EXPECT_EQ(reader.GetActiveStage(), 3);
 }
 
-TEST(MouseProfile, ShorterStageListKeepsTheLaterStagesAndWideValuesKeepTheirLowBits) {
+TEST(MouseProfile, ShorterStageListKeepsTheLaterStagesWideDpisKeepTheirLowBitsAndColoursClamp) {
     Document<CMouseProfiledata> five(R"({"DPIStages": {"StageActive": 4, "StageDPIs": [
         {"StageDPIX": 1}, {"StageDPIX": 2}, {"StageDPIX": 3}, {"StageDPIX": 4}, {"StageDPIX": 5}]}})");
     five.profile.GetDpiStages();
@@ -72,7 +72,7 @@ TEST(MouseProfile, ShorterStageListKeepsTheLaterStagesAndWideValuesKeepTheirLowB
     const std::vector<DpiStage> stages = five.profile.GetDpiStages();
     ASSERT_EQ(stages.size(), 5u);
     EXPECT_EQ(stages[0].dpiX, 4464);
-    EXPECT_EQ(stages[0].red, 1);
+    EXPECT_EQ(stages[0].red, 255);
     EXPECT_EQ(stages[2].dpiX, 30);
     EXPECT_EQ(stages[3].dpiX, 4);
     EXPECT_EQ(stages[4].dpiX, 5);
@@ -109,7 +109,7 @@ TEST(MouseProfile, CorrectionsAreRead) {
         {"CorrectPixThresh": 12, "CorrectMinSq": 300, "CorrectSelect": 1, "CorrectName": "压枪"}, 5]})");
     const std::vector<Correction> corrections = doc.profile.GetCorrections();
     ASSERT_EQ(corrections.size(), 2u);
-    EXPECT_EQ(corrections[0], (Correction{12, 300 & 0xFF, 1, u"压枪"}));
+    EXPECT_EQ(corrections[0], (Correction{12, 255, 1, u"压枪"}));
     EXPECT_EQ(corrections[1], Correction{});
 }
 

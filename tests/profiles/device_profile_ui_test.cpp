@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/file_guard.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
 #include "support/fake_page_view.h"
@@ -266,51 +269,93 @@ TEST_F(ProfileListTest, FailedWritesAreReported) {
     EXPECT_EQ(List()["profilelist"].size(), 1u);
 }
 
-TEST_F(ProfileListTest, DamagedListFilesNeverLeadOutsideTheUserFolder) {
+// Lists the user may have edited: which entries stay, which profile is
+// selected, and whether the original was kept as a backup first.
+TEST_F(ProfileListTest, UnusableListEntriesAreLeftOutAndTheSelectionFollowsItsProfile) {
     struct Case {
         const char* name;
         std::string text;
         std::vector<std::string> names;
+        std::string selectedId;  // "" when a new profile1 is expected
         bool keptAsBackup;
     };
+    const auto entry = [](const char* name, const char* id) {
+        return std::string(R"({"profilename": ")") + name + R"(", "profileUUID": )" + id + "}";
+    };
+    const auto list = [](const std::vector<std::string>& entries, int select) {
+        std::string text = R"({"profilelist": [)";
+        for (std::size_t i = 0; i < entries.size(); ++i) text += (i ? ", " : "") + entries[i];
+        return text + R"(], "profileselect": )" + std::to_string(select) + "}";
+    };
     const std::vector<Case> cases = {
-        {"truncated", R"({"profilelist": [{"profilename": "a", "profileUUID": "a1"}, {"profilen)", {"profile1"}, true},
-        {"array", R"([{"profilename": "a", "profileUUID": "a1"}])", {"profile1"}, true},
-        {"select out of range",
-         R"({"profilelist": [{"profilename": "a", "profileUUID": "a1"}], "profileselect": 99})",
-         {"a"},
-         false},
-        {"escaping identifier",
-         R"({"profilelist": [{"profilename": "evil", "profileUUID": "../../x"},
-            {"profilename": "b", "profileUUID": "b1"}, {"profilename": "again", "profileUUID": "b1"}, 7],
-            "profileselect": -4})",
-         {"b"},
-         false},
-        {"list of the wrong type", R"({"profilelist": "none", "profileselect": "0"})", {"profile1"}, false},
+        {"escaping id", list({entry("first", R"("P1")"), entry("x", R"("../x")"), entry("second", R"("P2")")}, 2),
+         {"first", "second"}, "P2", true},
+        {"duplicate id", list({entry("first", R"("P1")"), entry("again", R"("P1")"), entry("second", R"("P2")")}, 1),
+         {"first", "second"}, "P1", true},
+        {"id with a blank", list({entry("mine", R"("my profile")"), entry("b", R"("b1")")}, 0),
+         {"mine", "b"}, "my profile", false},
+        {"numeric id", list({entry("a", "5"), entry("b", R"("b1")")}, 1), {"b"}, "b1", true},
+        {"strings as entries", list({R"("x")", entry("a", R"("a1")"), R"("y")", entry("b", R"("b1")")}, 3),
+         {"a", "b"}, "b1", true},
+        {"dropped selection", list({entry("a", R"("a1")"), entry("x", R"("../x")")}, 1), {"a"}, "a1", true},
+        {"id not UTF-8", list({entry("a", "\"\xFF\""), entry("b", R"("b1")")}, 1), {"b"}, "b1", true},
+        {"select out of range", list({entry("a", R"("a1")")}, 99), {"a"}, "a1", false},
+        {"truncated", R"({"profilelist": [{"profilename": "a", "profileUUID": "a1"}, {"profilen)", {"profile1"}, "",
+         true},
+        {"array", R"([{"profilename": "a", "profileUUID": "a1"}])", {"profile1"}, "", true},
+        {"list of the wrong type", R"({"profilelist": "none", "profileselect": "0"})", {"profile1"}, "", true},
     };
     for (const Case& c : cases) {
+        platform::FileGuard::Instance().ResetForTests();
         TempFolder scratch;
         std::filesystem::create_directories(scratch / "deep/user");
         scratch.Write("deep/user/ProfileList.ini", c.text);
-        CDeviceProfileUI list(view);
-        list.SetPaths(scratch / "deep/user/", folder / "template.Json");
+        CDeviceProfileUI panel(view);
+        panel.SetPaths(scratch / "deep/user/", folder / "template.Json");
         view.SetItems(kCombo, {});
 
-        list.InitProfiles();
+        panel.InitProfiles();
         EXPECT_EQ(Names(), c.names) << c.name;
-        EXPECT_EQ(list.CurrentIndex(), 0) << c.name;
-        list.AddProfile();
-        list.CopyProfile();
-        list.ResetProfile();
-        list.DeleteProfile();
+        if (!c.selectedId.empty()) {
+            EXPECT_EQ(panel.CurrentProfileId(), c.selectedId) << c.name;
+        }
+        const Json::Value saved = store.ReadJson(scratch / "deep/user/ProfileList.ini");
+        const int selected = saved["profileselect"].asInt();
+        EXPECT_EQ(saved["profilelist"][selected]["profileUUID"].asString(), panel.CurrentProfileId()) << c.name;
+        EXPECT_EQ(scratch.BackupText("deep/user/ProfileList.ini"), c.keptAsBackup ? c.text : "") << c.name;
+
+        // Whatever the list said, nothing is ever written outside the folder.
+        panel.AddProfile();
+        panel.CopyProfile();
+        panel.ResetProfile();
+        panel.DeleteProfile();
         EXPECT_EQ(scratch.Files(), std::set<std::string>{"deep"}) << c.name;
         EXPECT_FALSE(std::filesystem::exists(scratch / "x.Json")) << c.name;
-        EXPECT_EQ(scratch.Exists("deep/user/ProfileList.ini.bak"), c.keptAsBackup) << c.name;
-        const Json::Value saved = store.ReadJson(scratch / "deep/user/ProfileList.ini");
-        for (const Json::Value& entry : saved["profilelist"]) {
-            EXPECT_TRUE(platform::IsPlainFileName(entry["profileUUID"].asString())) << c.name;
-        }
+        for (const Json::Value& kept : store.ReadJson(scratch / "deep/user/ProfileList.ini")["profilelist"])
+            EXPECT_TRUE(platform::IsSafeFileName(kept["profileUUID"].asString())) << c.name;
     }
+    platform::FileGuard::Instance().ResetForTests();
+}
+
+// The list cannot be read nor kept aside: the page works on a list in memory,
+// the file stays as it was and no profile file appears that no list names.
+TEST_F(ProfileListTest, ListThatCannotBeSetAsideIsLeftAloneAndNoOrphanIsCreated) {
+    const std::string path = platform::ProfileListPath(user);
+    const std::string text = R"({"profilelist": [{"profilename": "mine", "profileUUID": "m1"}]})";
+    folder.Write("user/ProfileList.ini", text);
+    platform::SetFileFaultForTests([&path](platform::FileStep, const std::string& at) { return at == path ? EACCES : 0; });
+    for (int start = 0; start < 2; ++start) {
+        view.SetItems(kCombo, {});
+        CDeviceProfileUI again(view);
+        again.SetPaths(user, folder / "template.Json");
+        again.InitProfiles();
+        EXPECT_EQ(Names(), std::vector<std::string>{"profile1"});
+        EXPECT_FALSE(again.CurrentProfileId().empty());
+        platform::FileGuard::Instance().ResetForTests();
+    }
+    platform::SetFileFaultForTests({});
+    EXPECT_EQ(folder.Read("user/ProfileList.ini"), text);
+    EXPECT_TRUE(ProfileFiles().empty());
 }
 
 TEST_F(ProfileListTest, NothingHappensWithoutTheCombo) {

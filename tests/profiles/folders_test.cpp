@@ -53,7 +53,6 @@ TEST(Folders, PathsAreJoinedWithOneSlash) {
     EXPECT_EQ(FolderOf("c.Json"), "");
     EXPECT_EQ(ProfileFilePath("/u/mouse/", "2024_01_01_00_00_00_000"), "/u/mouse/2024_01_01_00_00_00_000.Json");
     EXPECT_EQ(LightConfigPath("/u/mouse", "zelbor_light"), "/u/mouse/zelbor_light.config");
-    EXPECT_EQ(BackupPath("/u/ProfileList.ini"), "/u/ProfileList.ini.bak");
 }
 
 TEST(Folders, PlainFileNamesStayInTheirFolder) {
@@ -63,6 +62,14 @@ TEST(Folders, PlainFileNamesStayInTheirFolder) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
     EXPECT_FALSE(IsPlainFileName(std::string(201, 'a')));
+}
+
+TEST(Folders, SafeFileNamesAreOneFileInTheirFolder) {
+    const std::vector<std::string> safe = {"my profile", "名字", "a\\b", "x..y", std::string(200, 'a')};
+    const std::vector<std::string> unsafe = {"",        ".", "..", "../x", "a/b", ".hidden", std::string("a\0b", 3),
+                                             std::string(201, 'a')};
+    for (const std::string& name : safe) EXPECT_TRUE(IsSafeFileName(name)) << name;
+    for (const std::string& name : unsafe) EXPECT_FALSE(IsSafeFileName(name)) << name;
 }
 
 TEST(Folders, UserDataFolderIsCreatedLevelByLevel) {

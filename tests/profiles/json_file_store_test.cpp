@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_guard.h"
+#include "platform/file_io.h"
 #include "platform/trace.h"
 #include "profiles/basic_profile_data.h"
 #include "temp_folder.h"
@@ -89,27 +92,76 @@ TEST_F(JsonFileStoreTest, WriteIntoAMissingFolderFails) {
     EXPECT_EQ(store.WriteJson(folder / "no/such/folder/p.Json", Json::Value(1)), kWriteFailed);
 }
 
-TEST_F(JsonFileStoreTest, UnusableDocumentIsKeptAsBackup) {
+// A document the user may have: how it is read, and what is on disk after.
+TEST_F(JsonFileStoreTest, DamagedDocumentsAreSetAsideOrLeftAlone) {
+    enum class After { kInPlace, kSetAside, kProtected };
     struct Case {
+        const char* name;
         std::string text;
-        bool keptAsBackup;
+        int openFault;    // errno of an injected open failure, or 0
+        int backupFault;  // errno of an injected backup failure, or 0
+        After after;
     };
     const std::vector<Case> cases = {
-        {"{\"profilelist\": [", true},
-        {"[1, 2, 3]", true},
-        {"{\"profilelist\": []}", false},
-        {"", false},
+        {"valid", R"({"profilelist": []})", 0, 0, After::kInPlace},
+        {"empty", "", 0, 0, After::kInPlace},
+        {"truncated", R"({"profilelist": [)", 0, 0, After::kSetAside},
+        {"not an object", "[1, 2, 3]", 0, 0, After::kSetAside},
+        {"trailing garbage", R"({"a": 1}}}}garbage)", 0, 0, After::kSetAside},
+        {"no access", R"({"a": 1})", EACCES, 0, After::kSetAside},
+        {"no access, disk full", R"({"a": 1})", EACCES, ENOSPC, After::kProtected},
+        {"garbage, disk full", "garbage", 0, ENOSPC, After::kProtected},
     };
     for (const Case& c : cases) {
+        platform::FileGuard::Instance().ResetForTests();
         TempFolder scratch;
+        const std::string path = scratch / "ProfileList.ini";
         scratch.Write("ProfileList.ini", c.text);
-        const Json::Value document = store.ReadDocument(scratch / "ProfileList.ini");
-        EXPECT_EQ(document.isObject(), !c.keptAsBackup && !c.text.empty()) << c.text;
-        EXPECT_EQ(scratch.Exists("ProfileList.ini.bak"), c.keptAsBackup) << c.text;
-        if (c.keptAsBackup) {
-            EXPECT_EQ(scratch.Read("ProfileList.ini.bak"), c.text);
+        platform::SetFileFaultForTests([&c, &path](platform::FileStep step, const std::string& at) {
+            if (at != path) return 0;
+            return step == platform::FileStep::kOpenForRead ? c.openFault : c.backupFault;
+        });
+        const Json::Value document = store.ReadDocument(path);
+        platform::SetFileFaultForTests({});
+
+        EXPECT_EQ(document.isObject(), c.after == After::kInPlace && !c.text.empty()) << c.name;
+        EXPECT_EQ(scratch.Exists("ProfileList.ini"), c.after != After::kSetAside) << c.name;
+        if (c.after != After::kSetAside) {
+            EXPECT_EQ(scratch.Read("ProfileList.ini"), c.text) << c.name;
+        }
+        if (c.after == After::kSetAside) {
+            EXPECT_EQ(scratch.BackupText("ProfileList.ini"), c.text) << c.name;
+        }
+        EXPECT_EQ(platform::FileGuard::Instance().IsProtected(path), c.after == After::kProtected) << c.name;
+        // A protected file is never written over in this run.
+        const bool written = store.WriteJson(path, Json::Value(Json::objectValue)) == kWriteOk;
+        EXPECT_EQ(written, c.after != After::kProtected) << c.name;
+        if (!written) {
+            EXPECT_EQ(scratch.Read("ProfileList.ini"), c.text) << c.name;
         }
     }
+    platform::FileGuard::Instance().ResetForTests();
+}
+
+TEST_F(JsonFileStoreTest, DocumentOverTheSizeCapIsSetAside) {
+    const std::string path = folder / "big.Json";
+    folder.Write("big.Json", "{}");
+    std::filesystem::resize_file(path, platform::kMaxReadSize + 1);  // sparse: costs no disk
+    EXPECT_TRUE(store.ReadDocument(path).isNull());
+    EXPECT_FALSE(folder.Exists("big.Json"));
+    ASSERT_EQ(folder.Backups("big.Json").size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(folder / folder.Backups("big.Json").front()), platform::kMaxReadSize + 1);
+    platform::FileGuard::Instance().ResetForTests();
+}
+
+TEST_F(JsonFileStoreTest, BrokenUtf8IsRepairedWithoutLosingTheCharactersAfterIt) {
+    Json::Value document(Json::objectValue);
+    document["profilename"] = std::string("ab\xC3" "cd\xFF" "e");
+    document[std::string("k\xE4y")] = 1;
+    ASSERT_EQ(store.WriteJson(folder / "p.Json", document), kWriteOk);
+    const Json::Value read = store.ReadJson(folder / "p.Json");
+    EXPECT_EQ(read["profilename"].asString(), "ab\xEF\xBF\xBD" "cd\xEF\xBF\xBD" "e");
+    EXPECT_EQ(read["k\xEF\xBF\xBDy"].asInt(), 1);
 }
 
 TEST(NewProfileId, HasTheTimeFormatAndNeverRepeats) {

@@ -2,6 +2,7 @@
 // in it when the test ends.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vandrel::testing {
 
@@ -45,6 +47,30 @@ public:
             names.insert(entry.path().filename().string());
         }
         return names;
+    }
+
+    // The backups kept beside `name` (a path inside the folder): the names
+    // "<file>.<date-time>.bak" of its folder, oldest first.
+    std::vector<std::string> Backups(std::string_view name) const {
+        const std::filesystem::path file(path_ + std::string(name));
+        const std::string prefix = file.filename().string() + ".";
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+            const std::string entryName = entry.path().filename().string();
+            if (entryName.size() > prefix.size() + 4 && entryName.compare(0, prefix.size(), prefix) == 0 &&
+                entryName.compare(entryName.size() - 4, 4, ".bak") == 0)
+                found.push_back(entryName);
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    // The content of the only backup of `name`; "" when there is not exactly one.
+    std::string BackupText(std::string_view name) const {
+        const std::vector<std::string> backups = Backups(name);
+        if (backups.size() != 1) return {};
+        const std::filesystem::path file(path_ + std::string(name));
+        std::ifstream in(file.parent_path() / backups.front(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
 private:
