@@ -2,8 +2,11 @@
 // operation, and here each operation the program has is bound to what it
 // does. Operations of features not built yet have no binding: they do
 // nothing, and each row says so once in the trace.
+#include <array>
+
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTimer>
 
 #include <json/json.h>
@@ -15,6 +18,7 @@
 #include "profiles/json_file_store.h"
 #include "profiles/utf_text.h"
 #include "ui/find_control.h"
+#include "ui/text_format.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::app {
@@ -249,13 +253,48 @@ void CMainWnd::OpenDesktopPanel(int n) {
     if (!OpenDesktopSettings(static_cast<DesktopPanel>(n))) MessageBox(QStringLiteral("desktop_settings_unknown_text"));
 }
 
+void CMainWnd::ShowSettingsNotice(const QString& textId) { ShowNotice(ui::TextResources::Instance().Text(textId)); }
+
 // A quiet line under the tab strip that goes away by itself.
-void CMainWnd::ShowSettingsNotice(const QString& textId) {
-    QWidget* notice = ui::FindControl(root_, QStringLiteral("device_notice"));
+void CMainWnd::ShowNotice(const QString& text, const QString& tooltip) {
+    notices_.emplace_back(text, tooltip);
+    if (!noticeShown_) ShowNextNotice();
+}
+
+void CMainWnd::ShowNextNotice() {
+    auto* notice = qobject_cast<QLabel*>(ui::FindControl(root_, QStringLiteral("device_notice")));
+    noticeShown_ = notice != nullptr && !notices_.empty();
     if (notice == nullptr) return;
-    ui::SetTextId(notice, textId);
+    if (!noticeShown_) {
+        notice->setVisible(false);
+        return;
+    }
+    const auto [text, tooltip] = notices_.front();
+    notices_.pop_front();
+    notice->setText(text);
+    notice->setToolTip(tooltip);
     notice->setVisible(true);
-    QTimer::singleShot(kNoticeMs, notice, [notice] { notice->setVisible(false); });
+    QTimer::singleShot(kNoticeMs, notice, [this] { ShowNextNotice(); });
+}
+
+// Said once per file: which file, why, and where the original now is.
+void CMainWnd::ShowFileNotice(const platform::FileNotice& notice) {
+    struct Row {
+        platform::FileNotice::Kind kind;
+        const char* textId;
+    };
+    static constexpr std::array<Row, 3> kTexts{{
+        {platform::FileNotice::Kind::kSetAside, "file_set_aside_text"},
+        {platform::FileNotice::Kind::kLeftInPlace, "file_left_alone_text"},
+        {platform::FileNotice::Kind::kEntriesDropped, "file_entries_dropped_text"},
+    }};
+    const auto row = std::ranges::find(kTexts, notice.kind, &Row::kind);
+    if (row == kTexts.end()) return;
+    const auto nameOf = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
+    const std::string text =
+        ui::FormatText(ui::TextResources::Instance().Text(QLatin1String(row->textId)).toStdString(),
+                       {nameOf(notice.path), notice.reason, nameOf(notice.backup)});
+    ShowNotice(QString::fromStdString(text), QString::fromStdString(platform::DescribeNotice(notice)));
 }
 
 }  // namespace vandrel::app

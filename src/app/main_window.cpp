@@ -21,6 +21,8 @@
 #include "app/window_tags.h"
 #include "devices/mouse_device.h"
 #include "device_io/device_tables.h"
+#include "platform/file_backup.h"
+#include "platform/folders.h"
 #include "platform/trace.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
@@ -108,6 +110,13 @@ CMainWnd::~CMainWnd() {
 void CMainWnd::Prepare() {
     if (prepared_) return;
     prepared_ = true;
+    // What a save cut short by a crash left behind goes before anything is
+    // read; what the user must hear about files reaches the notice line.
+    platform::RemoveStaleTemporaries(platform::ConfigRoot());
+    platform::RemoveStaleTemporaries(platform::UserDataRoot());
+    platform::FileGuard::Instance().SetSink([this](const platform::FileNotice& notice) {
+        QMetaObject::invokeMethod(this, [this, notice] { ShowFileNotice(notice); }, Qt::QueuedConnection);
+    });
     if (bus_ != nullptr) bus_->Broadcast(ui::ToQt(message::kLightControlAnnounce), 1, 1);
     ApplyLanguage(language_.RememberedIndex());
     hide();
@@ -129,6 +138,7 @@ void CMainWnd::StopWorkers() {
     if (stopped_) return;
     stopped_ = true;
     platform::Trace("退出测试");
+    platform::FileGuard::Instance().SetSink(nullptr);
     // The dispatcher first: a scan report waiting for this thread is let go,
     // so stopping the scan cannot wait on ourselves.
     dispatcher_.Close();
@@ -365,14 +375,10 @@ void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std:
         ShowSettingsNotice(QStringLiteral("settings_write_failed_text"));
         return;
     }
-    if (message == devices::kMessageOptionLink && wParam >= 0) {
-        const auto kindRow = static_cast<std::size_t>(wParam);
-        devices::IDeviceHost* host = manager_ ? manager_->Host(kindRow) : nullptr;
-        if (host == nullptr) return;
-        const bool othersVisible = manager_->AnyOptionVisible() && !host->OptionVisible();
-        host->ShowOption(lParam != 0);
-        if (lParam != 0) ShowTab(kindRow, !othersVisible);
-        else RefreshNoDevice();
+    if (message == devices::kMessageOptionLink && wParam >= 0 && manager_) {
+        // A change of selection reaches the tabs through OnSelectionChanged.
+        manager_->SetLinkReachable(static_cast<std::size_t>(wParam), lParam != 0);
+        RefreshNoDevice();
     }
 }
 

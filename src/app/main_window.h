@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "app/qt_ui_dispatcher.h"
 #include "device_io/device_scan_thread.h"
 #include "devices/device_manager.h"
+#include "platform/file_guard.h"
 #include "platform/hidraw_watcher.h"
 #include "ui/control_factory.h"
 #include "ui/widget_page_view.h"
@@ -149,6 +151,11 @@ private:
     void ZelborDpiEdit(int n);
     void OpenDesktopPanel(int n);
     void ShowSettingsNotice(const QString& textId);
+    // The notice line under the tab strip: one notice at a time, each for a
+    // while, the next once it goes.
+    void ShowNotice(const QString& text, const QString& tooltip = {});
+    void ShowNextNotice();
+    void ShowFileNotice(const platform::FileNotice& notice);
     void ShowPower(std::size_t kindRow, const std::uint8_t* report, std::size_t length);
     QString ChooseFile(bool save);
 
@@ -190,6 +197,8 @@ private:
     bool stopped_ = false;
     bool firstScanDone_ = false;
     bool accessNoticeShown_ = false;
+    std::deque<std::pair<QString, QString>> notices_;  // text and tooltip, waiting
+    bool noticeShown_ = false;
     bool watchingScreen_ = false;
     QPoint dragOffset_;
 };

@@ -89,6 +89,8 @@ bool OpenFramePath(device_io::CHidChannel& channel, const std::string& path) {
 // Moves the transport onto `channel`: under IoLock, so no frame runs on a
 // half-swapped link, the transport closes, `channel` (and `alsoClose`) close,
 // `path` opens on `channel` and the link mode follows. False when the open fails.
+// A worker that looked at the transport meanwhile found it closed and parked:
+// the callers wake it once the swap is done (OnTransportReopened).
 bool SwapChannel(protocol::CDeviceTransport& transport, device_io::CHidChannel& channel, const std::string& path,
                  protocol::LinkMode mode, device_io::CHidChannel* alsoClose = nullptr) {
     const std::lock_guard lock(transport.IoLock());
@@ -174,6 +176,13 @@ void CDeviceManager::RetryFailedOpens() {
         const auto kindRow = device_io::FindDeviceKindOfSlot(slots, slot);
         if (Entry* entry = kindRow ? EntryOf(*kindRow) : nullptr) OpenVendor(slots, slot, *entry);
     }
+}
+
+void CDeviceManager::SetLinkReachable(std::size_t kindRow, bool reachable) {
+    if (reachable)
+        ShowOption(kindRow);
+    else
+        HideOption(kindRow);
 }
 
 // --- Device objects --------------------------------------------------------
@@ -276,6 +285,7 @@ void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const st
         NoteOpenFailed(cableSlot, path);
         return;
     }
+    device.OnTransportReopened();
     const auto kindRow = static_cast<std::size_t>(device.KindRowIndex());
     ShowOption(kindRow);
     DeviceOptionTimers(device, *entry.host).ArmFirstSync();
@@ -293,6 +303,7 @@ void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, co
         NoteOpenFailed(receiverSlot, path);
         return;
     }
+    device.OnTransportReopened();
     // The link query takes the command lock, so it runs after IoLock is released.
     if (device.PowerManaged()) {
         PollReceiverLink(device);
@@ -368,12 +379,23 @@ void CDeviceManager::ShowOption(std::size_t kindRow) {
 void CDeviceManager::HideOption(std::size_t kindRow) {
     Entry* entry = EntryOf(kindRow);
     if (!entry) return;
+    AdoptShownSelection();
     entry->host->ShowOption(false);
     if (selected_ != kindRow) return;
     std::optional<std::size_t> next;
     for (std::size_t i = 0; i < entries_.size() && !next; ++i)
         if (entries_[i].host && entries_[i].host->OptionVisible()) next = i;
     Select(next);
+}
+
+void CDeviceManager::AdoptShownSelection() {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const IDeviceHost* host = entries_[i].host.get();
+        if (host && host->OptionVisible() && host->OptionSelected()) {
+            selected_ = i;
+            return;
+        }
+    }
 }
 
 void CDeviceManager::Select(std::optional<std::size_t> kindRow) {

@@ -103,6 +103,12 @@ public:
     void RetryFailedOpens();
     bool HasFailedOpens() const { return !failedOpens_.empty(); }
 
+    // The link check found the device behind its receiver reachable again, or
+    // lost it (message 3331): its tab is shown or hidden by the same rules as
+    // on arrival and removal, so a lost tab that was selected hands the
+    // selection on, and a tab coming back takes it only when no other shows.
+    void SetLinkReachable(std::size_t kindRow, bool reachable);
+
     platform::IHidBackend& Backend() { return backend_; }
     // The kind's device and host; nullptr before the kind's first arrival.
     CMorvaneUSBDevice* Device(std::size_t kindRow) const;
@@ -135,6 +141,9 @@ private:
     void ShowOption(std::size_t kindRow);
     void HideOption(std::size_t kindRow);
     void Select(std::optional<std::size_t> kindRow);
+    // Takes in a tab the user selected meanwhile: the hosts know of clicks
+    // that never passed through Select.
+    void AdoptShownSelection();
     void NoteOpenFailed(std::size_t slot, const std::string& path);
 
     platform::IHidBackend& backend_;

@@ -19,8 +19,8 @@ namespace {
 using sim::SimKind;
 using sim::SimLink;
 
-constexpr std::size_t kMouseRow = 0, kPadRow = 2;
-constexpr std::size_t kMouseCable = 4, kMouseReceiver = 6, kPadVendor = 8;
+constexpr std::size_t kMouseRow = 0, kKeyboardRow = 1, kPadRow = 2, kHeadsetRow = 3;
+constexpr std::size_t kKeyboardReceiver = 2, kMouseCable = 4, kMouseReceiver = 6, kPadVendor = 8, kHeadsetVendor = 10;
 
 class PlainDeviceFactory : public IDeviceFactory {
 public:
@@ -38,13 +38,27 @@ private:
     platform::IHidBackend& backend_;
 };
 
+// Records the manager's events; a selection is also marked on the tabs, as
+// the window's tab group does (one selected tab at most).
 class RecordingEvents : public IDeviceManagerEvents {
 public:
-    void OnSelectionChanged(std::optional<std::size_t> kindRow) override { selections.push_back(kindRow); }
+    explicit RecordingEvents(const std::array<testing::FakeDeviceHost*, 4>& tabs) : tabs_(tabs) {}
+    void OnSelectionChanged(std::optional<std::size_t> kindRow) override {
+        selections.push_back(kindRow);
+        if (kindRow) SelectTab(*kindRow);
+    }
     void OnOpenFailed(std::size_t slot, const std::string&) override { failedSlots.push_back(slot); }
+
+    void SelectTab(std::size_t kindRow) {
+        for (std::size_t i = 0; i < tabs_.size(); ++i)
+            if (tabs_[i]) tabs_[i]->selected = i == kindRow;
+    }
 
     std::vector<std::optional<std::size_t>> selections;
     std::vector<std::size_t> failedSlots;
+
+private:
+    const std::array<testing::FakeDeviceHost*, 4>& tabs_;
 };
 
 class DeviceManagerTest : public ::testing::Test {
@@ -63,7 +77,7 @@ protected:
 
     sim::SimBackend backend;
     PlainDeviceFactory factory{backend};
-    RecordingEvents events;
+    RecordingEvents events{factory.hosts};
     device_io::SlotList slots = device_io::MakeSlotList();
     CDeviceManager manager{backend, [this] { return slots; }, factory, &events};
 };
@@ -174,6 +188,98 @@ TEST_F(DeviceManagerTest, SelectionFollowsTheVisibleTabs) {
     EXPECT_EQ(events.selections, expected);
     EXPECT_FALSE(manager.AnyOptionVisible());
 }
+
+// What happens to the three attached devices in a link case.
+struct LinkStep {
+    enum What { Lost, Back, Click, UnplugHeadset } what;
+    std::size_t kindRow = kHeadsetRow;
+};
+
+struct LinkCase {
+    const char* what;
+    std::vector<LinkStep> steps;
+    std::vector<std::size_t> shown;
+    std::optional<std::size_t> selected;
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.what; }
+
+class LinkTabsTest : public DeviceManagerTest, public ::testing::WithParamInterface<LinkCase> {
+protected:
+    // The mouse and the keyboard behind their receivers, shown by their link
+    // checks in that order, then the headset: three tabs, the mouse's selected.
+    void SetUp() override {
+        backend.Plug(SimKind::Mouse, SimLink::Receiver);
+        Arrive(kMouseReceiver, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
+        manager.SetLinkReachable(kMouseRow, true);
+        backend.Plug(SimKind::Keyboard, SimLink::Receiver);
+        Arrive(kKeyboardReceiver, sim::SimBackend::VendorPath(SimKind::Keyboard, SimLink::Receiver));
+        manager.SetLinkReachable(kKeyboardRow, true);
+        backend.Plug(SimKind::Headset);
+        Arrive(kHeadsetVendor, sim::SimBackend::VendorPath(SimKind::Headset));
+    }
+
+    void Run(const LinkStep& step) {
+        switch (step.what) {
+            case LinkStep::Lost: manager.SetLinkReachable(step.kindRow, false); break;
+            case LinkStep::Back: manager.SetLinkReachable(step.kindRow, true); break;
+            case LinkStep::Click: events.SelectTab(step.kindRow); break;
+            case LinkStep::UnplugHeadset:
+                backend.Unplug(SimKind::Headset);
+                Remove(kHeadsetVendor);
+                break;
+        }
+    }
+
+    // The tabs as the window shows them.
+    std::vector<std::size_t> ShownTabs() const {
+        std::vector<std::size_t> shown;
+        for (std::size_t row = 0; row < factory.hosts.size(); ++row)
+            if (factory.hosts[row] && factory.hosts[row]->OptionVisible()) shown.push_back(row);
+        return shown;
+    }
+    std::optional<std::size_t> SelectedTab() const {
+        for (const std::size_t row : ShownTabs())
+            if (factory.hosts[row]->OptionSelected()) return row;
+        return std::nullopt;
+    }
+};
+
+TEST_P(LinkTabsTest, ShowsAndSelectsTheTabs) {
+    const LinkCase& c = GetParam();
+    for (const LinkStep& step : c.steps) Run(step);
+    EXPECT_EQ(ShownTabs(), c.shown);
+    EXPECT_EQ(SelectedTab(), c.selected);
+}
+
+using S = LinkStep;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkTabsTest,
+    ::testing::Values(
+        LinkCase{"selected_lost_hands_over", {{S::Lost, kMouseRow}}, {kKeyboardRow, kHeadsetRow}, kKeyboardRow},
+        LinkCase{"other_lost_keeps_selection", {{S::Lost, kKeyboardRow}}, {kMouseRow, kHeadsetRow}, kMouseRow},
+        LinkCase{"back_leaves_the_selection",
+                 {{S::Lost, kMouseRow}, {S::Back, kMouseRow}},
+                 {kMouseRow, kKeyboardRow, kHeadsetRow},
+                 kKeyboardRow},
+        LinkCase{"back_while_shown_changes_nothing",
+                 {{S::Back, kKeyboardRow}},
+                 {kMouseRow, kKeyboardRow, kHeadsetRow},
+                 kMouseRow},
+        LinkCase{"both_lost", {{S::Lost, kMouseRow}, {S::Lost, kKeyboardRow}}, {kHeadsetRow}, kHeadsetRow},
+        LinkCase{"user_choice_kept", {{S::Click, kHeadsetRow}, {S::Lost, kMouseRow}}, {kKeyboardRow, kHeadsetRow},
+                 kHeadsetRow},
+        LinkCase{"user_choice_lost_hands_over",
+                 {{S::Click, kKeyboardRow}, {S::Lost, kKeyboardRow}},
+                 {kMouseRow, kHeadsetRow},
+                 kMouseRow},
+        LinkCase{"nothing_left", {{S::Lost, kMouseRow}, {S::Lost, kKeyboardRow}, {S::UnplugHeadset}}, {},
+                 std::nullopt},
+        LinkCase{"back_alone_is_selected",
+                 {{S::Lost, kMouseRow}, {S::Lost, kKeyboardRow}, {S::UnplugHeadset}, {S::Back, kKeyboardRow}},
+                 {kKeyboardRow},
+                 kKeyboardRow}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace vandrel::devices
