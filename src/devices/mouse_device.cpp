@@ -76,6 +76,8 @@ void CMorvaneMouseDevice::Connect() {
     lightingThread_->Start();
 }
 
+void CMorvaneMouseDevice::OnTransportReopened() { lightingThread_->Wake(); }
+
 int CMorvaneMouseDevice::ReadDevice() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return kStatusReadFailed;

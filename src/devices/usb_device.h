@@ -149,6 +149,9 @@ public:
     virtual void SetLedColour(int index, std::uint32_t colour);
     virtual std::uint32_t GetLedColour(int index) const;
     virtual void Connect() {}
+    // The transport is open again after a move between cable and receiver:
+    // a worker that stopped while it was closed takes up its work again.
+    virtual void OnTransportReopened() {}
     virtual void Resynchronise() {}
     virtual void OnTimer1003() {}
     virtual void OnTimer1004() {}

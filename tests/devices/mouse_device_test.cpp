@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "devices/device_manager.h"
 #include "devices/mouse_device.h"
 #include "devices/mouse_page.h"
 #include "fake_device_host.h"
@@ -648,6 +650,70 @@ TEST_F(MouseLightingPassTest, ChoosingTheBandAgainRestartsItFromGroupZero) {
     EXPECT_EQ(m.Leds().Get(0).brightness, lighting::Dim(255, lighting::DecayLevel(255, CMorvaneMouseDevice::kReactiveBandMode)))
         << "level 0 lit afresh by the new mark, decayed once";
 }
+
+// --- Moving between cable and receiver ---------------------------------------------------
+
+// The mouse in the device manager's hands, moved between its cable and its
+// receiver as the scan reports them.
+class MouseLinkSwitchTest : public MouseTest, public IDeviceFactory, public ::testing::WithParamInterface<SimLink> {
+protected:
+    std::optional<DeviceObjects> Create(std::size_t) override {
+        auto mouse = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
+        managed_ = mouse.get();
+        return DeviceObjects{std::make_unique<testing::FakeDeviceHost>(), std::move(mouse)};
+    }
+    void AttachPage(std::size_t, CMorvaneUSBDevice&) override {}
+
+    void Arrive(SimLink link) {
+        backend_.Plug(SimKind::Mouse, link);
+        slots_[SlotOf(link)].connected = 1;
+        slots_[SlotOf(link)].devicePath = sim::SimBackend::VendorPath(SimKind::Mouse, link);
+        manager_.OnDeviceArrived(SlotOf(link));
+    }
+    void Remove(SimLink link) {
+        backend_.Unplug(SimKind::Mouse, link);
+        slots_[SlotOf(link)].connected = 0;
+        slots_[SlotOf(link)].devicePath.clear();
+        manager_.OnDeviceRemoved(SlotOf(link));
+    }
+    static std::size_t SlotOf(SimLink link) { return link == SimLink::Cable ? 4 : 6; }
+
+    device_io::SlotList slots_ = device_io::MakeSlotList();
+    CMorvaneMouseDevice* managed_ = nullptr;
+    CDeviceManager manager_{backend_, [this] { return slots_; }, *this};
+};
+
+// The lighting thread parks when it finds the transport closed, as it may in
+// the moment a switch has it closed; the switch wakes it, so the LEDs and the
+// previews go on without waiting for a lighting change.
+TEST_P(MouseLinkSwitchTest, LightingGoesOnAfterTheSwitchWithoutAnyOtherChange) {
+    const SimLink from = GetParam();
+    Arrive(from);
+    if (from == SimLink::Cable) Arrive(SimLink::Receiver);
+    ASSERT_NE(managed_, nullptr);
+    CMorvaneMouseDevice& m = *managed_;
+    m.Connect();  // timer 1001's work
+    profiles::LightInfo light = m.RunningLight();
+    light.SelectItem = 2;  // breathing
+    m.LightingDevice().SetLighting(light);
+    ASSERT_TRUE(ticks_.WaitForWaiter(kWait).has_value()) << "animating";
+
+    m.Transport().SetOpen(false);  // as in the middle of a switch
+    ticks_.Advance(64);
+    ASSERT_TRUE(testing::Eventually([&] { return !ticks_.WaitForWaiter(0ms).has_value(); }, kWait));
+    std::this_thread::sleep_for(20ms);  // past its look at the transport: parked
+
+    if (from == SimLink::Cable)
+        Remove(SimLink::Cable);
+    else
+        Arrive(SimLink::Cable);
+    ASSERT_TRUE(m.Transport().IsOpen());
+    EXPECT_EQ(m.Transport().IsWireless(), from == SimLink::Cable);
+    EXPECT_TRUE(ticks_.WaitForWaiter(kWait).has_value()) << "waiting for its next step again";
+}
+
+INSTANTIATE_TEST_SUITE_P(From, MouseLinkSwitchTest, ::testing::Values(SimLink::Cable, SimLink::Receiver),
+                         [](const auto& info) { return info.param == SimLink::Cable ? "cable" : "receiver"; });
 
 // --- Settings record read -----------------------------------------------------------------
 
