@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lighting/light_panel_tables.h"
@@ -227,6 +230,50 @@ TEST_F(LightPanelTest, PanelAdaptsToTheEffectOfEachKind) {
     keyboard.ShowLightInfo({.SelectItem = 29});
     EXPECT_EQ(page.Text(lc::kLeft), "light_set_right_to_left_text");
     EXPECT_EQ(page.CurrentPage("light_color_tablayout"), 1);
+}
+
+// The text id a layout file gives a control: the "textid" property of its
+// widget element, as Qt Designer writes it (empty when there is none).
+std::string LayoutTextId(std::string_view layoutFile, std::string_view control) {
+    std::ifstream file{std::string(layoutFile)};
+    const std::string xml{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::size_t widget = xml.find("name=\"" + std::string(control) + "\"");
+    const std::size_t end = xml.find("</widget>", widget);
+    const std::size_t property = xml.find("<property name=\"textid\"", widget);
+    if (widget == std::string::npos || property > end) return {};
+    const std::size_t text = xml.find("<string>", property) + 8;
+    return xml.substr(text, xml.find("</string>", text) - text);
+}
+
+// "Same mode" carries the direction value from one page to another, so the
+// option that holds a value reads the same on every kind.
+TEST_F(LightPanelTest, DirectionOptionOfEachValueReadsTheSameOnTheKeyboardAndTheMouse) {
+    const std::string mousePage = VANDREL_SKIN_DIR "XML/DeviceXml/mousedevice.xml";
+    struct Case {
+        std::uint8_t fx;
+        const char* text;
+    };
+    const Case cases[] = {{1, "light_set_right_to_left_text"}, {0, "light_set_left_to_right_text"}};
+    for (const Case& c : cases) {
+        testing::FakePageView keyboardPage;
+        testing::FakePageView mousePageView;
+        for (const char* name : kPanelControls) {
+            keyboardPage.Add(name);
+            mousePageView.Add(name);
+        }
+        for (const std::string_view option : {lc::kLeft, lc::kRight})
+            mousePageView.SetText(option, LayoutTextId(mousePage, option));
+        CLightControlUI keyboard(keyboardPage, kPanelKeyboard);
+        CLightControlUI mouse(mousePageView, kPanelMouse);
+        keyboard.ShowLightInfo({.SelectItem = 1, .Fx = c.fx});
+        mouse.ShowLightInfo({.SelectItem = 0, .Fx = c.fx});
+
+        const auto shown = [](const testing::FakePageView& p) {
+            return p.Text(p.Selected(lc::kLeft) ? lc::kLeft : lc::kRight);
+        };
+        EXPECT_EQ(shown(keyboardPage), c.text) << "keyboard, direction " << int{c.fx};
+        EXPECT_EQ(shown(mousePageView), c.text) << "mouse, direction " << int{c.fx};
+    }
 }
 
 TEST_F(LightPanelTest, SameModeCarriesTheKeyboardsEffectToEveryOpenDevice) {
