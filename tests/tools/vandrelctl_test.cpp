@@ -26,6 +26,8 @@ ToolRun Vandrelctl(const std::string& arguments) {
 }
 
 const std::string kMouse = "'sim:mouse?vid_320f&pid_221c&mi_01&col04'";
+// The mouse's consumer collection: present, but it has no report for frames.
+const std::string kMouseConsumer = "'sim:mouse?vid_320f&pid_221c&mi_01&col03'";
 
 TEST(Vandrelctl, ListsEverySimulatedInterfaceWithItsIdentity) {
     const ToolRun run = Vandrelctl("--simulate list");
@@ -74,10 +76,16 @@ TEST(Vandrelctl, ClearErrors) {
     };
     const Case cases[] = {
         {"--simulate info 'sim:gone?vid_320f&pid_221c&mi_01&col04'", 1, "no such device"},
+        {"--simulate send " + kMouseConsumer + " 05 01 00 00", 1,
+         "the collection (usage 000c:0001) takes no frames"},
+        {"--simulate info " + kMouseConsumer, 1, "takes no frames"},
         {"--simulate send " + kMouse + " zz", 2, "hexadecimal bytes"},
-        {"--simulate send " + kMouse, 2, "usage:"},
-        {"frobnicate", 2, "usage:"},
-        {"--bogus list", 2, "unknown option --bogus"},
+        {"--simulate send " + kMouse, 2, "vandrelctl: 'send' takes PATH HEX..."},
+        {"--simulate info", 2, "vandrelctl: 'info' takes PATH"},
+        {"list extra", 2, "vandrelctl: 'list' takes no arguments"},
+        {"frobnicate", 2, "vandrelctl: unknown command 'frobnicate'"},
+        {"--bogus list", 2, "vandrelctl: unknown option '--bogus'"},
+        {"-x list", 2, "vandrelctl: unknown option '-x'"},
     };
     for (const Case& c : cases) {
         const ToolRun run = Vandrelctl(c.arguments);

@@ -9,6 +9,7 @@
 // filled in here.
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,8 +57,8 @@ std::optional<Options> ParseArgs(int argc, char** argv) {
         if (arg == "--simulate") options.simulate = true;
         else if (arg == "--trace") options.trace = true;
         else if (arg == "-h" || arg == "--help") return std::nullopt;
-        else if (arg.starts_with("--")) {
-            std::fprintf(stderr, "vandrelctl: unknown option %s\n", argv[i]);
+        else if (arg.size() > 1 && arg.starts_with('-')) {
+            std::fprintf(stderr, "vandrelctl: unknown option '%s'\n", argv[i]);
             return std::nullopt;
         } else options.words.emplace_back(arg);
     }
@@ -125,6 +126,15 @@ bool OpenTransport(protocol::CDeviceTransport& transport, const std::string& pat
     auto& channel = receiver ? transport.WirelessChannel() : transport.WiredChannel();
     if (!channel.OpenPath(path, true, true, true, false)) {
         std::fprintf(stderr, "vandrelctl: %s: %s\n", path.c_str(), OpenErrorText(channel.LastOpenError()));
+        return false;
+    }
+    // Only a collection with an output report of a whole frame takes frames;
+    // writing one elsewhere would only fail.
+    if (channel.OutputReportLength() < protocol::kFrameSize) {
+        std::fprintf(stderr,
+                     "vandrelctl: %s: the collection (usage %04x:%04x) takes no frames; "
+                     "use the device's vendor collection (see 'vandrelctl list')\n",
+                     path.c_str(), channel.UsagePage(), channel.Usage());
         return false;
     }
     transport.SetLinkMode(receiver ? 2 : 1);
@@ -216,6 +226,42 @@ int Send(const std::string& path, const std::vector<std::string>& hexWords) {
     return status == protocol::kStatusOk ? kExitOk : kExitDevice;
 }
 
+// The commands: name, how many words they take after the name and what those
+// are, and what they run.
+struct Command {
+    std::string_view name;
+    std::size_t fewestArgs;
+    std::size_t mostArgs;
+    const char* takes;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+constexpr std::size_t kAnyCount = std::numeric_limits<std::size_t>::max();
+
+constexpr Command kCommands[] = {
+    {"list", 0, 0, "no arguments", [](const std::vector<std::string>&) { return List(); }},
+    {"info", 1, 1, "PATH", [](const std::vector<std::string>& args) { return Info(args[0]); }},
+    {"send", 2, kAnyCount, "PATH HEX...",
+     [](const std::vector<std::string>& args) { return Send(args[0], {args.begin() + 1, args.end()}); }},
+};
+
+// Runs the command the words name; a name or a word count that does not fit
+// is said by name, with the usage.
+int RunCommand(const std::vector<std::string>& words) {
+    const std::string& name = words[0];
+    const std::vector<std::string> args(words.begin() + 1, words.end());
+    for (const Command& command : kCommands) {
+        if (command.name != name) continue;
+        if (args.size() >= command.fewestArgs && args.size() <= command.mostArgs) return command.run(args);
+        std::fprintf(stderr, "vandrelctl: '%s' takes %s\n", name.c_str(), command.takes);
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    std::fprintf(stderr, "vandrelctl: unknown command '%s'\n", name.c_str());
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,13 +281,7 @@ int main(int argc, char** argv) {
         platform::SetDefaultHidBackend(simulated.get());
     }
 
-    const auto& words = options->words;
-    const std::string& command = words[0];
-    int result = kExitUsage;
-    if (command == "list" && words.size() == 1) result = List();
-    else if (command == "info" && words.size() == 2) result = Info(words[1]);
-    else if (command == "send" && words.size() >= 3) result = Send(words[1], {words.begin() + 2, words.end()});
-    else std::fputs(kUsage, stderr);
+    const int result = RunCommand(options->words);
 
     platform::SetDefaultHidBackend(nullptr);
     return result;
