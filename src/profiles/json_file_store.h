@@ -59,7 +59,7 @@ public:
     // kWriteFailed (traced) with the old file left as it was.
     int WriteJson(const std::string& path, const Json::Value& value) const;
 
-    // Writes raw bytes atomically (used for the .bak copies).
+    // Writes raw bytes atomically.
     int WriteText(const std::string& path, std::string_view text) const;
 
     // Local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day,
