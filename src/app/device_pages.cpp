@@ -33,9 +33,6 @@ public:
         if (option_) option_->ShowOption(visible);
     }
     bool OptionSelected() const override { return option_ && option_->OptionSelected(); }
-    void RepaintOptionPreview() override {
-        if (option_) option_->RepaintOptionPreview();
-    }
     void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override {
         if (option_) option_->PostMainMessage(message, wParam, lParam);
     }

@@ -39,7 +39,6 @@ public:
     virtual bool OptionVisible() const = 0;
     virtual void ShowOption(bool visible) = 0;
     virtual bool OptionSelected() const = 0;
-    virtual void RepaintOptionPreview() = 0;
 
     virtual void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) = 0;
 };

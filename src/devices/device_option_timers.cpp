@@ -20,12 +20,9 @@ void DeviceOptionTimers::OnTimer(int timerId) {
         if (entry.id == timerId) entry.run(*this);
 }
 
-void DeviceOptionTimers::Stream() {
-    device_.RefreshPreview();
-    if (host_.OptionSelected() && device_.LivePreview()) host_.RepaintOptionPreview();
-    if (device_.Transport().IsOpen())
-        host_.ArmTimer(timer::kStream, device_.IsWireless() ? period::kStreamReceiverMs : period::kStreamCableMs);
-}
+// Armed by the device when its colours changed, not again by itself: the
+// stream runs on the device's own worker.
+void DeviceOptionTimers::Stream() { device_.RefreshPreview(); }
 
 void DeviceOptionTimers::FirstSync() {
     const bool receiver = device_.IsWireless();
@@ -42,7 +39,7 @@ void DeviceOptionTimers::FirstSync() {
         PostLink(true);
     }
     device_.Connect();
-    host_.ArmTimer(timer::kStream, period::kStreamCableMs);
+    host_.ArmTimer(timer::kStream, period::kFirstPreviewMs);
     if (device_.PowerManaged() && open) host_.ArmTimer(timer::kPowerState, period::kPowerStartMs);
     if (receiver) host_.ArmTimer(timer::kLinkCheck, period::kLinkCheckFirstMs);
 }

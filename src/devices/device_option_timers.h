@@ -3,8 +3,9 @@
 // once per arming; OnTimer runs that timer's work and arms it again where the
 // timer repeats:
 //
-//   1000  RefreshPreview, repaint the option's preview; again after 5 ms on
-//         the cable, 500 ms on the receiver, while the transport is open
+//   1000  RefreshPreview: the page's LED previews; armed by the device when
+//         its colours changed (at most about 30 times a second, never while
+//         the window is hidden), and once after the first synchronisation
 //   1001  first synchronisation (armed 500 ms after opening); on the receiver
 //         an unreachable device hides its option and is tried again after
 //         3000 ms; then Connect, and start 1000, 1005 and (receiver) 1007
@@ -20,8 +21,7 @@
 namespace vandrel::devices {
 
 namespace period {
-inline constexpr int kStreamCableMs = 5;
-inline constexpr int kStreamReceiverMs = 500;
+inline constexpr int kFirstPreviewMs = 5;
 inline constexpr int kFirstSyncMs = 500;
 inline constexpr int kFirstSyncRetryMs = 3000;
 inline constexpr int kPowerStartMs = 50;

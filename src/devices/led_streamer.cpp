@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "protocol/report_frame.h"
+
 namespace vandrel::devices {
 
 LightStream BuildLightStream(const lighting::LedBuffer& leds) {
@@ -15,7 +17,8 @@ LightStream BuildLightStream(const lighting::LedBuffer& leds) {
     return stream;
 }
 
-LedStreamer::LedStreamer(std::function<int()> send) : send_(std::move(send)), worker_([this] { Run(); }) {}
+LedStreamer::LedStreamer(StreamPort port, StreamTiming timing)
+    : port_(std::move(port)), timing_(timing), worker_([this] { Run(); }) {}
 
 LedStreamer::~LedStreamer() {
     {
@@ -35,16 +38,32 @@ void LedStreamer::Wake() {
     changed_.notify_all();
 }
 
+void LedStreamer::Resend() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!enabled_) return;
+        pending_ = true;
+        forceNext_ = true;
+    }
+    changed_.notify_all();
+}
+
 void LedStreamer::Enable() {
-    std::lock_guard lock(mutex_);
-    enabled_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        enabled_ = true;
+        pending_ = true;
+        forceNext_ = true;
+    }
+    changed_.notify_all();
 }
 
 void LedStreamer::Disable() {
     std::unique_lock lock(mutex_);
     enabled_ = false;
     pending_ = false;
-    changed_.notify_all();  // ends a back-off pause
+    retryAt_.reset();
+    changed_.notify_all();
     changed_.wait(lock, [this] { return !sending_; });
 }
 
@@ -53,23 +72,60 @@ bool LedStreamer::Enabled() const {
     return enabled_;
 }
 
+std::optional<LedStreamer::Clock::time_point> LedStreamer::Deadline() const {
+    if (!enabled_) return std::nullopt;
+    if (retryAt_) return retryAt_;
+    if (accepted_) return lastSent_ + timing_.refresh;
+    return std::nullopt;
+}
+
 void LedStreamer::Run() {
     std::unique_lock lock(mutex_);
     while (true) {
-        changed_.wait(lock, [this] { return stopping_ || (pending_ && enabled_); });
+        const auto woken = [this] { return stopping_ || (pending_ && enabled_); };
+        const std::optional<Clock::time_point> deadline = Deadline();
+        if (deadline)
+            changed_.wait_until(lock, *deadline, woken);
+        else
+            changed_.wait(lock, woken);
         if (stopping_) return;
+        if (!enabled_) continue;
+        const bool due = deadline && Clock::now() >= *deadline;
+        if (!pending_ && !due) continue;
+        // A retry, a refresh or a reconnect sends even what the device has.
+        const bool force = due || forceNext_;
         pending_ = false;
+        forceNext_ = false;
+
         sending_ = true;
         lock.unlock();
-        const int status = send_();
+        const std::optional<LightFrame> frame = port_.current();
+        const bool needed = frame && (force || !accepted_ || *frame != *accepted_);
+        const int status = needed ? port_.send(*frame) : protocol::kStatusOk;
         lock.lock();
         sending_ = false;
         changed_.notify_all();
-        if (status != 1) {
-            // The device did not take the stream: give it a rest, unless the
-            // stream is stopped meanwhile.
-            changed_.wait_for(lock, kStreamBackOff, [this] { return stopping_ || !enabled_; });
+
+        if (!frame) {
+            // Nothing to stream now: sleep until woken, and send from scratch then.
+            accepted_.reset();
+            retryAt_.reset();
+            failures_ = 0;
+            continue;
         }
+        if (!needed) continue;
+        if (status == protocol::kStatusOk) {
+            accepted_ = *frame;
+            lastSent_ = Clock::now();
+            retryAt_.reset();
+            failures_ = 0;
+            continue;
+        }
+        // A dropped frame only gave way to another command; a refused one
+        // counts towards the slower retries.
+        if (status != protocol::kStatusDropped) ++failures_;
+        const bool slow = failures_ >= timing_.failuresBeforeBackOff;
+        retryAt_ = Clock::now() + (slow ? timing_.backOff : timing_.retry);
     }
 }
 

@@ -74,9 +74,13 @@ void CMorvaneMouseDevice::Connect() {
     RefreshPage();
     lightingThread_->Stop();
     lightingThread_->Start();
+    RestartStream();
 }
 
-void CMorvaneMouseDevice::OnTransportReopened() { lightingThread_->Wake(); }
+void CMorvaneMouseDevice::OnTransportReopened() {
+    CMorvaneUSBDevice::OnTransportReopened();
+    lightingThread_->Wake();
+}
 
 int CMorvaneMouseDevice::ReadDevice() {
     protocol::CDeviceTransport& t = Transport();
@@ -403,6 +407,7 @@ void CMorvaneMouseDevice::RunLightingPass() {
         engine_.overlay.Apply(lightList_, Leds(), now);
     }
     paintedGeneration_ = generation;
+    LedsMayHaveChanged();
 }
 
 void CMorvaneMouseDevice::StepBreathing() { lighting::StepBreathing(engine_, Leds()); }

@@ -97,7 +97,8 @@ public:
     // --- The base's operations ------------------------------------------------
     // Reads the device, loads the profile, refreshes the page, restarts lighting.
     void Connect() override;
-    // Wakes the lighting thread, which parks while the transport is closed.
+    // Wakes the lighting thread, which parks while the transport is closed,
+    // and has the stream send the colours again.
     void OnTransportReopened() override;
     // Reads the settings record of the active onboard profile into the running
     // lighting and the profile, then refreshes the page. Returns at once while

@@ -73,7 +73,9 @@ CMorvaneUSBDevice::CMorvaneUSBDevice(platform::IHidBackend& backend)
                                                           [this](std::uint16_t u) { HandleNotification(u); })),
       wirelessNotifier_(std::make_unique<NotificationThread>(companion_.WirelessChannel(),
                                                              [this](std::uint16_t u) { HandleNotification(u); })),
-      streamer_(std::make_unique<LedStreamer>([this] { return SendStream(); })) {}
+      streamer_(std::make_unique<LedStreamer>(
+          StreamPort{[this] { return CurrentFrame(); },
+                     [this](const LightFrame& f) { return protocol::CMD_LIGHT_STREAM(vendor_, f.bytes.data(), f.length); }})) {}
 
 CMorvaneUSBDevice::~CMorvaneUSBDevice() { Shutdown(); }
 
@@ -140,6 +142,7 @@ void CMorvaneUSBDevice::SetHostLighting(bool enabled) {
         return;
     }
     streamer_->Enable();
+    SchedulePreviewPaint();
     if (DeviceType() == device_io::DEVICE_KEYBOARD) protocol::CMD_HOST_LIGHTING(vendor_);
 }
 
@@ -168,14 +171,41 @@ void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
     SetUpPage();
 }
 
+void CMorvaneUSBDevice::SetLivePreview(bool enabled) {
+    if (livePreview_.exchange(enabled) != enabled && enabled) SchedulePreviewPaint();
+}
+
+void CMorvaneUSBDevice::SetWindowHidden(bool hidden) {
+    SetHold(hidden);
+    if (windowHidden_.exchange(hidden) != hidden && !hidden) SchedulePreviewPaint();
+}
+
+void CMorvaneUSBDevice::OnTransportReopened() { streamer_->Resend(); }
+
+void CMorvaneUSBDevice::LedsMayHaveChanged() {
+    const std::uint64_t version = leds_.Version();
+    if (notifiedVersion_.exchange(version) == version) return;
+    streamer_->Wake();
+    SchedulePreviewPaint();
+}
+
+// Arms timer 1000 once; the paint it brings reads the colours of that moment,
+// so a change after it was armed is not lost.
+void CMorvaneUSBDevice::SchedulePreviewPaint() {
+    IDeviceHost* host = host_.load();
+    if (host == nullptr || !PreviewsSeen() || previewArmed_.exchange(true)) return;
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch()).count();
+    const std::int64_t wait = lastPreviewPaintMs_.load() + kPreviewPaintInterval.count() - now;
+    host->ArmTimer(timer::kStream, static_cast<int>(std::clamp<std::int64_t>(wait, 0, kPreviewPaintInterval.count())));
+}
+
 void CMorvaneUSBDevice::RefreshPreview() {
-    if (!hostLighting_.load()) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (page_ != nullptr && now - lastPreviewPaint_ >= kPreviewPaintInterval) {
-        lastPreviewPaint_ = now;
-        PaintPreviews();
-    }
-    if (!vendor_.IsWireless()) streamer_->Wake();
+    previewArmed_.store(false);
+    if (!hostLighting_.load() || !PreviewsSeen()) return;
+    lastPreviewPaintMs_.store(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch()).count());
+    PaintPreviews();
 }
 
 void CMorvaneUSBDevice::PaintPreviews() {
@@ -186,16 +216,16 @@ void CMorvaneUSBDevice::PaintPreviews() {
     }
 }
 
-int CMorvaneUSBDevice::SendStream() {
+std::optional<LightFrame> CMorvaneUSBDevice::CurrentFrame() const {
     const std::size_t length = 3 * leds_.Size();
-    if (!hostLighting_.load() || !vendor_.IsOpen() || vendor_.IsWireless() || length == 0) return protocol::kStatusOk;
-    const LightStream stream = BuildLightStream(leds_);
-    return protocol::CMD_LIGHT_STREAM(vendor_, stream.data(), length);
+    if (!hostLighting_.load() || !vendor_.IsOpen() || vendor_.IsWireless() || length == 0) return std::nullopt;
+    return LightFrame{BuildLightStream(leds_), length};
 }
 
 void CMorvaneUSBDevice::SetLedColour(int index, std::uint32_t colour) {
     if (index < 0) return;
     leds_.Set(static_cast<std::size_t>(index), lighting::LedColor::FromPacked(colour));
+    LedsMayHaveChanged();
 }
 
 std::uint32_t CMorvaneUSBDevice::GetLedColour(int index) const {

@@ -40,8 +40,8 @@ inline constexpr std::size_t kReactiveLevels = 170;
 inline constexpr std::size_t kReactiveRingSize = 23;
 inline constexpr std::size_t kLedScratchSize = 14;
 inline constexpr std::uint32_t kPreviewWhite = 0xFFFFFFFF;
-// The previews on screen follow the LEDs at about 30 frames a second; the
-// LEDs themselves are streamed every 5 ms.
+// The previews on screen follow the LEDs at most about 30 times a second,
+// and only when a colour changed; the stream follows every change.
 inline constexpr std::chrono::milliseconds kPreviewPaintInterval{33};
 // Page sections selected by the key-function category.
 inline constexpr std::string_view kFunctionSwitch = "device_function_switch";
@@ -123,8 +123,17 @@ public:
     // Switching it off stops the LED stream at once.
     void SetHostLighting(bool enabled);
     bool HostLighting() const { return hostLighting_.load(); }
-    void SetLivePreview(bool enabled) { livePreview_ = enabled; }
-    bool LivePreview() const { return livePreview_; }
+    // The previews are painted only while live preview is on (the main window
+    // keeps it on for the device whose page is shown) and the window is not
+    // hidden; turning either way back paints them once.
+    void SetLivePreview(bool enabled);
+    bool LivePreview() const { return livePreview_.load(); }
+    // The main window hidden (in the tray, minimised) or shown again. While
+    // hidden nothing is painted and the power state is not read (hold).
+    void SetWindowHidden(bool hidden);
+    bool WindowHidden() const { return windowHidden_.load(); }
+    void SetWindowActive(bool active) { windowActive_.store(active); }
+    bool WindowActive() const { return windowActive_.load(); }
     void SetHold(bool hold) { hold_ = hold && powerManaged_; }
     bool Hold() const { return hold_; }
 
@@ -140,8 +149,9 @@ public:
     virtual void StepFlashing() {}
     virtual void StepFourColourFlashing() {}
     virtual void StepAllOff() {}
-    // Has the streamer send the colours and, at most every
-    // kPreviewPaintInterval, paints the visible previews (PaintPreviews).
+    // Timer 1000: paints the visible previews (PaintPreviews). It is armed
+    // when a colour changed (LedsMayHaveChanged), at most once each
+    // kPreviewPaintInterval, and never while nobody sees the previews.
     virtual void RefreshPreview();
     // The page's LED previews in the buffer's colours.
     virtual void PaintPreviews();
@@ -151,7 +161,8 @@ public:
     virtual void Connect() {}
     // The transport is open again after a move between cable and receiver:
     // a worker that stopped while it was closed takes up its work again.
-    virtual void OnTransportReopened() {}
+    // The stream sends the current colours again.
+    virtual void OnTransportReopened();
     virtual void Resynchronise() {}
     virtual void OnTimer1003() {}
     virtual void OnTimer1004() {}
@@ -215,6 +226,12 @@ protected:
     void Shutdown();
 
     platform::IPageView* Page() const { return page_; }
+    // After a lighting step or a colour change (any thread): when a colour
+    // changed, the stream is woken and a preview paint is scheduled.
+    void LedsMayHaveChanged();
+    // The stream sends the current colours even if the device had them (a
+    // reconnect, a new start of the lighting).
+    void RestartStream() { streamer_->Resend(); }
     std::vector<std::array<std::uint8_t, kLedScratchSize>>& LedScratch() { return ledScratch_; }
     std::array<KeyMap, 3>& KeyMaps() { return keyMaps_; }
 
@@ -225,7 +242,9 @@ protected:
     std::atomic<std::uint64_t> lastBlinkTick_{0};
 
 private:
-    int SendStream();
+    std::optional<LightFrame> CurrentFrame() const;
+    void SchedulePreviewPaint();
+    bool PreviewsSeen() const { return page_ != nullptr && livePreview_.load() && !windowHidden_.load(); }
     void HandleNotification(std::uint16_t usage);
     NotificationThread& NotifierOf(bool wireless) { return wireless ? *wirelessNotifier_ : *wiredNotifier_; }
 
@@ -261,7 +280,12 @@ private:
     platform::IPageView* page_ = nullptr;
 
     std::atomic<bool> hostLighting_{true};
-    bool livePreview_ = true;
+    std::atomic<bool> livePreview_{true};
+    std::atomic<bool> windowHidden_{false};
+    std::atomic<bool> windowActive_{false};
+    std::atomic<bool> previewArmed_{false};          // timer 1000 is on its way
+    std::atomic<std::uint64_t> notifiedVersion_{0};  // LED buffer version last passed on
+    std::atomic<std::int64_t> lastPreviewPaintMs_{0};  // steady clock
     bool powerManaged_ = false;
     bool hold_ = false;
     int kindRowIndex_ = 0;
@@ -270,7 +294,6 @@ private:
     int selectionIndex_ = -1;
     int selectedKey_ = -1;
     int keyFunctionCategory_ = 1;
-    std::chrono::steady_clock::time_point lastPreviewPaint_{};
 
     std::unique_ptr<NotificationThread> wiredNotifier_;
     std::unique_ptr<NotificationThread> wirelessNotifier_;

@@ -43,11 +43,18 @@ public:
         return i < count_ ? LedColor::FromPacked(leds_[i].load(std::memory_order_relaxed)) : LedColor{};
     }
     void Set(std::size_t i, LedColor c) {
-        if (i < count_) leds_[i].store(c.Packed(), std::memory_order_relaxed);
+        if (i >= count_) return;
+        const std::uint32_t packed = c.Packed();
+        if (leds_[i].exchange(packed, std::memory_order_relaxed) != packed)
+            version_.fetch_add(1, std::memory_order_release);
     }
+    // Grows by one with every Set that changed a colour: who shows or sends
+    // the colours compares it with the value it saw last.
+    std::uint64_t Version() const { return version_.load(std::memory_order_acquire); }
 
 private:
     std::atomic<std::uint32_t> leds_[kMaxLeds]{};
+    std::atomic<std::uint64_t> version_{0};
     std::size_t count_ = 0;
 };
 

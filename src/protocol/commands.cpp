@@ -61,12 +61,12 @@ int SendFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
 }
 
 // The lighting stream gives way instead of waiting: while a logged transaction
-// runs its frame is dropped, and on the receiver it is not sent at all. Both
-// count as sent; the next stream repaints the LEDs.
+// runs its frame is dropped (kStatusDropped, so the streamer sends it again),
+// and on the receiver it is not sent at all (that counts as sent).
 int SendLightFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
     if (t.IsBusy()) {
         platform::Trace("放弃灯光数据");
-        return kStatusOk;
+        return kStatusDropped;
     }
     if (t.IsWireless()) return kStatusOk;
     int status;

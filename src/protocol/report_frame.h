@@ -45,6 +45,7 @@ enum Status : int {
     kStatusRefusedFF = -102,      // reply byte 7 = 0xFF
     kStatusRefusedFE = -103,      // reply byte 7 = 0xFE
     kStatusBadBank = -201,        // whole-memory write to a bank other than 0
+    kStatusDropped = -301,        // a lighting frame gave way to a logged transaction: nothing was sent
 };
 
 // Sum of bytes 3..63 as unsigned bytes (at most 61 x 255, fits 16 bits).

@@ -26,7 +26,6 @@ public:
         Log(show ? "show" : "hide");
     }
     bool OptionSelected() const override { return selected; }
-    void RepaintOptionPreview() override { Log("repaint"); }
     void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override {
         Log("post " + std::to_string(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
     }

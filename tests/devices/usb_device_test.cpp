@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "devices/usb_device.h"
+#include "fake_device_host.h"
 #include "sim/sim_backend.h"
 #include "support/fake_page_view.h"
 
@@ -95,6 +96,44 @@ TEST_F(DevicePageTest, RefreshPreviewPaintsVisiblePreviewsWithScaledColours) {
 
     EXPECT_EQ(page.Colour("shown"), 0xFF7F4000u);
     EXPECT_EQ(page.Colour("hidden"), kPreviewWhite);
+}
+
+// A colour change arms one preview paint (timer 1000), at most one at a time,
+// and none while nobody sees the previews; showing them again paints once.
+TEST_F(DevicePageTest, PreviewPaintIsArmedByChangesOnlyWhileThePreviewsAreSeen) {
+    testing::FakeDeviceHost host;
+    device.SetHost(&host);
+    AddButton("led", "DeviceKeyButton", "light_0");
+    device.Attach(page);
+    const auto arms = [&host] {
+        std::size_t n = 0;
+        for (const std::string& line : host.Lines()) n += line.rfind("arm 1000", 0) == 0;
+        return n;
+    };
+    const auto change = [this](std::uint8_t red) { device.SetLedColour(0, lighting::LedColor{red, 0, 0, 255}.Packed()); };
+
+    change(1);
+    change(2);  // the paint on its way will show it
+    EXPECT_EQ(arms(), 1u);
+    device.RefreshPreview();
+    EXPECT_EQ(page.Colour("led"), 0xFF010000u);
+    change(2);  // no change, no paint
+    EXPECT_EQ(arms(), 1u);
+
+    device.SetWindowHidden(true);
+    change(3);
+    device.SetLivePreview(false);
+    device.SetWindowHidden(false);
+    change(4);
+    EXPECT_EQ(arms(), 1u);
+    device.RefreshPreview();  // a paint already armed paints nothing unseen
+    EXPECT_EQ(page.Colour("led"), 0xFF010000u);
+
+    device.SetLivePreview(true);  // seen again: painted once
+    EXPECT_EQ(arms(), 2u);
+    device.RefreshPreview();
+    EXPECT_EQ(page.Colour("led"), 0xFF030000u);
+    device.SetHost(nullptr);
 }
 
 TEST_F(DevicePageTest, ShowPageSectionSelectsTheSwitchPages) {

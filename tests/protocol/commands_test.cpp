@@ -311,7 +311,7 @@ TEST_F(CommandTest, LightStreamDropsItsFrameWhileATransactionRuns) {
     ASSERT_EQ(protocol::CMD_SEQUENCE_BEGIN(transport), 1);
     if (stream.valid()) stream.get();  // it waited on the transaction instead of giving way
 
-    EXPECT_EQ(streamedWhileBusy, 1);
+    EXPECT_EQ(streamedWhileBusy, protocol::kStatusDropped);
     EXPECT_EQ(wired.Frames().size(), 1u);
     EXPECT_NE(std::ranges::find(trace.lines, "放弃灯光数据"), trace.lines.end());
 }

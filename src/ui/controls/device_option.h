@@ -88,7 +88,6 @@ public:
     bool OptionVisible() const override { return visibleFlag_; }
     void ShowOption(bool visible) override;
     bool OptionSelected() const override { return IsSelected(); }
-    void RepaintOptionPreview() override { update(); }
     void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
 
 private:
