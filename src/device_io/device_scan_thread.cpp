@@ -25,9 +25,8 @@ bool SamePathNumbers(const DeviceIdentity& a, const DeviceIdentity& b) {
 
 }  // namespace
 
-DeviceScanThread::DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener,
-                                   std::chrono::milliseconds passInterval)
-    : backend_(backend), listener_(listener), channel_(backend), passInterval_(passInterval) {}
+DeviceScanThread::DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener, ScanPace pace)
+    : backend_(backend), listener_(listener), channel_(backend), pace_(pace) {}
 
 DeviceScanThread::~DeviceScanThread() { Stop(); }
 
@@ -36,7 +35,10 @@ void DeviceScanThread::Start() {
     stop_.Reset();
     wake_.Reset();
     firstScanReported_ = false;
-    denials_.clear();
+    enumerationFailures_ = 0;
+    openFailures_.clear();
+    // Before the first pass: a change during it makes another pass follow.
+    watch_ = backend_.WatchChanges([this] { Wake(); });
     worker_ = std::thread([this] { Run(); });
 }
 
@@ -44,6 +46,7 @@ void DeviceScanThread::Stop() {
     stop_.Set();
     wake_.Set();  // after stop_: a waiting thread that wakes sees it is told to stop
     if (worker_.joinable()) worker_.join();
+    watch_.reset();
 }
 
 SlotList DeviceScanThread::Slots() const {
@@ -58,14 +61,20 @@ DeviceIdentity DeviceScanThread::Slot(std::size_t slot) const {
 
 void DeviceScanThread::Run() {
     while (!stop_.IsSet()) {
+        bool quickRetry = false;
         if (AnySlotFree())
-            EnumerationPass();
+            quickRetry = EnumerationPass();
         else
             ReportFirstScan();  // nothing to look for: the scan is complete as it is
         PresenceCheck();
-        if (wake_.WaitFor(passInterval_)) wake_.Reset();
+        if (wake_.WaitFor(PauseAfterPass(quickRetry))) wake_.Reset();
     }
     platform::Trace("抓取设备线程设定退出");
+}
+
+std::chrono::milliseconds DeviceScanThread::PauseAfterPass(bool quickRetry) const {
+    if (!watch_) return pace_.unwatched;
+    return quickRetry ? pace_.retry : pace_.safety;
 }
 
 void DeviceScanThread::Wake() { wake_.Set(); }
@@ -75,25 +84,28 @@ bool DeviceScanThread::AnySlotFree() const {
     return std::any_of(slots_.begin(), slots_.end(), IsFreeSlot);
 }
 
-// A pass whose enumeration fails is skipped; the next pass tries again.
-void DeviceScanThread::EnumerationPass() {
+// A pass whose enumeration fails is skipped; the next pass tries again, soon
+// while the failure is within its quick retries.
+bool DeviceScanThread::EnumerationPass() {
     if (!channel_.EnumerateHidPaths()) {
-        if (!enumerationFailing_) platform::Trace("device enumeration failed; trying again on the next pass");
-        enumerationFailing_ = true;
-        return;
+        if (enumerationFailures_ == 0) platform::Trace("device enumeration failed; trying again on the next pass");
+        if (enumerationFailures_ < kQuickRetryPasses) ++enumerationFailures_;
+        return enumerationFailures_ < kQuickRetryPasses;
     }
-    enumerationFailing_ = false;
+    enumerationFailures_ = 0;
     ++pass_;
     while (const std::string* path = channel_.NextPath()) {
         if (stop_.IsSet()) break;
         OfferPath(*path);
     }
     channel_.FreePaths();
-    if (stop_.IsSet()) return;
+    if (stop_.IsSet()) return false;
 
-    // Denials count only on consecutive passes.
-    std::erase_if(denials_, [this](const auto& entry) { return entry.second.lastPass != pass_; });
+    // Failures count only on consecutive passes.
+    std::erase_if(openFailures_, [this](const auto& entry) { return entry.second.lastPass != pass_; });
     ReportFirstScan();
+    return std::any_of(openFailures_.begin(), openFailures_.end(),
+                       [](const auto& entry) { return entry.second.passesInARow < kQuickRetryPasses; });
 }
 
 void DeviceScanThread::ReportFirstScan() {
@@ -119,10 +131,10 @@ void DeviceScanThread::OfferPath(const std::string& path) {
 
     // Read-only, shared: the device may be open elsewhere.
     if (!channel_.OpenPath(path, true, false, true, false)) {
-        if (channel_.LastOpenError() == platform::OpenError::AccessDenied) NoteAccessDenied(path);
+        NoteOpenFailure(path, channel_.LastOpenError());
         return;
     }
-    denials_.erase(path);
+    openFailures_.erase(path);
     candidate.vendorId = channel_.VendorId();
     candidate.productId = channel_.ProductId();
     candidate.usagePage = channel_.UsagePage();
@@ -149,14 +161,17 @@ void DeviceScanThread::OfferPath(const std::string& path) {
     listener_.OnDeviceArrived(slot);
 }
 
-// Reported once while the denial lasts; a path that opens or goes away and is
-// denied again later is reported again.
-void DeviceScanThread::NoteAccessDenied(const std::string& path) {
-    Denial& denial = denials_[path];
-    denial.passesInARow = denial.lastPass + 1 == pass_ ? denial.passesInARow + 1 : 1;
-    denial.lastPass = pass_;
-    if (denial.passesInARow >= kDeniedPassesToReport && !denial.reported) {
-        denial.reported = true;
+// A lasting denial is reported once while the failure lasts; a path that
+// opens or goes away and is denied again later is reported again.
+void DeviceScanThread::NoteOpenFailure(const std::string& path, platform::OpenError error) {
+    OpenFailure& failure = openFailures_[path];
+    const bool inARow = failure.lastPass + 1 == pass_;
+    const bool denied = error == platform::OpenError::AccessDenied;
+    failure.passesInARow = inARow ? failure.passesInARow + 1 : 1;
+    failure.deniedInARow = denied ? (inARow ? failure.deniedInARow + 1 : 1) : 0;
+    failure.lastPass = pass_;
+    if (failure.deniedInARow >= kDeniedPassesToReport && !failure.reported) {
+        failure.reported = true;
         listener_.OnAccessDenied(path);
     }
 }

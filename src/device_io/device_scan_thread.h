@@ -1,11 +1,18 @@
 // DeviceScanThread: the background thread that finds supported HID interfaces
 // and notices when they go away.
 //
-// Every 100 ms (or at once when woken) it enumerates the back end's paths
-// while a slot is free, opens each candidate read-only to learn its usage page
-// and usage, and gives a matching interface the free slot of its row; then it
-// checks that every connected slot's path is still present. Arrivals and removals are handed to
-// an IScanListener synchronously: the thread waits until the listener returns.
+// A pass enumerates the back end's paths while a slot is free, opens each
+// candidate read-only to learn its usage page and usage, and gives a matching
+// interface the free slot of its row; then it checks that every connected
+// slot's path is still present. Arrivals and removals are handed to an
+// IScanListener synchronously: the thread waits until the listener returns.
+//
+// When a pass runs: at once when the back end reports a change (its change
+// watch wakes the thread) and otherwise only on a slow safety pass, in case a
+// report was lost; a back end that reports nothing is polled instead. A path
+// that failed to open, or an enumeration that failed, is retried soon for a
+// few passes (a udev rule giving access may be a moment late); after that it
+// waits for a change report or the safety pass like everything else.
 //
 // The thread owns the slot list. Other threads read it through Slots() or
 // Slot(), which return copies taken under a lock; the lock is never held while
@@ -16,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -40,29 +48,38 @@ public:
     virtual void OnAccessDenied(const std::string& path) = 0;
 };
 
+// The waits between passes when nothing wakes the thread.
+struct ScanPace {
+    std::chrono::milliseconds unwatched{100};  // the back end reports no changes
+    std::chrono::milliseconds safety{2000};    // it does: in case a report was lost
+    std::chrono::milliseconds retry{100};      // a failure is within its quick retries
+};
+
 class DeviceScanThread {
 public:
-    static constexpr std::chrono::milliseconds kPassInterval{100};
     // Denied on this many passes in a row: the permission is not just late.
     static constexpr int kDeniedPassesToReport = 2;
+    // A failed open or enumeration is retried at the retry pace until it has
+    // failed on this many passes in a row (about a second at 100 ms).
+    static constexpr int kQuickRetryPasses = 10;
 
-    DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener,
-                     std::chrono::milliseconds passInterval = kPassInterval);
+    DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener, ScanPace pace = {});
     ~DeviceScanThread();  // stops the thread
     DeviceScanThread(const DeviceScanThread&) = delete;
     DeviceScanThread& operator=(const DeviceScanThread&) = delete;
 
-    void Start();  // does nothing while running
-    // Sets the stop event, cuts the wait short and joins. The thread waits on
-    // nothing else, so this returns as soon as a listener call in progress has
-    // returned. A listener that forwards to the thread calling Stop must not
-    // block on it once Stop has begun.
+    // Starts watching the back end's changes, then the thread; does nothing
+    // while running.
+    void Start();
+    // Sets the stop event, cuts the wait short, joins and ends the watch. The
+    // thread waits on nothing else, so this returns as soon as a listener call
+    // in progress has returned. A listener that forwards to the thread calling
+    // Stop must not block on it once Stop has begun.
     void Stop();
     bool IsRunning() const { return worker_.joinable(); }
-    // Cuts the current wait short, so the next pass runs at once: for a
-    // watcher that sees device nodes appear or change their permissions.
-    // Callable from any thread; a wake during a pass makes the next pass
-    // follow it at once.
+    // Cuts the current wait short, so the next pass runs at once; the back
+    // end's change reports call it. Callable from any thread; a wake during a
+    // pass makes the next pass follow it at once.
     void Wake();
 
     SlotList Slots() const;
@@ -70,19 +87,24 @@ public:
 
 private:
     void Run();
-    void EnumerationPass();
+    // True when a failure of this pass wants a quick retry.
+    bool EnumerationPass();
     void OfferPath(const std::string& path);
     void PresenceCheck();
     void ReportFirstScan();
     bool AnySlotFree() const;
-    void NoteAccessDenied(const std::string& path);
+    void NoteOpenFailure(const std::string& path, platform::OpenError error);
+    std::chrono::milliseconds PauseAfterPass(bool quickRetry) const;
 
     platform::IHidBackend& backend_;
     IScanListener& listener_;
     CHidChannel channel_;  // the scan's own read-only probe, used by the thread only
-    const std::chrono::milliseconds passInterval_;
+    const ScanPace pace_;
     platform::Event stop_;
     platform::Event wake_;  // set by Wake and by Stop, after stop_
+    // Set by Start before the thread starts, reset by Stop after it ended;
+    // its reports call Wake, so it goes before wake_ does.
+    std::unique_ptr<platform::ChangeWatch> watch_;
     std::thread worker_;
 
     mutable std::mutex slotsMutex_;  // guards slots_; never held while the listener runs
@@ -90,14 +112,15 @@ private:
 
     // Thread-only state.
     bool firstScanReported_ = false;
-    bool enumerationFailing_ = false;  // traced once per run of failures
+    int enumerationFailures_ = 0;  // in a row, counted up to kQuickRetryPasses; traced at the first
     std::uint64_t pass_ = 0;  // completed enumerations
-    struct Denial {
+    struct OpenFailure {
         std::uint64_t lastPass = 0;
-        int passesInARow = 0;
+        int passesInARow = 0;  // failed for any reason
+        int deniedInARow = 0;  // of those, denied access
         bool reported = false;
     };
-    std::map<std::string, Denial> denials_;  // paths denied on the last pass
+    std::map<std::string, OpenFailure> openFailures_;  // paths that failed on the last pass
 };
 
 }  // namespace vandrel::device_io

@@ -4,10 +4,14 @@
 // Paths use the form the scan logic parses: "...vid_320f&pid_5078&mi_01&col04".
 // "mi_" is the USB interface number and "col" the 1-based top-level collection
 // index, present only when the interface has more than one collection.
+//
+// A back end may also report when its set of paths may have changed, so that
+// the scan looks again at once instead of polling (WatchChanges).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -72,6 +76,12 @@ public:
     virtual void Cancel() = 0;
 };
 
+// Change reports last as long as the watch that WatchChanges returned.
+class ChangeWatch {
+public:
+    virtual ~ChangeWatch() = default;
+};
+
 class IHidBackend {
 public:
     virtual ~IHidBackend() = default;
@@ -81,6 +91,31 @@ public:
                                              OpenError* error = nullptr) = 0;
     // Whether the path still names a present device (the scan's presence check).
     virtual bool IsPresent(const std::string& path) = 0;
+    // Calls onChange whenever the paths may have changed: an interface came
+    // or went, or access to it changed. It runs on any thread, must be quick
+    // and must not start or end a watch. The calls end when the watch is
+    // destroyed; a call in progress then has returned. nullptr when the back
+    // end cannot tell (this default): the caller has to look for itself.
+    virtual std::unique_ptr<ChangeWatch> WatchChanges(std::function<void()> onChange);
+};
+
+// The watches of a back end that learns of its changes through its own calls
+// (the simulator's plug and unplug). Thread-safe; a watch may outlive it.
+class ChangeListeners {
+public:
+    ChangeListeners();
+    ~ChangeListeners();
+    ChangeListeners(const ChangeListeners&) = delete;
+    ChangeListeners& operator=(const ChangeListeners&) = delete;
+
+    std::unique_ptr<ChangeWatch> Add(std::function<void()> onChange);
+    // Calls every listener on this thread.
+    void Notify() const;
+
+private:
+    struct Shared;
+    class Watch;
+    std::shared_ptr<Shared> shared_;
 };
 
 // The back end that channels use when none is given: the hidraw back end,

@@ -24,6 +24,7 @@
 
 #include "platform/file_io.h"
 #include "platform/hid_descriptor.h"
+#include "platform/hidraw_watcher.h"
 
 namespace vandrel::platform {
 namespace {
@@ -435,6 +436,25 @@ std::unique_ptr<IHidDevice> HidrawBackend::Open(const std::string& path, OpenMod
     if (!cancel) return fail(OpenError::Failed);
     return std::make_unique<HidrawDevice>(std::move(node), std::move(cancel), mode, std::move(info),
                                           std::move(routing));
+}
+
+namespace {
+
+class NodeWatch final : public ChangeWatch {
+public:
+    NodeWatch(std::function<void()> onChange, std::string folder) : watcher_(std::move(onChange), std::move(folder)) {}
+    bool Start() { return watcher_.Start(); }
+
+private:
+    HidrawWatcher watcher_;  // stops when destroyed
+};
+
+}  // namespace
+
+std::unique_ptr<ChangeWatch> HidrawBackend::WatchChanges(std::function<void()> onChange) {
+    auto watch = std::make_unique<NodeWatch>(std::move(onChange), devRoot_);
+    if (!watch->Start()) return nullptr;
+    return watch;
 }
 
 bool HidrawBackend::IsPresent(const std::string& path) {

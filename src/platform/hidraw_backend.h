@@ -22,6 +22,10 @@
 // has no effect here. An open with neither read nor write access only checks
 // that the node exists (O_PATH, no permission needed), as the presence test
 // of the scan does; its reads and writes fail.
+//
+// Changes are reported by a HidrawWatcher on the node folder (inotify: a
+// hidraw node created, removed, or its attributes changed, which is how udev
+// hands out access), one watcher per watch.
 #pragma once
 
 #include <functional>
@@ -45,6 +49,8 @@ public:
     std::unique_ptr<IHidDevice> Open(const std::string& path, OpenMode mode,
                                      OpenError* error = nullptr) override;
     bool IsPresent(const std::string& path) override;
+    // nullptr when inotify is unavailable or the node folder cannot be watched.
+    std::unique_ptr<ChangeWatch> WatchChanges(std::function<void()> onChange) override;
 
 private:
     std::string sysfsRoot_;

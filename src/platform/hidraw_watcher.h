@@ -1,6 +1,7 @@
 // HidrawWatcher: tells its owner when a hidraw node appears, disappears or
-// changes its attributes, so that the device scan can run at once instead of
-// waiting for its next pass.
+// changes its attributes. It is how the hidraw back end reports its changes
+// (HidrawBackend::WatchChanges), so that the device scan runs at once on an
+// event and otherwise rests.
 //
 // It watches one folder ("/dev" unless told otherwise) with inotify for
 // IN_CREATE, IN_DELETE and IN_ATTRIB of entries whose name starts with
@@ -36,8 +37,8 @@ public:
     HidrawWatcher& operator=(const HidrawWatcher&) = delete;
 
     // Starts watching; true while running. False, with nothing running, when
-    // inotify is unavailable or the folder cannot be watched: the scan then
-    // simply keeps its own pace.
+    // inotify is unavailable or the folder cannot be watched: the back end
+    // then reports no changes and the scan polls at its own pace.
     bool Start();
     // Immediate; does nothing when not running.
     void Stop();

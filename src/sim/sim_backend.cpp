@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "sim/sim_descriptors.h"
 #include "sim/sim_hid_device.h"
@@ -94,22 +95,32 @@ std::unique_ptr<SimBackend> SimBackend::WithDefaultDevices() {
 
 SimFirmware& SimBackend::Plug(SimKind kind, SimLink link) {
     if (!LinkExists(kind, link)) throw std::invalid_argument("this simulated device has no receiver");
-    std::lock_guard lock(mutex_);
-    Slot& slot = SlotOf(kind);
-    if (!slot.firmware) {
-        slot.firmware = std::make_shared<SimFirmware>(kind);
-        slot.firmware->SetReceiverOutOfRange(slot.outOfRange);
+    SimFirmware* firmware = nullptr;
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        Slot& slot = SlotOf(kind);
+        if (!slot.firmware) {
+            slot.firmware = std::make_shared<SimFirmware>(kind);
+            slot.firmware->SetReceiverOutOfRange(slot.outOfRange);
+        }
+        changed = !std::exchange(slot.plugged[LinkIndex(link)], true);
+        firmware = slot.firmware.get();
     }
-    slot.plugged[LinkIndex(link)] = true;
-    return *slot.firmware;
+    if (changed) changes_.Notify();
+    return *firmware;
 }
 
 void SimBackend::Unplug(SimKind kind, SimLink link) {
     if (!LinkExists(kind, link)) return;
-    std::lock_guard lock(mutex_);
-    Slot& slot = SlotOf(kind);
-    slot.plugged[LinkIndex(link)] = false;
-    if (slot.firmware) slot.firmware->DisconnectLink(link);
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        Slot& slot = SlotOf(kind);
+        changed = std::exchange(slot.plugged[LinkIndex(link)], false);
+        if (slot.firmware) slot.firmware->DisconnectLink(link);
+    }
+    if (changed) changes_.Notify();
 }
 
 void SimBackend::SetOutOfRange(SimKind kind, bool outOfRange) {
@@ -158,6 +169,10 @@ bool SimBackend::IsPresent(const std::string& path) {
     const std::optional<Target> target = Resolve(path);
     std::lock_guard lock(mutex_);
     return target && IsPlugged(target->kind, target->link);
+}
+
+std::unique_ptr<platform::ChangeWatch> SimBackend::WatchChanges(std::function<void()> onChange) {
+    return changes_.Add(std::move(onChange));
 }
 
 bool SimBackend::IsPlugged(SimKind kind, SimLink link) const {

@@ -7,10 +7,12 @@
 //
 // Both links of a device share one SimFirmware, which lives as long as the
 // back end and keeps its memory across unplugging. Opening never conflicts:
-// exclusive opens are not modelled.
+// exclusive opens are not modelled. A plug or unplug that changes the paths is
+// reported to the change watches at once, on the calling thread.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,6 +56,7 @@ public:
     std::unique_ptr<platform::IHidDevice> Open(const std::string& path, platform::OpenMode mode,
                                                platform::OpenError* error = nullptr) override;
     bool IsPresent(const std::string& path) override;
+    std::unique_ptr<platform::ChangeWatch> WatchChanges(std::function<void()> onChange) override;
 
 private:
     struct Slot {
@@ -67,6 +70,7 @@ private:
 
     mutable std::mutex mutex_;
     std::array<Slot, kAllSimKinds.size()> slots_;
+    platform::ChangeListeners changes_;  // told outside mutex_
 };
 
 }  // namespace vandrel::sim

@@ -1,10 +1,12 @@
-// The scan thread, run for real against the simulated back end.
+// The scan thread, run for real against the simulated back end, and against
+// the hidraw back end on a fake tree for its node events.
 #include "device_io/device_scan_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -14,7 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "fake_hidraw.h"
+#include "platform/hidraw_backend.h"
 #include "sim/sim_backend.h"
+#include "test_descriptors.h"
 
 namespace vandrel::device_io {
 namespace {
@@ -24,14 +29,40 @@ using sim::SimKind;
 using sim::SimLink;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+using namespace std::chrono_literals;
 
 constexpr milliseconds kEventBound{2000};
+// Changes are promised within 150 ms; the rest is margin for a loaded machine
+// under sanitizers. Either way well inside the default safety pace.
+constexpr milliseconds kPromptBound{1000};
+// Neither a poll nor a safety pass within a test: only a change report, a
+// quick retry or Wake runs a pass after the first.
+constexpr ScanPace kOnReports{.unwatched = 60s, .safety = 60s};
 
-// The simulator, with scripted failures of enumeration and of opening one path.
+// How the back end reports its changes to the scan.
+enum class Reports {
+    Announced,  // as the inner back end does
+    Lost,       // it offers a watch, but no report ever comes
+    None,       // it offers none
+};
+
+struct Script {
+    std::string deniedPath{};  // its opens are denied `denials` times
+    int denials = 0;
+    int enumerateFailures = 0;
+    Reports reports = Reports::Announced;
+};
+
+// A back end (the simulator, unless told otherwise) with scripted failures of
+// enumeration and of opening one path, and scripted change reports.
 class ScriptedBackend final : public platform::IHidBackend {
 public:
-    explicit ScriptedBackend(SimBackend& sim, std::string deniedPath = {}, int denials = 0, int enumerateFailures = 0)
-        : sim_(sim), deniedPath_(std::move(deniedPath)), denials_(denials), enumerateFailures_(enumerateFailures) {}
+    ScriptedBackend(platform::IHidBackend& inner, Script script)
+        : inner_(inner),
+          deniedPath_(std::move(script.deniedPath)),
+          reports_(script.reports),
+          denials_(script.denials),
+          enumerateFailures_(script.enumerateFailures) {}
 
     std::optional<std::vector<std::string>> Enumerate() override {
         ++enumerations_;
@@ -39,7 +70,7 @@ public:
             --enumerateFailures_;
             return std::nullopt;
         }
-        return sim_.Enumerate();
+        return inner_.Enumerate();
     }
     std::unique_ptr<platform::IHidDevice> Open(const std::string& path, platform::OpenMode mode,
                                                platform::OpenError* error) override {
@@ -48,15 +79,27 @@ public:
             if (error) *error = platform::OpenError::AccessDenied;
             return nullptr;
         }
-        return sim_.Open(path, mode, error);
+        return inner_.Open(path, mode, error);
     }
-    bool IsPresent(const std::string& path) override { return sim_.IsPresent(path); }
+    bool IsPresent(const std::string& path) override { return inner_.IsPresent(path); }
+    std::unique_ptr<platform::ChangeWatch> WatchChanges(std::function<void()> onChange) override {
+        switch (reports_) {
+            case Reports::Announced:
+                return inner_.WatchChanges(std::move(onChange));
+            case Reports::Lost:
+                return std::make_unique<platform::ChangeWatch>();
+            case Reports::None:
+                break;
+        }
+        return nullptr;
+    }
 
     int Enumerations() const { return enumerations_; }
 
 private:
-    SimBackend& sim_;
+    platform::IHidBackend& inner_;
     const std::string deniedPath_;
+    const Reports reports_;
     std::atomic<int> denials_;
     std::atomic<int> enumerateFailures_;
     std::atomic<int> enumerations_{0};
@@ -125,21 +168,28 @@ private:
     std::vector<ScanEvent> events_;
 };
 
-// One scan over one simulator; the scripted faults are fixed before the start.
+// One scan over one simulator, or over the back end given; the script is
+// fixed before the start.
 struct Scan {
-    explicit Scan(std::string deniedPath = {}, int denials = 0, int enumerateFailures = 0,
-                  milliseconds passInterval = DeviceScanThread::kPassInterval)
-        : backend(sim, std::move(deniedPath), denials, enumerateFailures),
-          listener(backend),
-          thread(backend, listener, passInterval) {
+    explicit Scan(Script script = {}, ScanPace pace = kOnReports, platform::IHidBackend* inner = nullptr)
+        : backend(inner ? *inner : sim, std::move(script)), listener(backend), thread(backend, listener, pace) {
         listener.Watch(thread);
     }
-    // Waits until that many passes have run from start to end after this call
-    // (polled: passes without news notify nothing).
+    // Wakes the thread until that many passes have run from start to end
+    // after this call: a resting scan runs none by itself.
     bool WaitPasses(int passes) {
         const int target = backend.Enumerations() + passes + 1;
+        return Polled([&] { return backend.Enumerations() >= target; }, true);
+    }
+    // Waits, without waking the thread, until it has enumerated that often.
+    bool WaitEnumerations(int count) {
+        return Polled([&] { return backend.Enumerations() >= count; }, false);
+    }
+    // Passes without news notify nothing, so these are polled.
+    bool Polled(const std::function<bool()>& condition, bool wake) {
         for (const auto end = Clock::now() + kEventBound; Clock::now() < end;) {
-            if (backend.Enumerations() >= target) return true;
+            if (condition()) return true;
+            if (wake) thread.Wake();
             std::this_thread::sleep_for(milliseconds(5));
         }
         return false;
@@ -201,7 +251,7 @@ TEST(DeviceScanThread, MouseLinksComeAndGoIndependently) {
     ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 2));
     const auto removals = scan.listener.Of(ScanEvent::Removed);
     const auto seenAfter = std::chrono::duration_cast<milliseconds>(removals.back().at - unplugged);
-    EXPECT_LT(seenAfter, milliseconds(1000));
+    EXPECT_LT(seenAfter, kPromptBound);
     RecordProperty("removal_seen_after_ms", static_cast<int>(seenAfter.count()));
     EXPECT_EQ(scan.listener.Slots(ScanEvent::Removed), (std::vector<std::size_t>{4, 5}));
     for (const auto& removal : removals) EXPECT_EQ(removal.path, "") << "the slot is free during the call";
@@ -235,8 +285,9 @@ TEST(DeviceScanThread, FirstScanNoticeComesOnceAfterTheFirstPassArrivals) {
               3);
 }
 
+// The retries come without a change report.
 TEST(DeviceScanThread, FailedEnumerationsAreSkippedAndTheScanGoesOn) {
-    Scan scan({}, 0, 2);
+    Scan scan({.enumerateFailures = 2});
     scan.sim.Plug(SimKind::MousePad);
     scan.thread.Start();
     ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
@@ -260,7 +311,7 @@ TEST(DeviceScanThread, DeniedOpensAreRetriedAndALastingDenialIsReportedOnce) {
     const std::string path = SimBackend::VendorPath(SimKind::Mouse);
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.denials << " denials");
-        Scan scan(path, c.denials);
+        Scan scan({.deniedPath = path, .denials = c.denials});
         scan.sim.Plug(SimKind::Mouse);
         scan.thread.Start();
         ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 1));  // the companion opens at once
@@ -280,23 +331,80 @@ TEST(DeviceScanThread, DeniedOpensAreRetriedAndALastingDenialIsReportedOnce) {
     }
 }
 
+struct RestCase {
+    const char* what;
+    Script script;
+    int passesBeforeRest;
+};
+
+// Quick retries only while a failure is fresh; then, and while all is well,
+// no pass runs without a change report until the safety pass.
+TEST(DeviceScanThread, QuickRetriesEndAndTheScanThenRests) {
+    const std::string vendor = SimBackend::VendorPath(SimKind::Mouse);
+    const RestCase cases[] = {
+        {"all is well", {}, 1},
+        {"a lasting denial", {.deniedPath = vendor, .denials = 1000}, DeviceScanThread::kQuickRetryPasses},
+        {"enumeration failing", {.enumerateFailures = 1000}, DeviceScanThread::kQuickRetryPasses},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scan scan(c.script, {.safety = 60s, .retry = 5ms});  // ignoring reports, it would poll at 100 ms
+        scan.sim.Plug(SimKind::Mouse);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.WaitEnumerations(c.passesBeforeRest));
+        const int settled = scan.backend.Enumerations();
+        std::this_thread::sleep_for(300ms);  // beyond the poll of a back end without reports
+        EXPECT_EQ(scan.backend.Enumerations(), settled);
+    }
+}
+
+struct ReportCase {
+    const char* what;
+    Reports reports;
+    ScanPace pace;
+    bool seen;
+};
+
+TEST(DeviceScanThread, AChangeIsSeenThroughItsReportTheUnwatchedPollOrTheSafetyPass) {
+    const ReportCase cases[] = {
+        {"reported", Reports::Announced, kOnReports, true},
+        {"no reports offered: polled", Reports::None, {.unwatched = 20ms, .safety = 60s}, true},
+        {"report lost: the safety pass", Reports::Lost, {.safety = 20ms}, true},
+        {"report lost, no safety pass within the test", Reports::Lost, kOnReports, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scan scan({.reports = c.reports}, c.pace);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+        const auto plugged = Clock::now();
+        scan.sim.Plug(SimKind::MousePad);
+        if (c.seen) {
+            ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+            EXPECT_LT(scan.listener.Of(ScanEvent::Arrived).back().at - plugged, kPromptBound);
+        } else {
+            EXPECT_FALSE(scan.listener.WaitUntil([&] { return !scan.listener.Of(ScanEvent::Arrived).empty(); }, 300ms));
+        }
+    }
+}
+
 TEST(DeviceScanThread, StopReturnsPromptlyInTheMiddleOfTheWait) {
-    for (const milliseconds interval : {DeviceScanThread::kPassInterval, milliseconds(30'000)}) {
-        Scan scan({}, 0, 0, interval);
+    for (const ScanPace pace : {ScanPace{}, kOnReports}) {
+        Scan scan({}, pace);
         scan.sim.Plug(SimKind::Keyboard);
         scan.thread.Start();
         ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
         std::this_thread::sleep_for(milliseconds(30));  // inside the wait that follows the pass
         const auto asked = Clock::now();
         scan.thread.Stop();
-        EXPECT_LT(Clock::now() - asked, milliseconds(500)) << "interval " << interval.count() << " ms";
+        EXPECT_LT(Clock::now() - asked, milliseconds(500)) << "safety pace " << pace.safety.count() << " ms";
         EXPECT_FALSE(scan.thread.IsRunning());
         scan.thread.Stop();  // a second stop is harmless
     }
 }
 
 TEST(DeviceScanThread, WakeRunsTheNextPassAtOnce) {
-    Scan scan({}, 0, 0, milliseconds(30'000));
+    Scan scan({.reports = Reports::None}, {.unwatched = 30s});
     scan.thread.Start();
     ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
     scan.sim.Plug(SimKind::MousePad);
@@ -319,6 +427,66 @@ TEST(DeviceScanThread, RestartedScanSeesChangesMadeWhileStopped) {
     ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 1));
     EXPECT_EQ(scan.listener.Of(ScanEvent::Removed).front().slot, 10u);
     EXPECT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 2));
+
+    scan.sim.Plug(SimKind::Headset);  // reported again to the restarted scan
+    EXPECT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+}
+
+// The hidraw back end on a fake tree: its node events wake the scan, which
+// otherwise rests (no safety pass within a test).
+class HidrawScanTest : public ::testing::Test {
+protected:
+    static constexpr unsigned kNode = 5;
+    static constexpr milliseconds kRetry{5};
+
+    static test::FakeNode Keyboard() {
+        test::FakeNode node;
+        node.descriptor = test::kKeyboardInterface;
+        return node;
+    }
+    milliseconds SinceLast(ScanEvent::Kind kind, Clock::time_point since) const {
+        return std::chrono::duration_cast<milliseconds>(scan.listener.Of(kind).back().at - since);
+    }
+
+    test::FakeHidraw fake;
+    platform::HidrawBackend hidraw = fake.Backend();
+    Scan scan{{}, {.unwatched = 60s, .safety = 60s, .retry = kRetry}, &hidraw};
+};
+
+TEST_F(HidrawScanTest, ANodeIsSeenPromptlyWhenItComesAndWhenItGoes) {
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+
+    const auto plugged = Clock::now();
+    fake.Plug(kNode, Keyboard());
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+    EXPECT_LT(SinceLast(ScanEvent::Arrived, plugged), kPromptBound);
+    EXPECT_EQ(scan.listener.Slots(ScanEvent::Arrived), (std::vector<std::size_t>{0, 1}));
+
+    const auto unplugged = Clock::now();
+    fake.Unplug(kNode);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Removed, 2));
+    const milliseconds removedAfter = SinceLast(ScanEvent::Removed, unplugged);
+    RecordProperty("removal_seen_after_ms", static_cast<int>(removedAfter.count()));
+    EXPECT_LT(removedAfter, kPromptBound);
+}
+
+// The udev rule's access comes as an attribute change of the node, long after
+// the quick retries have given up.
+TEST_F(HidrawScanTest, ANodeDeniedUntilItsAccessChangesOpensOnTheAttributeChange) {
+    fake.FailOpens(kNode, EACCES);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    fake.Plug(kNode, Keyboard());
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Denied, 2));  // both collections
+    ASSERT_TRUE(scan.WaitEnumerations(1 + DeviceScanThread::kQuickRetryPasses));
+    std::this_thread::sleep_for(10 * kRetry);  // the last quick retry is over
+    ASSERT_TRUE(scan.listener.Of(ScanEvent::Arrived).empty());
+
+    const auto granted = Clock::now();
+    fake.GrantAccess(kNode);
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+    EXPECT_LT(SinceLast(ScanEvent::Arrived, granted), kPromptBound);
 }
 
 }  // namespace

@@ -76,9 +76,12 @@ void FakeHidraw::Plug(unsigned number, const FakeNode& node) {
     fs::create_directory_symlink(fs::path("../../..") / hidName, classEntry / "device");
     fs::create_directory_symlink(fs::relative(classEntry, root_ / "sys" / "class" / "hidraw"),
                                  root_ / "sys" / "class" / "hidraw" / NodeName(number));
+    {
+        std::lock_guard lock(mutex_);
+        nodes_[number];
+    }
+    // The node last, as the kernel adds it: whoever it wakes finds the device whole.
     WriteFile(root_ / "dev" / NodeName(number), "");
-    std::lock_guard lock(mutex_);
-    nodes_[number];
 }
 
 void FakeHidraw::Unplug(unsigned number) {
@@ -95,6 +98,15 @@ void FakeHidraw::Unplug(unsigned number) {
 void FakeHidraw::FailOpens(unsigned number, int error) {
     std::lock_guard lock(mutex_);
     nodes_[number].failWith = error;
+}
+
+void FakeHidraw::GrantAccess(unsigned number) {
+    {
+        std::lock_guard lock(mutex_);
+        nodes_[number].failWith = 0;
+    }
+    fs::permissions(root_ / "dev" / NodeName(number), fs::perms::group_read | fs::perms::group_write,
+                    fs::perm_options::add);
 }
 
 void FakeHidraw::Send(unsigned number, const std::vector<std::uint8_t>& report) {

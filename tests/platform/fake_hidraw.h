@@ -45,6 +45,9 @@ public:
     void Unplug(unsigned number);
     // Makes the next opens of a node fail with this errno (0 clears it).
     void FailOpens(unsigned number, int error);
+    // As udev giving the user access once the node exists: opens work again
+    // and the node's mode changes (an attribute change of the node).
+    void GrantAccess(unsigned number);
 
     // The device sends one input report to every open connection of the node.
     void Send(unsigned number, const std::vector<std::uint8_t>& report);

@@ -13,6 +13,9 @@
 #include <mutex>
 #include <string>
 
+#include "fake_hidraw.h"
+#include "platform/hidraw_backend.h"
+
 namespace vandrel::platform {
 namespace {
 
@@ -131,6 +134,26 @@ TEST_F(HidrawWatcherTest, AFolderThatCannotBeWatchedDoesNotStart) {
     Create("plain");
     HidrawWatcher notAFolder(std::ref(counter), (folder / "plain").string());
     EXPECT_FALSE(notAFolder.Start());
+
+    // The back end over such a folder says that it cannot report changes.
+    HidrawBackend backend((folder / "missing").string(), (folder / "missing").string());
+    EXPECT_EQ(backend.WatchChanges(std::ref(counter)), nullptr);
+}
+
+// The back end's change reports come from a watcher on its own node folder.
+TEST(HidrawBackendChanges, ANodeComingGettingAccessAndGoingIsReported) {
+    test::FakeHidraw fake;
+    HidrawBackend backend = fake.Backend();
+    CallCounter counter;
+    const auto watch = backend.WatchChanges(std::ref(counter));
+    ASSERT_NE(watch, nullptr);
+
+    fake.Plug(3, {});
+    EXPECT_TRUE(counter.WaitFor(1));
+    fake.GrantAccess(3);
+    EXPECT_TRUE(counter.WaitFor(2));
+    fake.Unplug(3);
+    EXPECT_TRUE(counter.WaitFor(3));
 }
 
 }  // namespace

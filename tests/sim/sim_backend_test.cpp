@@ -1,9 +1,12 @@
 // The simulated back end as the scan thread and the channels meet it: paths,
-// identities, descriptors, plugging, cancelling and notifications.
+// identities, descriptors, plugging and its change reports, cancelling and
+// notifications.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/hid_descriptor.h"
@@ -227,6 +230,44 @@ TEST(SimBackendTest, UnplugOfOneLinkLeavesTheOtherWorking) {
     SimChannel receiver(backend, SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
     backend.Unplug(SimKind::Mouse, SimLink::Cable);
     EXPECT_TRUE(receiver.Exchange(Request(cmd::kSequenceBegin)));
+}
+
+struct ChangeStep {
+    const char* what;
+    std::function<void(SimBackend&)> act;
+    bool changesThePaths;
+};
+
+// Reports come on the calling thread, so each is counted when the call returns.
+TEST(SimBackendTest, EveryWatchHearsOfEachPlugOrUnplugThatChangesThePaths) {
+    const ChangeStep steps[] = {
+        {"plug the mouse cable", [](SimBackend& b) { b.Plug(SimKind::Mouse); }, true},
+        {"plug it again", [](SimBackend& b) { b.Plug(SimKind::Mouse); }, false},
+        {"plug its receiver", [](SimBackend& b) { b.Plug(SimKind::Mouse, SimLink::Receiver); }, true},
+        {"receiver out of range", [](SimBackend& b) { b.SetOutOfRange(SimKind::Mouse, true); }, false},
+        {"unplug the cable", [](SimBackend& b) { b.Unplug(SimKind::Mouse); }, true},
+        {"unplug it again", [](SimBackend& b) { b.Unplug(SimKind::Mouse); }, false},
+        {"unplug a receiver the pad has not", [](SimBackend& b) { b.Unplug(SimKind::MousePad, SimLink::Receiver); },
+         false},
+    };
+    SimBackend backend;
+    std::array<int, 2> heard{};
+    auto first = backend.WatchChanges([&] { ++heard[0]; });
+    const auto second = backend.WatchChanges([&] { ++heard[1]; });
+    ASSERT_TRUE(first && second);
+    for (const ChangeStep& step : steps) {
+        const std::array<int, 2> before = heard;
+        step.act(backend);
+        const int expected = step.changesThePaths ? 1 : 0;
+        EXPECT_EQ(heard[0] - before[0], expected) << step.what;
+        EXPECT_EQ(heard[1] - before[1], expected) << step.what;
+    }
+
+    first.reset();
+    const std::array<int, 2> before = heard;
+    backend.Plug(SimKind::Headset);
+    EXPECT_EQ(heard[0], before[0]) << "an ended watch hears nothing";
+    EXPECT_EQ(heard[1], before[1] + 1);
 }
 
 TEST(SimBackendTest, CancelReleasesAWaitingReadAndLaterCalls) {
