@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# CPU of the running program with one simulated cable mouse, over 10 s, with
-# the mouse animating (wave, streamed by the program every 5 ms) and with it
-# static. Offscreen, no session bus. Prints the share of one core.
+# CPU and wake-ups of the running program, whole process, offscreen, no
+# session bus, over a window of N seconds after a 3 s settling time:
+#   - one simulated cable mouse animating (wave), window shown and hidden;
+#   - the same mouse with the colour cycle at top speed, and static;
+#   - all simulated devices, static;
+#   - no device (the real hidraw back end with nothing plugged).
+# Prints the share of one core, context switches a second (all threads) and
+# the voluntary ones among them, which are the wake-ups.
 #   bench/program_cpu.sh BIN_DIR [seconds]
 set -euo pipefail
 bin="${1:?usage: program_cpu.sh BIN_DIR [seconds]}"
@@ -13,28 +18,50 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 ticks=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-
-measure() {  # measure LABEL
-  "$bin/vandrel" --simulate=mouse 2>/dev/null &
-  local pid=$!
-  sleep 3  # first scan, first synchronisation, lighting running
-  local before after
-  before=$(cpu_ticks $pid)
-  sleep "$seconds"
-  after=$(cpu_ticks $pid)
-  kill $pid; wait $pid 2>/dev/null || true
-  awk -v label="$1" -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" \
-    'BEGIN { printf "%-34s %6.2f %% of one core (%d ticks in %d s)\n", label, 100 * t / hz / s, t, s }'
+# Voluntary and involuntary context switches summed over the process's threads.
+switches() {
+  cat /proc/"$1"/task/*/status 2>/dev/null |
+    awk '/^voluntary_ctxt_switches/ {v += $2} /^nonvoluntary_ctxt_switches/ {n += $2} END {print v, n}'
 }
 
-measure "mouse animating (wave, streamed)"
-# The same profile with the static effect (mode 3 on the mouse).
-profile=$(ls "$XDG_DATA_HOME"/VANDREL/mouse/*.Json | head -n 1)
-python3 - "$profile" <<'PY'
-import json, sys
-path = sys.argv[1]
-doc = json.load(open(path, encoding="utf-8"))
-doc["Device"][0]["LightInfo"]["SelectItem"] = 3
-json.dump(doc, open(path, "w", encoding="utf-8"), indent=3)
+measure() {  # measure LABEL ARGS...
+  local label="$1"
+  shift
+  "$bin/vandrel" "$@" 2>/dev/null &
+  local pid=$!
+  sleep 3  # first scan, first synchronisation, lighting running
+  local t0 t1 v0 n0 v1 n1
+  t0=$(cpu_ticks $pid)
+  read -r v0 n0 < <(switches $pid)
+  sleep "$seconds"
+  t1=$(cpu_ticks $pid)
+  read -r v1 n1 < <(switches $pid)
+  kill $pid
+  wait $pid 2>/dev/null || true
+  awk -v label="$label" -v t=$((t1 - t0)) -v hz="$ticks" -v s="$seconds" -v v=$((v1 - v0)) -v n=$((n1 - n0)) \
+    'BEGIN { printf "%-42s %6.2f %% of one core  %7.1f switches/s  %7.1f wake-ups/s\n",
+             label, 100 * t / hz / s, (v + n) / s, v / s }'
+}
+
+# Sets the lighting effect and speed of every profile of a kind.
+set_effect() {  # set_effect KIND SELECTITEM SPEED
+  python3 - "$XDG_DATA_HOME/VANDREL/$1" "$2" "$3" <<'PY'
+import glob, json, sys
+folder, item, speed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+for path in glob.glob(folder + "/*.Json"):
+    doc = json.load(open(path, encoding="utf-8"))
+    info = doc["Device"][0]["LightInfo"]
+    info["SelectItem"], info["Speed"] = item, speed
+    json.dump(doc, open(path, "w", encoding="utf-8"), indent=3)
 PY
-measure "mouse static"
+}
+
+echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), window ${seconds} s"
+measure "no device" --hidden
+measure "mouse wave, window shown" --simulate=mouse
+measure "mouse wave, window hidden" --simulate=mouse --hidden
+set_effect mouse 1 4
+measure "mouse colour cycle top speed, shown" --simulate=mouse
+set_effect mouse 3 2
+measure "mouse static, shown" --simulate=mouse
+measure "all simulated devices, mouse static, shown" --simulate

@@ -18,6 +18,7 @@
 #include "app/message_bus.h"
 #include "app/msg_wnd.h"
 #include "app/registered_messages.h"
+#include "app/sleep_watcher.h"
 #include "app/window_tags.h"
 #include "devices/mouse_device.h"
 #include "device_io/device_tables.h"
@@ -127,11 +128,8 @@ void CMainWnd::Prepare() {
     scanListener_ = std::make_unique<devices::ScanListenerOnUiThread>(dispatcher_, *manager_);
     scan_ = std::make_unique<device_io::DeviceScanThread>(backend_, *scanListener_);
     scan_->Start();
-    if (settings_.watchDeviceNodes) {
-        watcher_ = std::make_unique<platform::HidrawWatcher>([scan = scan_.get()] { scan->Wake(); });
-        watcher_->Start();
-    }
     view_->SetTimer(root_->objectName().toStdString(), main_timer::kDensity, kDensityFirstMs);
+    connect(new SleepWatcher(this), &SleepWatcher::SleepChanged, this, &CMainWnd::OnSleepChanged);
 }
 
 void CMainWnd::StopWorkers() {
@@ -142,7 +140,6 @@ void CMainWnd::StopWorkers() {
     // The dispatcher first: a scan report waiting for this thread is let go,
     // so stopping the scan cannot wait on ourselves.
     dispatcher_.Close();
-    if (watcher_) watcher_->Stop();
     if (scan_) scan_->Stop();
     // No tab timer may reach a device from now on; then each device stops its
     // own workers (streamer, notification threads).
@@ -170,12 +167,47 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
 // The DPI-changed path: moved to another screen, the window adapts to it.
 void CMainWnd::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    ApplyWindowFlags();
     if (watchingScreen_ || windowHandle() == nullptr) return;
     watchingScreen_ = true;
     connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen*) {
         platform::Trace("界面 DPI 发生变化");
         AdaptToMonitor();
     });
+}
+
+// Hidden to the tray or minimised (a spontaneous hide): nothing paints.
+void CMainWnd::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    ApplyWindowFlags();
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange) ApplyWindowFlags();
+}
+
+// What the devices must know of the window: hidden or not, active or not, and
+// whose page is shown (only that device paints its previews).
+void CMainWnd::ApplyWindowFlags() {
+    if (!manager_) return;
+    const bool hidden = !isVisible() || isMinimized();
+    const bool active = isActiveWindow();
+    const devices::CMorvaneUSBDevice* current = CurrentDevice();
+    for (std::size_t row = 0; row < device_io::DeviceKindTable().size(); ++row) {
+        devices::CMorvaneUSBDevice* device = manager_->Device(row);
+        if (device == nullptr) continue;
+        device->SetWindowHidden(hidden);
+        device->SetWindowActive(active);
+        device->SetLivePreview(device == current);
+    }
+}
+
+void CMainWnd::OnSleepChanged(bool sleeping) {
+    awake_ = !sleeping;
+    if (!manager_) return;
+    for (std::size_t row = 0; row < device_io::DeviceKindTable().size(); ++row)
+        if (devices::CMorvaneUSBDevice* device = manager_->Device(row)) device->SetHostLighting(awake_ && lightControl_);
 }
 
 void CMainWnd::ShowAndRaise() {
@@ -311,6 +343,7 @@ void CMainWnd::ShowTab(std::size_t kindRow, bool select) {
         view_->SetCurrentPage(kPowerSwitch, widgets->powerIndex);
     }
     RefreshNoDevice();
+    ApplyWindowFlags();
 }
 
 void CMainWnd::ChooseTab() {
@@ -335,6 +368,7 @@ void CMainWnd::SelectNeighbourTab(bool next) {
 
 void CMainWnd::OnDevicesChanged(bool arrived) {
     RefreshNoDevice();
+    ApplyWindowFlags();
     if (arrived && firstScanDone_) ShowAndRaise();
     if (manager_ && manager_->HasFailedOpens())
         view_->SetTimer(root_->objectName().toStdString(), main_timer::kRetryOpens, kRetryOpensMs);
@@ -351,7 +385,7 @@ void CMainWnd::OnOpenFailed(std::size_t slot, const std::string& path) {
 
 void CMainWnd::OnFirstScanCompleted() {
     firstScanDone_ = true;
-    ShowAndRaise();
+    if (!settings_.startHidden) ShowAndRaise();
     emit FirstScanCompleted();
 }
 

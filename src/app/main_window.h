@@ -27,7 +27,6 @@
 #include "device_io/device_scan_thread.h"
 #include "devices/device_manager.h"
 #include "platform/file_guard.h"
-#include "platform/hidraw_watcher.h"
 #include "ui/control_factory.h"
 #include "ui/widget_page_view.h"
 
@@ -64,8 +63,8 @@ class CMainWnd : public QWidget, public devices::IDeviceManagerEvents {
 
 public:
     struct Settings {
-        bool watchDeviceNodes = true;  // wake the scan on hidraw node changes
         bool useTray = true;
+        bool startHidden = false;  // the first scan leaves the window in the tray
     };
 
     CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const PrivateFonts* fonts, Settings settings);
@@ -109,6 +108,12 @@ public:
     void Notify(const platform::NotifyEvent& event);
     // A registered message from another program.
     void OnBusMessage(const QString& member, qint64 wParam, qint64 lParam);
+    // The system goes to sleep (true) or woke up (false): while asleep the
+    // devices get no host lighting, after it they get the light-control
+    // flag again.
+    void OnSleepChanged(bool sleeping);
+    bool Awake() const { return awake_; }
+
     // A message of a device to the window (3329 power state, 3331 link,
     // 3332 settings not taken).
     void OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
@@ -124,6 +129,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -168,6 +175,7 @@ private:
     void ChooseTab();
     void SelectNeighbourTab(bool next);
     void ShowTab(std::size_t kindRow, bool select);
+    void ApplyWindowFlags();
     void LanguageChanged();
 
     platform::IHidBackend& backend_;
@@ -186,7 +194,6 @@ private:
     std::unique_ptr<devices::CDeviceManager> manager_;
     std::unique_ptr<devices::ScanListenerOnUiThread> scanListener_;
     std::unique_ptr<device_io::DeviceScanThread> scan_;
-    std::unique_ptr<platform::HidrawWatcher> watcher_;
 
     QSystemTrayIcon* tray_ = nullptr;  // owned by the window
     QMenu* trayMenu_ = nullptr;        // owned by the window
@@ -199,6 +206,8 @@ private:
     bool accessNoticeShown_ = false;
     std::deque<std::pair<QString, QString>> notices_;  // text and tooltip, waiting
     bool noticeShown_ = false;
+    bool awake_ = true;         // cleared while the system sleeps
+    bool lightControl_ = true;  // whether this program drives the devices' lighting
     bool watchingScreen_ = false;
     QPoint dragOffset_;
 };

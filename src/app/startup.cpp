@@ -1,11 +1,13 @@
 #include "app/startup.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -32,13 +34,22 @@ constexpr int kExitScreenshotFailed = 4;
 // 500 ms); the picture is taken once that has happened.
 constexpr int kScreenshotDelayMs = 1500;
 
+// Set in the environment, the program says on stderr when its main window
+// first paints (start-up benchmark, bench/startup.sh).
+constexpr const char* kReportFirstFrame = "VANDREL_REPORT_FIRST_FRAME";
+
+// Taken while the program's static objects are made, before main.
+const std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
+
 constexpr const char* kUsage =
-    "usage: vandrel [--simulate[=DEVICES]] [--trace] [--screenshot FILE]\n"
+    "usage: vandrel [--simulate[=DEVICES]] [--trace] [--hidden] [--screenshot FILE]\n"
     "\n"
     "  --simulate         use simulated devices instead of the real ones\n"
     "  --simulate=DEVICES only these, separated by commas: mouse, mouse-receiver,\n"
     "                     keyboard, mousepad, headset\n"
     "  --trace            print the device frames and diagnostics on stderr\n"
+    "  --hidden           start in the tray: the window shows when a device is\n"
+    "                     plugged in or the program is started again\n"
     "  --screenshot FILE  render the main window to FILE (PNG) after the first\n"
     "                     device scan and exit; works without a display\n";
 
@@ -79,6 +90,23 @@ bool HasDisplay() {
     return false;
 }
 
+// Prints "vandrel: first frame N ms" at the first paint of the widget it
+// watches; then it stops watching.
+class FirstFrameReport : public QObject {
+public:
+    explicit FirstFrameReport(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - processStart;
+            std::fprintf(stderr, "vandrel: first frame %.1f ms\n", elapsed.count());
+        }
+        return false;
+    }
+};
+
 void TakeScreenshot(CMainWnd& window, const std::string& file) {
     window.show();
     const bool saved = window.grab().save(QString::fromStdString(file), "PNG");
@@ -110,6 +138,7 @@ std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string
             }
         }
         else if (arg == "--trace") options.trace = true;
+        else if (arg == "--hidden") options.hidden = true;
         else if (arg == "--screenshot") {
             if (i + 1 >= argc || std::string_view(argv[i + 1]).empty()) {
                 error = "--screenshot needs a file name";
@@ -178,7 +207,8 @@ int RunProgram(int argc, char** argv) {
     int code = kExitOk;
     {
         CMainWnd window(backend, claim == MessageBus::Claim::Owner ? &bus : nullptr, &fonts,
-                        CMainWnd::Settings{.watchDeviceNodes = !options->simulate, .useTray = options->screenshot.empty()});
+                        CMainWnd::Settings{.useTray = options->screenshot.empty(),
+                                            .startHidden = options->hidden && options->screenshot.empty()});
         if (QScreen* screen = QGuiApplication::primaryScreen())
             window.move(screen->availableGeometry().center() - window.rect().center());
         if (!options->screenshot.empty()) {
@@ -186,6 +216,7 @@ int RunProgram(int argc, char** argv) {
                 QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file] { TakeScreenshot(window, file); });
             });
         }
+        if (qEnvironmentVariableIsSet(kReportFirstFrame)) new FirstFrameReport(window);  // owned by the window
         window.show();
         window.Prepare();
         code = QApplication::exec();

@@ -16,6 +16,7 @@ struct StartOptions {
     std::vector<std::string> simulated;
     bool trace = false;
     std::string screenshot;  // render the main window to this PNG and exit
+    bool hidden = false;     // stay in the tray after the first scan
 };
 
 // Parses argv; nothing (and a message on stderr) for a bad command line.

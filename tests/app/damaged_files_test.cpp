@@ -149,7 +149,7 @@ private slots:
             sim::SimBackend backend;
             backend.Plug(sim::SimKind::Mouse, sim::SimLink::Cable);
             app::CMainWnd window(backend, nullptr, nullptr,
-                                 app::CMainWnd::Settings{.watchDeviceNodes = false, .useTray = false});
+                                 app::CMainWnd::Settings{.useTray = false});
             window.Prepare();
             QTRY_VERIFY_WITH_TIMEOUT(window.FirstScanDone(), kStartBoundMs);
             QTRY_VERIFY_WITH_TIMEOUT(

@@ -40,6 +40,7 @@ constexpr std::uint8_t kSequenceEnd = 0x02;
 constexpr std::uint8_t kReadInfo = 0x03;
 constexpr std::uint8_t kReadKeyMap = 0x07;
 constexpr std::uint8_t kWriteAt = 0x06;
+constexpr std::uint8_t kLightStream = 0x12;
 
 struct Request {
     std::uint8_t command;
@@ -79,7 +80,7 @@ private slots:
         backend_ = std::make_unique<sim::SimBackend>();
         firmware_ = &backend_->Plug(SimKind::Mouse, SimLink::Cable);
         window_ = std::make_unique<app::CMainWnd>(*backend_, nullptr, nullptr,
-                                                  app::CMainWnd::Settings{.watchDeviceNodes = false, .useTray = false});
+                                                  app::CMainWnd::Settings{.useTray = false});
         window_->Prepare();
         QTRY_VERIFY_WITH_TIMEOUT(window_->FirstScanDone(), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(Mouse() != nullptr, kWaitMs);
@@ -152,6 +153,32 @@ private slots:
         QVERIFY(!window_->Page().Visible("No_device_Link"));
         // Read again: information block and key map.
         QTRY_VERIFY_WITH_TIMEOUT(Received(firmware, kReadInfo) && Received(firmware, kReadKeyMap), kWaitMs);
+    }
+
+    // The mouse's colours reach it on change; while the system sleeps the
+    // program lets go of its lighting, and after the wake-up it streams again.
+    void streamFollowsTheLightingAndLetsGoDuringSleep() {
+        sim::SimFirmware& firmware = *firmware_;
+        QTRY_VERIFY_WITH_TIMEOUT(Received(firmware, kLightStream), kWaitMs);
+        QVERIFY(Mouse()->LivePreview());
+        QVERIFY(!Mouse()->WindowHidden());
+
+        window_->OnSleepChanged(true);
+        QVERIFY(!Mouse()->HostLighting());
+        QTest::qWait(50);  // a frame on the wire when sleep came
+        firmware.ClearFrames();
+        Mouse()->SetLedColour(0, 0xFF0000FFu);
+        QTest::qWait(100);
+        QVERIFY(!Received(firmware, kLightStream));
+
+        window_->OnSleepChanged(false);
+        QTRY_VERIFY_WITH_TIMEOUT(Received(firmware, kLightStream), kWaitMs);
+
+        // Hidden to the tray, the page's previews are not painted.
+        window_->hide();
+        QVERIFY(Mouse()->WindowHidden());
+        window_->show();
+        QVERIFY(!Mouse()->WindowHidden());
     }
 
     void profilesThroughThePage() {

@@ -235,7 +235,7 @@ private slots:
 
     void languageChangesEveryOpenWindow() {
         sim::SimBackend nothingPlugged;
-        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.watchDeviceNodes = false, .useTray = false});
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
         window.ApplyLanguage(0);
         window.show();
         app::CAboutWnd about(&window);
@@ -310,7 +310,7 @@ private slots:
 
     void windowOperationsWithoutADevice() {
         sim::SimBackend nothingPlugged;
-        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.watchDeviceNodes = false, .useTray = false});
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
         auto* edit = new QLineEdit(window.Root());
         edit->setObjectName(QStringLiteral("zelbor_DPI_edit_2"));
         auto* slider = new QSlider(window.Root());
