@@ -651,6 +651,37 @@ TEST_F(MouseLightingPassTest, ChoosingTheBandAgainRestartsItFromGroupZero) {
         << "level 0 lit afresh by the new mark, decayed once";
 }
 
+// The stream on the simulator's frame log: a still effect sends its colours
+// once; an animating one sends exactly one frame for each pass that changed
+// a colour, none for a pass that did not.
+TEST_F(MouseLightingPassTest, StreamSendsOneFramePerChangeOfTheLeds) {
+    CMorvaneMouseDevice& m = Ready(3);  // static
+    firmware_->ClearFrames();
+    const auto streamed = [this] {
+        std::size_t n = 0;
+        for (const auto& record : firmware_->Frames()) n += record.frame[frame::kCommand] == cmd::kLightStream;
+        return n;
+    };
+    const auto settle = [&](std::size_t expected) {
+        EXPECT_TRUE(testing::Eventually([&] { return streamed() >= expected; }, kWait));
+        std::this_thread::sleep_for(50ms);  // and nothing more comes
+        return streamed();
+    };
+    m.RunLightingPass();
+    for (int i = 0; i < 5; ++i) m.RunLightingPass();
+    EXPECT_EQ(settle(1), 1u);
+
+    SetMode(0);  // the wave
+    std::size_t changes = 0;
+    for (int i = 0; i < 12; ++i) {
+        const std::uint64_t before = m.Leds().Version();
+        m.RunLightingPass();
+        if (m.Leds().Version() != before) ++changes;
+        EXPECT_EQ(settle(1 + changes), 1 + changes) << "pass " << i;
+    }
+    EXPECT_GT(changes, 0u);
+}
+
 // --- Moving between cable and receiver ---------------------------------------------------
 
 // The mouse in the device manager's hands, moved between its cable and its
