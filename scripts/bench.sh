@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks (bench/). Pass a benchmark name to run one.
+# Builds and runs the benchmarks (bench/). Pass a benchmark name to run one
+# (a *_bench executable, program_cpu or startup).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,4 +15,8 @@ done
 if [ -z "${1:-}" ] || [ "$1" = program_cpu ]; then
   echo "== program_cpu"
   bash bench/program_cpu.sh build-bench/bin
+fi
+if [ -z "${1:-}" ] || [ "$1" = startup ]; then
+  echo "== startup"
+  bash bench/startup.sh build-bench/bin
 fi

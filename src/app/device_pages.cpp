@@ -1,9 +1,15 @@
 #include "app/device_pages.h"
 
+#include <utility>
+
 #include <QBoxLayout>
+#include <QEvent>
+#include <QStackedLayout>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include "device_io/device_tables.h"
+#include "platform/trace.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
@@ -57,9 +63,51 @@ void AddToContainer(QWidget* container, QWidget* child) {
 
 }  // namespace
 
+// When the waiting pages are built: one per turn of the event loop, from the
+// window's next paint on (so after the frame it makes), and by the deadline
+// when the window does not paint.
+class PageSchedule : public QObject {
+public:
+    // buildNext builds one waiting page; false when none waits.
+    PageSchedule(QWidget& window, std::function<bool()> buildNext) : buildNext_(std::move(buildNext)) {
+        timer_.setSingleShot(true);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (buildNext_()) timer_.start(0);
+        });
+        window.installEventFilter(this);
+    }
+
+    // A page waits for its turn.
+    void PageWaiting() {
+        if (!timer_.isActive()) timer_.start(kPageDeadlineMs);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint && timer_.isActive() && timer_.interval() > 0) timer_.start(0);
+        return false;
+    }
+
+private:
+    std::function<bool()> buildNext_;
+    QTimer timer_;
+};
+
 DevicePages::DevicePages(QWidget& window, ui::WidgetPageView& windowView, platform::IHidBackend& backend,
                          const ui::ControlFactory& windowTags, NotifySink notify, MessageSink messages)
-    : window_(window), windowView_(windowView), backend_(backend), windowTags_(windowTags), notify_(std::move(notify)), messages_(std::move(messages)) {}
+    : window_(window),
+      windowView_(windowView),
+      backend_(backend),
+      windowTags_(windowTags),
+      notify_(std::move(notify)),
+      messages_(std::move(messages)),
+      schedule_(std::make_unique<PageSchedule>(window, [this] { return BuildNextPage(); })) {
+    // The page the switch turns to is built before it is shown.
+    if (auto* pages = qobject_cast<QStackedWidget*>(ui::FindControl(&window_, QLatin1String(kPageSwitch)))) {
+        QObject::connect(pages, &QStackedWidget::currentChanged, schedule_.get(),
+                         [this](int index) { OnPageShown(index); });
+    }
+}
 
 DevicePages::~DevicePages() = default;
 
@@ -72,10 +120,12 @@ QWidget* DevicePages::Load(const QString& layout, QWidget* parent) const {
     if (path.isEmpty()) return nullptr;
     ui::LayoutLoader loader(ui::GlobalControlFactory(), &windowTags_);
     QWidget* root = loader.Load(path, parent);
-    if (root != nullptr) {
-        ui::TextResources::Instance().ApplyTexts(root);
-        ui::ApplyDpi(root, ui::CurrentDpi());
+    if (root == nullptr) {
+        platform::Trace(loader.LastError().toStdString());
+        return nullptr;
     }
+    ui::TextResources::Instance().ApplyTexts(root);
+    ui::ApplyDpi(root, ui::CurrentDpi());
     return root;
 }
 
@@ -88,24 +138,28 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
 
     const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
     const device_io::DevicePageRow& pageRow = device_io::DevicePageTable()[kindRow];
-    // Built in this order; if one fails, nothing of the kind stays.
+    // Built in this order; if one fails, nothing of the kind stays. The page
+    // only has to be there: it is built later (see the header).
     std::unique_ptr<QWidget> power(Load(ui::ToQt(device_io::kPowerPanelLayout), nullptr));
     std::unique_ptr<QWidget> option(Load(ui::ToQt(kind.optionLayout), nullptr));
-    std::unique_ptr<QWidget> page(Load(ui::ToQt(pageRow.pageLayout), nullptr));
+    const bool pageThere = !ui::Skin::Instance().LayoutPath(ui::ToQt(pageRow.pageLayout)).isEmpty();
     auto* powerPanel = qobject_cast<ui::CMpDevicePowerUI*>(power.get());
     auto* optionButton = qobject_cast<ui::CDeviceOptionUI*>(option.get());
-    if (powerPanel == nullptr || optionButton == nullptr || page == nullptr) return std::nullopt;
+    if (powerPanel == nullptr || optionButton == nullptr || !pageThere) return std::nullopt;
 
     KindWidgets& built = kinds_[kindRow];
     const int panelKind = kPanelKinds[kindRow];
     powerPanel->SetKind(panelKind, 0);
     built.powerIndex = powers->addWidget(power.release());
-    built.pageIndex = pages->addWidget(page.get());
-    built.page = page.release();
     built.power = powerPanel;
     built.option = optionButton;
-    built.pageView = std::make_unique<ui::WidgetPageView>(built.page.data());
-    built.pageView->SetNotifySink(notify_);
+    // The page fills its place as it would fill the page switch: the place
+    // lays it out as the switch does.
+    auto place = std::make_unique<QWidget>();
+    new QStackedLayout(place.get());  // owned by the place
+    waiting_[kindRow].place = place.get();
+    built.pageIndex = pages->addWidget(place.release());
+    schedule_->PageWaiting();
 
     optionButton->setVisible(false);
     AddToContainer(tabs, option.release());
@@ -129,11 +183,44 @@ void DevicePages::AttachPage(std::size_t kindRow, devices::CMorvaneUSBDevice& de
     KindWidgets& built = kinds_[kindRow];
     if (built.option) built.option->SetDevice(&device);
     if (built.pageView) device.Attach(*built.pageView);
+    else if (waiting_[kindRow].place) waiting_[kindRow].device = &device;
 }
 
 void DevicePages::DetachDevices() {
     for (KindWidgets& kind : kinds_)
         if (kind.option) kind.option->Detach();
+    for (WaitingPage& page : waiting_) page.device = nullptr;
+}
+
+void DevicePages::BuildPage(std::size_t kindRow) {
+    if (kindRow >= kKindCount || !waiting_[kindRow].place) return;
+    // Taken first: showing the page cannot start its build again.
+    QWidget* const place = std::exchange(waiting_[kindRow].place, nullptr);
+    devices::CMorvaneUSBDevice* const device = std::exchange(waiting_[kindRow].device, nullptr);
+    QWidget* page = Load(ui::ToQt(device_io::DevicePageTable()[kindRow].pageLayout), place);
+    if (page == nullptr) return;  // a broken layout leaves the place empty
+    place->layout()->addWidget(page);
+
+    KindWidgets& built = kinds_[kindRow];
+    built.page = page;
+    built.pageView = std::make_unique<ui::WidgetPageView>(page);
+    built.pageView->SetNotifySink(notify_);
+    if (device != nullptr) device->Attach(*built.pageView);
+}
+
+bool DevicePages::BuildNextPage() {
+    for (std::size_t i = 0; i < kKindCount; ++i) {
+        if (waiting_[i].place) {
+            BuildPage(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DevicePages::OnPageShown(int pageIndex) {
+    for (std::size_t i = 0; i < kKindCount; ++i)
+        if (waiting_[i].place && kinds_[i].pageIndex == pageIndex) BuildPage(i);
 }
 
 const KindWidgets* DevicePages::Widgets(std::size_t kindRow) const {

@@ -1,8 +1,16 @@
 // DevicePages: what the main window builds for a device kind the first time
 // one of its devices arrives. From the skin it loads the kind's power panel
-// (into "device_power_switch"), its tab button (into "device_select_layout",
-// hidden) and its page (into "device_switch"); then it makes the device
-// object, which drives that page through a page view.
+// (into "device_power_switch") and its tab button (into
+// "device_select_layout", hidden), and gives its page a place in
+// "device_switch"; then it makes the device object, which drives that page
+// through a page view.
+//
+// A page is built later than its place: the first frame shows only the page
+// of the selected tab. A page is built when the page switch first turns to
+// it; the others one at a time once the window has painted, or, in a window
+// that does not paint (started in the tray, tests), kPageDeadlineMs after
+// their device arrived. The device is given its page when the page is built,
+// always before its first synchronisation reads the page.
 //
 // The device class of each kind comes from a table of creators; a kind whose
 // class is not there yet gets the device base, which shows the tab and page.
@@ -17,6 +25,7 @@
 #include <QWidget>
 
 #include "devices/device_manager.h"
+#include "devices/device_option_timers.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
 #include "ui/control_factory.h"
@@ -28,6 +37,9 @@ inline constexpr const char* kTabContainer = "device_select_layout";
 inline constexpr const char* kPageSwitch = "device_switch";
 inline constexpr const char* kPowerSwitch = "device_power_switch";
 inline constexpr std::size_t kKindCount = 4;
+// At the latest this long after its device arrived a page is built; the
+// device reads its page from its first synchronisation on.
+inline constexpr int kPageDeadlineMs = devices::period::kFirstSyncMs / 2;
 
 using DeviceCreator = std::function<std::unique_ptr<devices::CMorvaneUSBDevice>(platform::IHidBackend&)>;
 
@@ -35,11 +47,13 @@ using DeviceCreator = std::function<std::unique_ptr<devices::CMorvaneUSBDevice>(
 struct KindWidgets {
     QPointer<ui::CDeviceOptionUI> option;
     QPointer<ui::CMpDevicePowerUI> power;
-    QPointer<QWidget> page;
-    std::unique_ptr<ui::WidgetPageView> pageView;
-    int pageIndex = -1;
+    QPointer<QWidget> page;                        // the page's layout root, once built
+    std::unique_ptr<ui::WidgetPageView> pageView;  // over the page, once built
+    int pageIndex = -1;                            // of the page's place in the page switch
     int powerIndex = -1;
 };
+
+class PageSchedule;
 
 class DevicePages : public devices::IDeviceFactory {
 public:
@@ -66,7 +80,19 @@ public:
     std::optional<std::size_t> KindOfOption(const ui::CDeviceOptionUI* option) const;
 
 private:
+    // A page not built yet: its place in the page switch, and its device once
+    // that is there.
+    struct WaitingPage {
+        QPointer<QWidget> place;
+        devices::CMorvaneUSBDevice* device = nullptr;
+    };
+
     QWidget* Load(const QString& layout, QWidget* parent) const;
+    // Builds the page of a kind if it is still waiting, and gives it its device.
+    void BuildPage(std::size_t kindRow);
+    // Builds one waiting page; false when none waits.
+    bool BuildNextPage();
+    void OnPageShown(int pageIndex);
 
     QWidget& window_;
     ui::WidgetPageView& windowView_;
@@ -76,6 +102,8 @@ private:
     MessageSink messages_;
     std::array<DeviceCreator, kKindCount> creators_;
     std::array<KindWidgets, kKindCount> kinds_;
+    std::array<WaitingPage, kKindCount> waiting_;
+    std::unique_ptr<PageSchedule> schedule_;
 };
 
 }  // namespace vandrel::app

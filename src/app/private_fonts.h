@@ -1,6 +1,9 @@
 // The program's own fonts, from "Font/" beside the program, registered for
 // this process only and removed again, in reverse order, when the holder goes.
 // A missing or unreadable file leaves its slot empty and is not reported.
+// Each font is registered by its path, so the font database reads the file
+// itself, when a face is needed, instead of holding a copy of it; slots whose
+// names lead to one file (links to the same font) share one registration.
 #pragma once
 
 #include <array>
@@ -32,6 +35,7 @@ public:
     QStringList Families(std::size_t slot) const;
 
 private:
+    // The font database's id of each slot; shared slots hold the same id.
     std::array<int, kPrivateFontFiles.size()> ids_{-1, -1, -1, -1};
 };
 

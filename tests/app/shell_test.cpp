@@ -1,13 +1,19 @@
 // The program shell offscreen: message box, power panel, device tab icons,
-// pixel density rules, and the language of every open window.
+// pixel density rules, the language of every open window, the program's
+// fonts and when device pages are built.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -16,10 +22,13 @@
 #include "program_files.h"
 #include "app/desktop_settings.h"
 #include "app/notify_dispatch.h"
+#include "app/private_fonts.h"
 #include "platform/trace.h"
 #include "app/main_window.h"
 #include "app/msg_wnd.h"
 #include "device_io/device_tables.h"
+#include "devices/mouse_device.h"
+#include "devices/mouse_dpi.h"
 #include "platform/folders.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_option.h"
@@ -46,6 +55,21 @@ std::unique_ptr<T> LoadControl(const char* layout) {
 QString ImageOf(QWidget* root, const char* name) {
     return ui::FindControl(root, QLatin1String(name))->property(ui::kImageProperty).toString();
 }
+
+// A device that notes the page it is given.
+class PageNotingDevice : public devices::CMorvaneUSBDevice {
+public:
+    using CMorvaneUSBDevice::CMorvaneUSBDevice;
+    void Attach(platform::IPageView& page) override {
+        given = &page;
+        CMorvaneUSBDevice::Attach(page);
+    }
+    const platform::IPageView* given = nullptr;
+};
+
+constexpr std::size_t kKeyboardRow = 1;
+constexpr std::size_t kMousePadRow = 2;
+constexpr std::size_t kHeadsetRow = 3;
 
 }  // namespace
 
@@ -376,6 +400,106 @@ private slots:
         QCOMPARE(program("XFCE", DesktopPanel::Keyboard), std::string("xfce4-keyboard-settings"));
         QCOMPARE(program("", DesktopPanel::Mouse), std::string("-"));
         QCOMPARE(program("SomethingElse", DesktopPanel::Mouse), std::string("-"));
+    }
+
+    void privateFontsShareOneFileAndNeverOpenWhatIsNoFile() {
+        const QString source = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+        if (!QFileInfo(source).isFile()) QSKIP("fonts-dejavu-core is not installed");
+        QTemporaryDir folder;
+        const auto slotPath = [&](std::size_t slot) {
+            const std::string_view name = app::kPrivateFontFiles[slot];
+            return folder.filePath(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        };
+        // One font under three names (a copy, a link to it, a second hard
+        // link); a named pipe that nothing writes to in the other slot.
+        QVERIFY(QFile::copy(source, slotPath(0)));
+        QVERIFY(QFile::link(slotPath(0), slotPath(2)));
+        QCOMPARE(::link(QFile::encodeName(slotPath(0)).constData(), QFile::encodeName(slotPath(3)).constData()), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(slotPath(1)).constData(), 0600), 0);
+
+        const app::PrivateFonts fonts(folder.path());
+        QVERIFY(!fonts.Loaded(1));
+        const QStringList families = fonts.Families(0);
+        QVERIFY(families.contains(QStringLiteral("DejaVu Sans")));
+        QCOMPARE(fonts.Families(2), families);
+        QCOMPARE(fonts.Families(3), families);
+    }
+
+    void devicePagesAreBuiltWhenFirstShownOrByTheDeadline() {
+        sim::SimBackend nothingPlugged;
+        PageNotingDevice shown(nothingPlugged);
+        PageNotingDevice notShown(nothingPlugged);
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
+        app::DevicePages& pages = window.Pages();
+        const struct {
+            std::size_t row;
+            PageNotingDevice& device;
+        } kinds[] = {{kKeyboardRow, shown}, {kHeadsetRow, notShown}};
+        std::vector<devices::DeviceObjects> made;
+        for (const auto& kind : kinds) {
+            auto objects = pages.Create(kind.row);
+            QVERIFY(objects.has_value());
+            made.push_back(std::move(*objects));
+            pages.AttachPage(kind.row, kind.device);
+            QVERIFY(pages.Widgets(kind.row)->page == nullptr);
+            QVERIFY(kind.device.given == nullptr);
+        }
+
+        // Turned to, a page is there before anything can show it.
+        window.Page().SetCurrentPage(app::kPageSwitch, pages.Widgets(kKeyboardRow)->pageIndex);
+        QVERIFY(pages.Widgets(kKeyboardRow)->page != nullptr);
+        QVERIFY(shown.given == pages.Widgets(kKeyboardRow)->pageView.get());
+        QVERIFY(notShown.given == nullptr);
+        // The other one within the deadline, though the window never painted.
+        QTRY_VERIFY_WITH_TIMEOUT(notShown.given != nullptr, 10 * app::kPageDeadlineMs);
+        QVERIFY(notShown.given == pages.Widgets(kHeadsetRow)->pageView.get());
+
+        // A page fills the page switch as if it were one of its pages.
+        window.show();
+        const auto* pageSwitch = ui::FindControl(window.Root(), QLatin1String(app::kPageSwitch));
+        QTRY_COMPARE(pages.Widgets(kKeyboardRow)->page->size(), pageSwitch->size());
+    }
+
+    void aDeviceLetGoBeforeItsPageIsBuiltIsNotGivenIt() {
+        sim::SimBackend nothingPlugged;
+        PageNotingDevice device(nothingPlugged);
+        app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
+        auto objects = window.Pages().Create(kMousePadRow);
+        QVERIFY(objects.has_value());
+        window.Pages().AttachPage(kMousePadRow, device);
+        window.Pages().DetachDevices();
+        QTRY_VERIFY(window.Pages().Widgets(kMousePadRow)->page != nullptr);
+        QVERIFY(device.given == nullptr);
+    }
+
+    // The mouse arrives second: the first frame shows the headset's page, and
+    // the mouse's page is built later, but before the mouse's first
+    // synchronisation shows its settings there.
+    void aDeviceNotShownFirstHasItsPageForItsFirstSynchronisation_data() {
+        QTest::addColumn<bool>("startHidden");
+        QTest::newRow("window shown") << false;
+        QTest::newRow("started in the tray") << true;
+    }
+    void aDeviceNotShownFirstHasItsPageForItsFirstSynchronisation() {
+        QFETCH(bool, startHidden);
+        sim::SimBackend backend;
+        backend.Plug(sim::SimKind::Headset);
+        backend.Plug(sim::SimKind::Mouse);
+        app::CMainWnd window(backend, nullptr, nullptr, {.useTray = false, .startHidden = startHidden});
+        window.Prepare();
+        QTRY_VERIFY(window.FirstScanDone());
+        const std::optional<std::size_t> mouseRow = device_io::FindDeviceKindByName("mouse");
+        QVERIFY(mouseRow.has_value());
+        QVERIFY2(window.CurrentKind() != mouseRow, "the mouse's page is not the one shown first");
+        const auto* mouse = dynamic_cast<const devices::CMorvaneMouseDevice*>(window.Manager().Device(*mouseRow));
+        QVERIFY(mouse != nullptr);
+        // Its information block is read at its first synchronisation, which
+        // also shows the sensor's range on the page.
+        QTRY_VERIFY(mouse->Info()[5] != 0);
+        const auto* slider = qobject_cast<const QSlider*>(
+            ui::FindControl(window.Pages().Widgets(*mouseRow)->page.data(), QStringLiteral("DPI_slider_1")));
+        QVERIFY(slider != nullptr);
+        QCOMPARE(slider->maximum(), devices::mouse::SliderRange(mouse->Sensor()).maximum);
     }
 
 private:

@@ -1,8 +1,11 @@
 // A page layout loaded through the control factory, read and written through
 // the widget page view, with its notify events.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -32,6 +35,7 @@ class PageLayoutTest : public QObject {
 
 private:
     ControlFactory factory_;
+    QStringList libraryPaths_;  // before any layout was loaded
     std::unique_ptr<QWidget> root_;
     std::unique_ptr<WidgetPageView> view_;
     std::vector<NotifyEvent> events_;
@@ -39,6 +43,8 @@ private:
     static QString LayoutPath() { return QStringLiteral(UI_TEST_DATA_DIR "/page.ui"); }
 
 private slots:
+    void initTestCase() { libraryPaths_ = QCoreApplication::libraryPaths(); }
+
     void init() {
         factory_.RegistControl(QStringLiteral("devicekeybutton"), [](QWidget* parent) { return new KeyButton(parent); });
         LayoutLoader loader(factory_);
@@ -78,6 +84,18 @@ private slots:
         broken.close();
         QVERIFY(loader.Load(broken.fileName()) == nullptr);
         QVERIFY(!loader.LastError().isEmpty());
+    }
+
+    // init() has loaded a layout.
+    void noDesignerPluginIsLoadedAndTheLibraryPathsStay() {
+        QCOMPARE(QCoreApplication::libraryPaths(), libraryPaths_);
+        const bool pluginsInstalled = std::any_of(libraryPaths_.begin(), libraryPaths_.end(), [](const QString& path) {
+            return !QDir(path + QStringLiteral("/designer")).entryList(QDir::Files).isEmpty();
+        });
+        if (!pluginsInstalled) QSKIP("no Qt Designer plugin is installed");
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("/designer/"));
     }
 
     void readsAndWritesControls() {
