@@ -12,7 +12,7 @@ set -euo pipefail
 bin="${1:?usage: program_cpu.sh BIN_DIR [seconds]}"
 seconds="${2:-10}"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=offscreen
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 ticks=$(getconf CLK_TCK)

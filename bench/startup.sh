@@ -10,7 +10,7 @@ set -euo pipefail
 bin="${1:?usage: startup.sh BIN_DIR [starts]}"
 starts="${2:-10}"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent VANDREL_REPORT_FIRST_FRAME=1
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

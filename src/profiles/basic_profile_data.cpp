@@ -9,7 +9,6 @@
 namespace vandrel::profiles {
 namespace {
 
-
 std::uint8_t Flag(const Json::Value& value) { return json::TruthOr(value) ? 1 : 0; }
 
 // Moves "Device"[index] out of a document when it is an object; else null
@@ -26,8 +25,9 @@ std::vector<KeyEntry> ReadKeyList(const Json::Value& section) {
     const Json::Value& list = json::Member(section, "KeyList");
     if (!list.isArray()) return keys;
     keys.reserve(list.size());
-    for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
-        const Json::Value& element = list[i];
+    json::ElementCursor elements(list);
+    for (Json::ArrayIndex i = 0; i < elements.Size(); ++i) {
+        const Json::Value& element = elements.At(i);
         KeyEntry entry;
         entry.index = static_cast<std::uint16_t>(i);
         entry.assignment = UnpackKeyCode(json::IntegerOr(json::Member(element, "Assignment")));
@@ -75,6 +75,19 @@ EffectStep ReadEffectStep(const Json::Value& element) {
     return step;
 }
 
+// Swaps two values for its lifetime.
+class SwappedIn {
+public:
+    SwappedIn(Json::Value& a, Json::Value& b) : a_(a), b_(b) { a_.swap(b_); }
+    ~SwappedIn() { a_.swap(b_); }
+    SwappedIn(const SwappedIn&) = delete;
+    SwappedIn& operator=(const SwappedIn&) = delete;
+
+private:
+    Json::Value& a_;
+    Json::Value& b_;
+};
+
 // Writes `keys` with byte values into a new object, in the order given.
 template <std::size_t N>
 Json::Value RecordObject(const std::array<std::pair<const char*, std::uint8_t>, N>& keys) {
@@ -87,7 +100,7 @@ Json::Value RecordObject(const std::array<std::pair<const char*, std::uint8_t>, 
 
 CBasicProfiledata::CBasicProfiledata(CJsonFileStore store) : store_(std::move(store)) {}
 
-int CBasicProfiledata::Save() { return SaveSection(section_, profilePath_); }
+int CBasicProfiledata::Save() { return SaveKept(section_, document_, profilePath_); }
 
 int CBasicProfiledata::SaveSection(const Json::Value& section, const std::string& path) {
     if (path.empty()) return kWriteFailed;
@@ -96,7 +109,7 @@ int CBasicProfiledata::SaveSection(const Json::Value& section, const std::string
     return WriteDocument(document, path);
 }
 
-int CBasicProfiledata::SaveOther(const std::string& path) { return SaveSection(otherSection_, path); }
+int CBasicProfiledata::SaveOther(const std::string& path) { return SaveKept(otherSection_, otherDocument_, path); }
 
 int CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path) {
     return store_.WriteJson(path, document);
@@ -114,21 +127,48 @@ void CBasicProfiledata::SetSectionIndex(int index) {
     sectionIndex_ = (index >= 0 && index <= kMaxSectionIndex) ? index : 0;
 }
 
-const Json::Value& CBasicProfiledata::LoadInto(Json::Value& section, const std::string& path) {
-    Json::Value document = store_.ReadDocument(path);
-    section = TakeSection(document, sectionIndex_);
+const Json::Value& CBasicProfiledata::LoadInto(Json::Value& section, KeptDocument& kept, const std::string& path) {
+    section = ReadKept(kept, path);
     if (section.isNull()) {
         Json::Value templateDocument = store_.ReadJson(templatePath_);
         section = TakeSection(templateDocument, sectionIndex_);
-        json::ArrayMember(document, "Device")[static_cast<Json::ArrayIndex>(sectionIndex_)] = section;
-        if (!path.empty()) WriteDocument(document, path);
+        if (!path.empty()) WriteKept(section, kept);
     }
     return section;
 }
 
-const Json::Value& CBasicProfiledata::Load(const std::string& path) { return LoadInto(section_, path); }
+Json::Value CBasicProfiledata::ReadKept(KeptDocument& kept, const std::string& path) {
+    kept.path = path;
+    kept.sectionIndex = sectionIndex_;
+    // Noted before the read: a writer in between makes the next save read again.
+    kept.identity = FileIdentity::Of(path);
+    kept.document = store_.ReadDocument(path);
+    return TakeSection(kept.document, sectionIndex_);
+}
 
-const Json::Value& CBasicProfiledata::LoadOther(const std::string& path) { return LoadInto(otherSection_, path); }
+int CBasicProfiledata::SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path) {
+    if (path.empty()) return kWriteFailed;
+    const bool current =
+        kept.path == path && kept.sectionIndex == sectionIndex_ && FileIdentity::Of(path) == kept.identity;
+    // Another writer's document (or another file's): the section replaces
+    // the one read.
+    if (!current) ReadKept(kept, path);
+    return WriteKept(section, kept);
+}
+
+int CBasicProfiledata::WriteKept(Json::Value& section, KeptDocument& kept) {
+    Json::Value& slot = json::ArrayMember(kept.document, "Device")[static_cast<Json::ArrayIndex>(kept.sectionIndex)];
+    const SwappedIn swapped(slot, section);
+    const int result = WriteDocument(kept.document, kept.path);
+    if (result == kWriteOk) kept.identity = FileIdentity::Of(kept.path);
+    return result;
+}
+
+const Json::Value& CBasicProfiledata::Load(const std::string& path) { return LoadInto(section_, document_, path); }
+
+const Json::Value& CBasicProfiledata::LoadOther(const std::string& path) {
+    return LoadInto(otherSection_, otherDocument_, path);
+}
 
 const Json::Value& CBasicProfiledata::LoadLightConfig(const std::string& path) {
     lightConfig_ = store_.ReadJson(path);

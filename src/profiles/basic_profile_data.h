@@ -7,17 +7,31 @@
 // LoadLightConfig and the getters; after a change, the matching setter and
 // Save. Every getter makes its result the current record and returns it.
 //
-// The section is always read and written as a whole, so keys the program does
-// not know survive every read-modify-write. A value of the wrong type reads as
-// that value's default and never throws.
+// Load keeps the whole document of the file, and Save writes that document
+// with the section in its place, without reading the file again: keys the
+// program does not know, in the section and around it ("profilename",
+// "profileUUID", ...), survive every save.
+//
+// Other writers of the same file. Save writes from memory only while the file
+// on disk is the version this object last read or wrote (see
+// file_identity.h) and the path and section index are those it last read
+// or wrote.
+// Otherwise it reads the document again and puts its section in, so a change
+// another writer made around the section (a rename writes "profilename") is
+// kept. A writer that replaces the section itself (a reset to the template)
+// must be followed by Load, or the next Save puts this object's section back.
+//
+// A value of the wrong type reads as that value's default and never throws.
 #pragma once
 
 #include <json/json.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "profiles/file_identity.h"
 #include "profiles/json_file_store.h"
 #include "profiles/profile_records.h"
 
@@ -33,12 +47,14 @@ public:
     CBasicProfiledata(const CBasicProfiledata&) = default;
     CBasicProfiledata& operator=(const CBasicProfiledata&) = default;
 
-    // Save the section into the profile file. kWriteOk or kWriteFailed.
+    // Save the section into the profile file: the document of the last Load
+    // with the section in its place (see above). kWriteOk or kWriteFailed.
     virtual int Save();
     // Store `section` as "Device"[section index] of the file at `path`
     // (read, change, write); the file's other keys survive.
     virtual int SaveSection(const Json::Value& section, const std::string& path);
-    // Save the other section (another profile's, see LoadOther) into `path`.
+    // Save the other section (another profile's, see LoadOther) into `path`,
+    // the way Save does.
     virtual int SaveOther(const std::string& path);
     // Write `document` as the whole content of the file at `path`.
     virtual int WriteDocument(const Json::Value& document, const std::string& path);
@@ -99,7 +115,22 @@ protected:
     const CJsonFileStore& Store() const { return store_; }
 
 private:
-    const Json::Value& LoadInto(Json::Value& section, const std::string& path);
+    // A file's document as this object last read or wrote it, with the
+    // section taken out: the section lives in section_ (or otherSection_) and
+    // is swapped into its place for each write.
+    struct KeptDocument {
+        Json::Value document;
+        std::string path;
+        int sectionIndex = 0;
+        std::optional<FileIdentity> identity;  // of the file then; none: there was none
+    };
+
+    const Json::Value& LoadInto(Json::Value& section, KeptDocument& kept, const std::string& path);
+    // Reads the file at `path` into `kept`; its section (null when it has none).
+    Json::Value ReadKept(KeptDocument& kept, const std::string& path);
+    int SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path);
+    // Writes `kept` with `section` in its place.
+    int WriteKept(Json::Value& section, KeptDocument& kept);
 
     CJsonFileStore store_;
     std::string profilePath_;
@@ -119,6 +150,8 @@ private:
 
     Json::Value section_;
     Json::Value otherSection_;
+    KeptDocument document_;
+    KeptDocument otherDocument_;
     Json::Value lightConfig_;
 };
 

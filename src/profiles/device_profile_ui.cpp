@@ -68,8 +68,6 @@ const Json::Value& EntryAt(const Json::Value& list, int index) {
     return json::Element(Entries(list), index < 0 ? Json::ArrayIndex(-1) : static_cast<Json::ArrayIndex>(index));
 }
 
-bool IsValidUtf8(std::string_view text) { return SanitizeUtf8(text) == text; }
-
 // Why an entry of a list cannot be kept, or nullptr when it can. An entry
 // must name one file inside the user folder that no earlier entry names.
 const char* EntryProblem(const Json::Value& entry, const std::set<std::string>& seen) {

@@ -81,7 +81,9 @@ public:
     // Writes the selected profile's document to `path`.
     bool ExportProfile(const std::string& path);
     // Replaces the selected profile's document by the template, keeping its
-    // name and identifier (and, on a headset, its custom equaliser).
+    // name and identifier (and, on a headset, its custom equaliser). The
+    // device must load the profile again afterwards: its next save would put
+    // back the section it holds (see basic_profile_data.h).
     bool ResetProfile();
 
     // kRenamed; kRenameTaken when another entry has the name (or nothing is

@@ -1,6 +1,5 @@
 #include "profiles/json_file_store.h"
 
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -12,12 +11,12 @@
 #include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
+#include "profiles/plain_json_parser.h"
+#include "profiles/styled_json_writer.h"
 #include "profiles/utf_text.h"
 
 namespace vandrel::profiles {
 namespace {
-
-bool IsValidUtf8(std::string_view text) { return SanitizeUtf8(text) == text; }
 
 bool NeedsRepair(const Json::Value& value) {
     if (value.isString()) {
@@ -58,21 +57,41 @@ bool RepairUtf8(Json::Value& value) {
     return true;
 }
 
+void AppendStyledText(const Json::Value& value, std::string& out) {
+    const std::size_t start = out.size();
+    if (!CStyledJsonWriter(out).Write(value)) {
+        // A comment, or text to repair first: jsoncpp's own writer.
+        out.resize(start);
+        Json::StyledWriter writer;
+        if (NeedsRepair(value)) {
+            Json::Value repaired = value;
+            RepairUtf8(repaired);
+            out += writer.write(repaired);
+        } else {
+            out += writer.write(value);
+        }
+    }
+    out += '\n';
+}
+
 std::string StyledText(const Json::Value& value) {
-    Json::StyledWriter writer;
-    if (!NeedsRepair(value)) return writer.write(value) + "\n";
-    Json::Value repaired = value;
-    RepairUtf8(repaired);
-    return writer.write(repaired) + "\n";
+    std::string text;
+    AppendStyledText(value, text);
+    return text;
 }
 
 Json::Value ParseJson(std::string_view text) {
+    Json::Value root;
+    if (ParsePlainJson(text, root)) return root;
+
+    // Comments (accepted, not kept), and everything else beyond plain JSON,
+    // are jsoncpp's to judge.
     Json::CharReaderBuilder builder;
     builder["allowComments"] = true;
-    builder["collectComments"] = true;
+    builder["collectComments"] = false;
     builder["failIfExtra"] = true;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
+    root = Json::Value();
     std::string errors;
     try {
         if (reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return root;
@@ -118,7 +137,15 @@ Json::Value CJsonFileStore::ReadDocument(const std::string& path, std::string* t
 }
 
 int CJsonFileStore::WriteJson(const std::string& path, const Json::Value& value) const {
-    return WriteText(path, StyledText(value));
+    // Kept from one write to the next: a profile is written on every change,
+    // and a new buffer of its size costs its growth and page faults each time.
+    thread_local std::string text;
+    constexpr std::size_t kKeptCapacity = 4 * 1024 * 1024;
+    text.clear();
+    AppendStyledText(value, text);
+    const int result = WriteText(path, text);
+    if (text.capacity() > kKeptCapacity) std::string().swap(text);
+    return result;
 }
 
 int CJsonFileStore::WriteText(const std::string& path, std::string_view text) const {

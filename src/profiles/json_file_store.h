@@ -4,17 +4,21 @@
 // Reading takes the whole file through the platform's safe reader; a missing,
 // empty or malformed file reads as the null value. JSON is taken strictly:
 // anything but white space and comments after the root makes a file
-// malformed. A user's document (a profile, a profile list) that exists but
-// cannot be used is moved aside as a backup before the program goes on with
-// its template, or, when that fails, left untouched and protected from every
-// write in this run (see platform/file_guard.h).
+// malformed. Comments are accepted and dropped: they are not written back.
+// Plain JSON, the form the program writes, goes through a quick reader
+// (plain_json_parser.h), anything else through jsoncpp's. A user's document
+// (a profile, a profile list) that exists but cannot be used is moved aside
+// as a backup before the program goes on with its template, or, when that
+// fails, left untouched and protected from every write in this run (see
+// platform/file_guard.h).
 //
 // Writing replaces the whole file atomically: the styled text (jsoncpp's
-// StyledWriter, indent 3) goes to a temporary file in the same folder, is
-// flushed to disk and renamed over the old file, so a crash or a full disk
-// leaves either the old or the new file, never a part of one. Text that is
-// not valid UTF-8 is repaired before it is written, so the writer never
-// swallows the characters after a broken sequence.
+// StyledWriter format, indent 3, see styled_json_writer.h) goes to a
+// temporary file in the same folder, is flushed to disk and renamed over the
+// old file, so a crash or a full disk leaves either the old or the new file,
+// never a part of one. Text that is not valid UTF-8 is repaired before it is
+// written, so the writer never swallows the characters after a broken
+// sequence.
 #pragma once
 
 #include <json/json.h>
@@ -75,11 +79,14 @@ private:
     RenameFunction rename_;
 };
 
-// The text WriteJson puts into a file for a value.
+// The text WriteJson puts into a file for a value: jsoncpp's StyledWriter
+// text (see styled_json_writer.h), repaired, plus one line end.
 std::string StyledText(const Json::Value& value);
+// The same appended to `out`.
+void AppendStyledText(const Json::Value& value, std::string& out);
 
-// Parses a whole text (comments accepted, nothing after the root); null when
-// it does not parse. Never throws.
+// Parses a whole text (comments accepted and not kept, nothing after the
+// root); null when it does not parse. Never throws.
 Json::Value ParseJson(std::string_view text);
 
 // Replaces every broken UTF-8 sequence in the strings and member names of

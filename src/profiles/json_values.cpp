@@ -24,6 +24,22 @@ const Json::Value& Element(const Json::Value& array, Json::ArrayIndex index) {
     return array[index];
 }
 
+ElementCursor::ElementCursor(const Json::Value& array)
+    : next_(array.begin()), end_(array.end()), size_(array.isArray() ? array.size() : 0) {
+    nextIndex_ = (size_ == 0 || next_ == end_) ? size_ : next_.index();
+}
+
+const Json::Value& ElementCursor::At(Json::ArrayIndex index) {
+    if (index >= size_) return NullValue();
+    while (nextIndex_ < index) Advance();
+    return nextIndex_ == index ? *next_ : NullValue();
+}
+
+void ElementCursor::Advance() {
+    ++next_;
+    nextIndex_ = next_ == end_ ? size_ : next_.index();
+}
+
 std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback) {
     if (value.isBool()) return value.asBool() ? 1 : 0;
     if (value.isInt64()) return value.asInt64();
@@ -38,6 +54,10 @@ std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback) {
 
 std::uint8_t ByteOr(const Json::Value& value, std::uint8_t fallback) {
     constexpr std::int64_t kMax = std::numeric_limits<std::uint8_t>::max();
+    // The usual case first: profiles hold thousands of bytes.
+    if (value.type() == Json::intValue) {
+        return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value.asLargestInt(), 0, kMax));
+    }
     if (value.isUInt64() && !value.isInt64()) return static_cast<std::uint8_t>(kMax);  // above 2^63
     const std::int64_t number = IntegerOr(value, fallback);
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(number, 0, kMax));

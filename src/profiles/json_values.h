@@ -21,6 +21,26 @@ const Json::Value& Member(const Json::Value& object, const char* key);
 // too short.
 const Json::Value& Element(const Json::Value& array, Json::ArrayIndex index);
 
+// The elements of an array in index order without a lookup per element. An
+// array may lack elements below its size (setting element 5 of an empty
+// array adds that one only); a missing element reads as null, as Element
+// reads it. Not an array: no elements.
+class ElementCursor {
+public:
+    explicit ElementCursor(const Json::Value& array);
+    Json::ArrayIndex Size() const { return size_; }
+    // Element `index`; indexes must come in increasing order.
+    const Json::Value& At(Json::ArrayIndex index);
+
+private:
+    void Advance();
+
+    Json::Value::const_iterator next_;
+    Json::Value::const_iterator end_;
+    Json::ArrayIndex size_;
+    Json::ArrayIndex nextIndex_ = 0;  // of next_; size_ at the end
+};
+
 // Integers (and truth values, and finite numbers truncated towards zero) as a
 // 64-bit integer; anything else gives the fallback. Callers keep the low
 // bits they need.

@@ -1,6 +1,8 @@
 #include "profiles/keyboard_profile_data.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 #include "profiles/json_values.h"
 
@@ -12,15 +14,40 @@ Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((wo
 
 bool IsColourGroup(std::int64_t group) { return group >= 0 && group < CKeyboardProfiledata::kColourGroupCount; }
 
+// The names are literals (NUL-terminated): members written under them keep
+// pointers to them (Json::StaticString) instead of copies.
+struct ColourMember {
+    std::string_view name;
+    std::uint8_t KeyColour::*channel;
+};
+constexpr std::array<ColourMember, 4> kColourMembers = {{
+    {"Red", &KeyColour::red},
+    {"Green", &KeyColour::green},
+    {"Blue", &KeyColour::blue},
+    {"Alpha", &KeyColour::alpha},
+}};
+
 void WriteColour(Json::Value& element, const KeyColour& colour) {
-    element["Red"] = Json::Int(colour.red);
-    element["Green"] = Json::Int(colour.green);
-    element["Blue"] = Json::Int(colour.blue);
-    element["Alpha"] = Json::Int(colour.alpha);
+    for (const ColourMember& member : kColourMembers) {
+        element[Json::StaticString(member.name.data())] = Json::Int(colour.*member.channel);
+    }
 }
 
+// One pass over the element's members: a keyboard reads thousands of colours
+// on every profile switch. A channel the element lacks reads as 0.
 KeyColour ReadColour(const Json::Value& element) {
-    return {json::ByteOr(element["Red"]), json::ByteOr(element["Green"]), json::ByteOr(element["Blue"]), json::ByteOr(element["Alpha"])};
+    KeyColour colour;
+    const auto end = element.end();
+    for (auto it = element.begin(); it != end; ++it) {
+        const char* nameEnd = nullptr;
+        const char* name = it.memberName(&nameEnd);
+        if (name == nullptr) continue;
+        const std::string_view memberName(name, static_cast<std::size_t>(nameEnd - name));
+        for (const ColourMember& member : kColourMembers) {
+            if (memberName == member.name) colour.*member.channel = json::ByteOr(*it);
+        }
+    }
+    return colour;
 }
 
 }  // namespace
@@ -54,14 +81,18 @@ std::vector<KeyColour> CKeyboardProfiledata::GetKeyColors(int group, int count) 
 
     Json::Value& groups = json::ArrayMember(json::ObjectMember(SectionForWrite(), "CustomLightMode"), "LightColorInfo");
     Json::Value& colours = json::ArrayElement(groups, static_cast<Json::ArrayIndex>(group));
+    std::vector<Json::ArrayIndex> missing;
+    json::ElementCursor elements(colours);
     for (std::size_t k = 0; k < size; ++k) {
-        const Json::Value& element = json::Element(colours, static_cast<Json::ArrayIndex>(k));
+        const auto index = static_cast<Json::ArrayIndex>(k);
+        const Json::Value& element = elements.At(index);
         if (element.isObject()) {
             colours_[k] = ReadColour(element);
         } else {
-            WriteColour(json::ObjectElement(colours, static_cast<Json::ArrayIndex>(k)), KeyColour{});
+            missing.push_back(index);
         }
     }
+    for (const Json::ArrayIndex index : missing) WriteColour(json::ObjectElement(colours, index), KeyColour{});
     return colours_;
 }
 

@@ -7,18 +7,13 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-struct Decoded {
-    char32_t codePoint;
-    std::size_t length;  // bytes consumed
-};
-
 bool InRange(unsigned char byte, unsigned char low, unsigned char high) { return byte >= low && byte <= high; }
 
-// Decodes one code point at the start of text (not empty). A broken sequence
-// gives U+FFFD and consumes its longest valid prefix (at least one byte).
-Decoded DecodeUtf8(std::string_view text) {
+}  // namespace
+
+Utf8Char DecodeUtf8Char(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) return {lead, 1};
+    if (lead < 0x80) return {lead, 1, true};
 
     std::size_t length = 0;
     char32_t value = 0;
@@ -38,18 +33,33 @@ Decoded DecodeUtf8(std::string_view text) {
         if (lead == 0xF0) secondLow = 0x90;   // overlong
         if (lead == 0xF4) secondHigh = 0x8F;  // above U+10FFFF
     } else {
-        return {kReplacement, 1};
+        return {kReplacement, 1, false};
     }
 
     for (std::size_t i = 1; i < length; ++i) {
-        if (i >= text.size()) return {kReplacement, i};
+        if (i >= text.size()) return {kReplacement, i, false};
         const auto byte = static_cast<unsigned char>(text[i]);
         const bool fits = i == 1 ? InRange(byte, secondLow, secondHigh) : InRange(byte, 0x80, 0xBF);
-        if (!fits) return {kReplacement, i};
+        if (!fits) return {kReplacement, i, false};
         value = (value << 6) | (byte & 0x3F);
     }
-    return {value, length};
+    return {value, length, true};
 }
+
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Char decoded = DecodeUtf8Char(text.substr(i));
+        if (!decoded.valid) return false;
+        i += decoded.length;
+    }
+    return true;
+}
+
+namespace {
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -108,7 +118,7 @@ std::u16string FromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const Decoded decoded = DecodeUtf8(text);
+        const Utf8Char decoded = DecodeUtf8Char(text);
         AppendUtf16(out, decoded.codePoint);
         text.remove_prefix(decoded.length);
     }
@@ -119,7 +129,7 @@ std::string SanitizeUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const Decoded decoded = DecodeUtf8(text);
+        const Utf8Char decoded = DecodeUtf8Char(text);
         AppendUtf8(out, decoded.codePoint);
         text.remove_prefix(decoded.length);
     }

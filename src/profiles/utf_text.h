@@ -16,6 +16,20 @@ std::u16string FromUtf8(std::string_view text);
 // Valid UTF-8 with every broken sequence replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view text);
 
+// One character at the start of a UTF-8 text: its code point and length in
+// bytes. A broken sequence is not valid; SanitizeUtf8 puts one U+FFFD in
+// place of its `length` bytes.
+struct Utf8Char {
+    char32_t codePoint;
+    std::size_t length;
+    bool valid;
+};
+// `text` must not be empty.
+Utf8Char DecodeUtf8Char(std::string_view text);
+
+// SanitizeUtf8 would leave the text as it is.
+bool IsValidUtf8(std::string_view text);
+
 // Equality ignoring the letter case of A-Z (other letters compare as they are).
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/file_guard.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
 #include "temp_folder.h"
@@ -185,6 +190,102 @@ TEST_F(BasicProfileTest, OtherSectionIsIndependent) {
     EXPECT_EQ(store.ReadJson(folder / "other.Json")["Device"][0]["KeyList"][0]["Assignment"].asInt(), 0x700100);
     EXPECT_TRUE(profile.GetKeyList().empty());
     EXPECT_EQ(profile.GetOtherKeyList()[0].assignment, (KeyCode{0x70, 0x01, 0x00}));
+}
+
+// ---- Saving from the document kept in memory ----
+
+TEST_F(BasicProfileTest, SaveWritesTheKeptDocumentWithoutReadingTheFile) {
+    LoadText(R"({"profilename": "mine", "profileUUID": "2024_01_01_00_00_00_000", "extra": [1],
+                 "Device": [{"LightInfo": {"SelectItem": 4}, "Unknown": {"kept": true}}]})");
+    // A read now would fail and move the file aside.
+    platform::SetFileFaultForTests(
+        [this](platform::FileStep, const std::string& at) { return at == path ? EACCES : 0; });
+    profile.SetLightInfo(1, 0, 0, 0);
+    const int saved = profile.Save();
+    platform::SetFileFaultForTests({});
+    platform::FileGuard::Instance().ResetForTests();
+
+    ASSERT_EQ(saved, kWriteOk);
+    EXPECT_TRUE(folder.Backups("p.Json").empty());
+    const Json::Value file = File();
+    EXPECT_EQ(file["profilename"].asString(), "mine");
+    EXPECT_EQ(file["profileUUID"].asString(), "2024_01_01_00_00_00_000");
+    EXPECT_EQ(file["extra"][0].asInt(), 1);
+    EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 1);
+    EXPECT_TRUE(file["Device"][0]["Unknown"]["kept"].asBool());
+}
+
+// Another writer changes the file between a load and a save (a rename writes
+// "profilename" into it): the save keeps that change and adds its own.
+TEST_F(BasicProfileTest, ChangeOfAnotherWriterSurvivesTheNextSave) {
+    struct Writer {
+        const char* name;
+        std::function<void(const std::string& text)> write;
+    };
+    const std::vector<Writer> writers = {
+        {"a new file renamed into place",
+         [this](const std::string& text) { ASSERT_TRUE(platform::WriteFileAtomically(path, text)); }},
+        {"the same file written over",
+         [this](const std::string& text) { std::ofstream(path, std::ios::binary) << text; }},
+    };
+    for (const Writer& writer : writers) {
+        LoadText(R"({"profilename": "old", "Device": [{"LightInfo": {"SelectItem": 4}}]})");
+        Json::Value changed = File();
+        changed["profilename"] = "renamed";
+        changed["note"] = "added";
+        writer.write(StyledText(changed));
+
+        profile.SetLightInfo(2, 0, 0, 0);
+        ASSERT_EQ(profile.Save(), kWriteOk) << writer.name;
+        const Json::Value file = File();
+        EXPECT_EQ(file["profilename"].asString(), "renamed") << writer.name;
+        EXPECT_EQ(file["note"].asString(), "added") << writer.name;
+        EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 2) << writer.name;
+    }
+}
+
+// A reset to defaults loads the template's section and saves it into the
+// profile file, whose names stay.
+TEST_F(BasicProfileTest, SectionLoadedFromTheTemplateIsSavedWithTheProfilesNames) {
+    LoadText(R"({"profilename": "mine", "profileUUID": "2024_01_01_00_00_00_000",
+                 "Device": [{"LightInfo": {"SelectItem": 9}}]})");
+    const std::string templateText = folder.Read("template.Json");
+    profile.Load(folder / "template.Json");
+    ASSERT_EQ(profile.Save(), kWriteOk);
+
+    const Json::Value file = File();
+    EXPECT_EQ(file["profilename"].asString(), "mine");
+    EXPECT_EQ(file["profileUUID"].asString(), "2024_01_01_00_00_00_000");
+    EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 3);
+    EXPECT_EQ(folder.Read("template.Json"), templateText);
+}
+
+TEST_F(BasicProfileTest, SaveUnderAnotherSectionIndexLeavesTheLoadedOneInTheFile) {
+    LoadText(R"({"Device": [{"LightInfo": {"SelectItem": 4}}, {"LightInfo": {"SelectItem": 5}}]})");
+    profile.SetSectionIndex(1);
+    profile.SetLightInfo(6, 0, 0, 0);
+    ASSERT_EQ(profile.Save(), kWriteOk);
+
+    const Json::Value file = File();
+    EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 4);
+    EXPECT_EQ(file["Device"][1]["LightInfo"]["SelectItem"].asInt(), 6);
+}
+
+// A profile that could neither be read nor moved aside runs on the template
+// and is never written over.
+TEST_F(BasicProfileTest, ProfileLeftInPlaceIsNeverSaved) {
+    const std::string damaged = R"({"profilename": "mine", "Device": [)";
+    folder.Write("p.Json", damaged);
+    platform::SetFileFaultForTests([this](platform::FileStep step, const std::string& at) {
+        if (at != path) return 0;
+        return step == platform::FileStep::kOpenForRead ? EACCES : ENOSPC;
+    });
+    profile.Load(path);
+    platform::SetFileFaultForTests({});
+    profile.SetLightInfo(1, 0, 0, 0);
+    EXPECT_EQ(profile.Save(), kWriteFailed);
+    platform::FileGuard::Instance().ResetForTests();
+    EXPECT_EQ(folder.Read("p.Json"), damaged);
 }
 
 TEST_F(BasicProfileTest, PathSetters) {

@@ -11,6 +11,7 @@
 #include "platform/file_guard.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
+#include "profiles/basic_profile_data.h"
 #include "profiles/json_file_store.h"
 #include "support/fake_page_view.h"
 #include "temp_folder.h"
@@ -246,6 +247,35 @@ TEST_F(ProfileListTest, ResetOfAHeadsetKeepsItsCustomEqualiser) {
         EXPECT_EQ(reset["Device"][0]["CustomEQNameInfo"].size(), kept ? 1u : 0u) << kind;
         EXPECT_EQ(reset["Device"][0]["CustomEQHzValueInfo"].size(), kept ? 1u : 0u) << kind;
     }
+}
+
+// The device's profile data and the panel write the same file. A rename is
+// kept by the device's next save; after a reset the device loads the file
+// again (as it does), and its next save brings back nothing of before.
+TEST_F(ProfileListTest, DeviceSavesKeepTheRenameAndFollowTheReset) {
+    panel.InitProfiles();
+    const std::string file = platform::ProfileFilePath(user, panel.CurrentProfileId());
+    CBasicProfiledata device;
+    device.SetTemplatePath(folder / "template.Json");
+    device.SetProfilePath(file);
+    device.Load(file);
+    device.SetLightInfo(7, 0, 0, 0);
+    ASSERT_EQ(device.Save(), kWriteOk);
+
+    ASSERT_EQ(panel.RenameProfile(u"renamed"), CDeviceProfileUI::kRenamed);
+    device.SetLightInfo(8, 0, 0, 0);
+    ASSERT_EQ(device.Save(), kWriteOk);
+    EXPECT_EQ(ProfileAt(0)["profilename"].asString(), "renamed");
+    EXPECT_EQ(ProfileAt(0)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 8);
+
+    ASSERT_TRUE(panel.ResetProfile());
+    device.Load(file);
+    device.SetAudioLightInfo(1, 0, 0);
+    ASSERT_EQ(device.Save(), kWriteOk);
+    const Json::Value profile = ProfileAt(0);
+    EXPECT_EQ(profile["profilename"].asString(), "renamed");
+    EXPECT_EQ(profile["Device"][0]["LightInfo"]["SelectItem"].asInt(), 2);
+    EXPECT_EQ(profile["Device"][0]["AudioLightInfo"]["AudioMode"].asInt(), 1);
 }
 
 TEST_F(ProfileListTest, ExportWritesTheSelectedProfile) {

@@ -42,9 +42,11 @@ TEST_F(JsonFileStoreTest, UnusableFilesReadAsNull) {
     EXPECT_TRUE(store.ReadJson(folder / "missing").isNull());
 }
 
-TEST_F(JsonFileStoreTest, CommentsAreAccepted) {
+TEST_F(JsonFileStoreTest, CommentsAreAcceptedAndNotKept) {
     folder.Write("commented", "// saved by hand\n{ \"a\" : 1 /* one */ }");
-    EXPECT_EQ(store.ReadJson(folder / "commented")["a"].asInt(), 1);
+    const Json::Value value = store.ReadJson(folder / "commented");
+    EXPECT_EQ(value["a"].asInt(), 1);
+    EXPECT_EQ(StyledText(value), "{\n   \"a\" : 1\n}\n\n");
 }
 
 TEST_F(JsonFileStoreTest, WrittenProfileIsStyledTextWithIndentThree) {

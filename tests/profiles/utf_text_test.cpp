@@ -13,6 +13,7 @@ TEST(UtfText, ValidTextSurvivesBothDirections) {
     for (const std::string& text : texts) {
         EXPECT_EQ(ToUtf8(FromUtf8(text)), text);
         EXPECT_EQ(SanitizeUtf8(text), text);
+        EXPECT_TRUE(IsValidUtf8(text)) << text;
     }
     EXPECT_EQ(FromUtf8("游戏"), u"游戏");
     EXPECT_EQ(FromUtf8("🎮"), std::u16string({0xD83C, 0xDFAE}));
@@ -36,6 +37,7 @@ TEST(UtfText, BrokenUtf8IsReplaced) {
     for (const auto& [broken, expected] : cases) {
         EXPECT_EQ(SanitizeUtf8(broken), expected);
         EXPECT_EQ(ToUtf8(FromUtf8(broken)), expected);
+        EXPECT_FALSE(IsValidUtf8(broken)) << expected;
     }
 }
 
