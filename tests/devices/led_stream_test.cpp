@@ -158,6 +158,15 @@ protected:
             device.SetLedColour(static_cast<int>(i),
                                 LedColor{static_cast<std::uint8_t>(i), green, 20, 255}.Packed());
     }
+    // The LEDs filled while nothing streams, then the stream switched on:
+    // the device gets them as one frame (filled one by one while streaming, a
+    // slow machine may send the colours in between too).
+    void FillThenStream(sim::SimFirmware& firmware, std::size_t count) {
+        device.SetHostLighting(false);
+        FillLeds(count);
+        firmware.ClearFrames();
+        device.SetHostLighting(true);
+    }
     // The stream frames once `expected` have come.
     std::vector<int> Frames(sim::SimFirmware& firmware, std::size_t expected) {
         EXPECT_TRUE(Eventually([&] { return StreamFrameLengths(firmware).size() >= expected; }));
@@ -178,17 +187,14 @@ TEST_F(LedStreamTest, CableGetsTheStreamInChunksOf56) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.leds);
         // The LED count is set up while nothing streams, as the device manager does.
-        device.SetHostLighting(false);
-        FillLeds(c.leds);
-        firmware.ClearFrames();
-        device.SetHostLighting(true);
+        FillThenStream(firmware, c.leds);
         EXPECT_EQ(Frames(firmware, c.frameLengths.size()), c.frameLengths);
     }
 }
 
 TEST_F(LedStreamTest, EachChangeIsOneFrameOfScaledColoursAndNoChangeSendsNothing) {
     sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
-    FillLeds(15);
+    FillThenStream(firmware, 15);
     EXPECT_EQ(Frames(firmware, 1), std::vector<int>{45});
     for (std::uint8_t n = 2; n <= 4; ++n) {
         device.SetLedColour(3, LedColor{n, n, n, 255}.Packed());
@@ -208,7 +214,7 @@ TEST_F(LedStreamTest, EachChangeIsOneFrameOfScaledColoursAndNoChangeSendsNothing
 TEST_F(LedStreamTest, FrameTheMouseRefusesIsSentAgain) {
     sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
     firmware.QueueCommandFault(protocol::cmd::kLightStream, sim::SimFault::StatusFF);
-    FillLeds(15);
+    FillThenStream(firmware, 15);
     EXPECT_EQ(Frames(firmware, 2), (std::vector<int>{45, 45}));
     const auto frames = firmware.Frames();
     EXPECT_EQ(frames[0].frame, frames[1].frame);
