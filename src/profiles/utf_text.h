@@ -13,6 +13,9 @@ namespace vandrel::profiles {
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
+// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Valid UTF-8 with every broken sequence replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view text);
 
