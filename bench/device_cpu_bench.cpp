@@ -70,8 +70,7 @@ public:
     platform::IoResult Read(std::span<std::uint8_t> buffer, int timeoutMs) override {
         std::unique_lock lock(mutex_);
         const auto ready = [this] { return !pending_.empty() || cancelled_; };
-        if (timeoutMs == platform::kInfiniteTimeout)
-            changed_.wait(lock, ready);
+        if (timeoutMs == platform::kInfiniteTimeout) changed_.wait(lock, ready);
         else if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
             return {platform::IoStatus::TimedOut, 0};
         if (cancelled_) {
@@ -146,8 +145,7 @@ enum class Responder { Simulator, Echo };
 // The window's timer 1000: RefreshPreview every 5 ms until destroyed.
 class StreamTimer {
 public:
-    explicit StreamTimer(devices::CMorvaneUSBDevice& device)
-        : worker_([this, &device] { Run(device); }) {}
+    explicit StreamTimer(devices::CMorvaneUSBDevice& device) : worker_([this, &device] { Run(device); }) {}
     ~StreamTimer() {
         stop_.store(true);
         worker_.join();
@@ -189,8 +187,8 @@ public:
         device_->SetIdentity(identity);
         device_->SetLedCount(kMouseLeds);
         protocol::CDeviceTransport& transport = device_->Transport();
-        opened_ = transport.WiredChannel().OpenPath(sim::SimBackend::VendorPath(sim::SimKind::Mouse), true, true,
-                                                    true, false);
+        opened_ = transport.WiredChannel().OpenPath(sim::SimBackend::VendorPath(sim::SimKind::Mouse), true, true, true,
+                                                    false);
         transport.SetLinkMode(static_cast<int>(protocol::LinkMode::Wired));
         transport.SetOpen(true);
 
@@ -274,9 +272,7 @@ void BM_DeviceCpu(benchmark::State& state, Lighting lighting, Responder responde
 }
 
 // One wall window per case: the figure is a rate over it, not a per-iteration time.
-void OneWindow(benchmark::internal::Benchmark* b) {
-    b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-}
+void OneWindow(benchmark::internal::Benchmark* b) { b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond); }
 
 BENCHMARK_CAPTURE(BM_DeviceCpu, animating_sim, Lighting::Animating, Responder::Simulator)->Apply(OneWindow);
 BENCHMARK_CAPTURE(BM_DeviceCpu, static_streaming_sim, Lighting::Static, Responder::Simulator)->Apply(OneWindow);

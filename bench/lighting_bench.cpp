@@ -21,9 +21,15 @@ struct Frame {
         state.light.Red = 200;
         for (std::size_t i = 0; i < ledCount; ++i) {
             const auto mode = static_cast<std::uint8_t>(i % 5);
-            entries.push_back({.mode = mode, .brightness = 4, .speed = static_cast<std::uint8_t>(i % 5),
-                               .direction = 0, .multiColor = static_cast<std::uint8_t>(i % 2), .red = 10,
-                               .green = 20, .blue = 30, .valid = 1});
+            entries.push_back({.mode = mode,
+                               .brightness = 4,
+                               .speed = static_cast<std::uint8_t>(i % 5),
+                               .direction = 0,
+                               .multiColor = static_cast<std::uint8_t>(i % 2),
+                               .red = 10,
+                               .green = 20,
+                               .blue = 30,
+                               .valid = 1});
             groups.push_back(static_cast<std::uint8_t>(i % 7));
         }
         steps = {{.mode = 0, .brightness = 4, .speed = 4, .multiColor = 1, .time = 500},
@@ -65,7 +71,6 @@ LIGHTING_BENCH(reactive_decay_ring, [](Frame& f, std::uint64_t) {
     for (std::size_t i = 0; i < f.leds.Size(); ++i) DecayLevel(f.state, i, 0);
 });
 LIGHTING_BENCH(per_key_overlay, [](Frame& f, std::uint64_t tick) { f.state.overlay.Apply(f.entries, f.leds, tick); });
-LIGHTING_BENCH(effect_list_player,
-               [](Frame& f, std::uint64_t tick) { f.state.player.Play(f.steps, 4, f.leds, tick); });
+LIGHTING_BENCH(effect_list_player, [](Frame& f, std::uint64_t tick) { f.state.player.Play(f.steps, 4, f.leds, tick); });
 
 }  // namespace

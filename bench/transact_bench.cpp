@@ -42,11 +42,13 @@ void BM_TransactRoundTrip(benchmark::State& state) {
     protocol::StampChecksum(request);
     protocol::Frame reply{};
     for (auto _ : state) {
-        const int status = mouse.Transport().Transact(request.data(), request.size(), reply.data(), reply.size(), nullptr);
+        const int status =
+            mouse.Transport().Transact(request.data(), request.size(), reply.data(), reply.size(), nullptr);
         if (status != protocol::kStatusOk) return state.SkipWithError("transaction failed");
         benchmark::DoNotOptimize(reply);
     }
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TransactRoundTrip);
 
@@ -61,8 +63,8 @@ void RunChunkedWrite(benchmark::State& state, SimDevice& device, std::size_t byt
     for (auto _ : state) {
         if (write(transport, data) != protocol::kStatusOk) return state.SkipWithError("chunked write failed");
     }
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations() * framesPerWrite),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * framesPerWrite), benchmark::Counter::kIsRate);
     state.counters["frames/write"] = static_cast<double>(framesPerWrite);
 }
 
@@ -73,9 +75,8 @@ void RunChunkedWrite(benchmark::State& state, SimDevice& device, std::size_t byt
 // bytes), so its 4 KiB macro memory takes the 512 bytes.
 void BM_ChunkedWrite512(benchmark::State& state) {
     SimDevice mouse(sim::SimKind::Mouse, static_cast<int>(state.range(0)));
-    RunChunkedWrite(state, mouse, 512, [](auto& t, const auto& data) {
-        return protocol::CMD_WRITE_MACROS(t, data.data(), data.size());
-    });
+    RunChunkedWrite(state, mouse, 512,
+                    [](auto& t, const auto& data) { return protocol::CMD_WRITE_MACROS(t, data.data(), data.size()); });
 }
 BENCHMARK(BM_ChunkedWrite512)->Arg(1)->Arg(2);
 
@@ -84,9 +85,8 @@ void BM_KeyMapWrite(benchmark::State& state) {
     SimDevice keyboard(sim::SimKind::Keyboard, static_cast<int>(state.range(0)));
     keyboard.Transport().SetMemorySize(
         static_cast<std::uint16_t>(sim::ModelOf(sim::SimKind::Keyboard).factoryKeys.size() * 3));
-    RunChunkedWrite(state, keyboard, keyboard.Transport().MemorySize(), [](auto& t, const auto& data) {
-        return protocol::CMD_WRITE_KEY_MAP(t, data.data(), 0);
-    });
+    RunChunkedWrite(state, keyboard, keyboard.Transport().MemorySize(),
+                    [](auto& t, const auto& data) { return protocol::CMD_WRITE_KEY_MAP(t, data.data(), 0); });
 }
 BENCHMARK(BM_KeyMapWrite)->Arg(1)->Arg(2);
 

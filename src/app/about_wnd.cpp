@@ -5,7 +5,8 @@
 
 namespace vandrel::app {
 
-CAboutWnd::CAboutWnd(QWidget* owner) : SecondaryWindow(owner, QStringLiteral("AboutWnd.xml"), QStringLiteral("AboutWnd")) {
+CAboutWnd::CAboutWnd(QWidget* owner)
+    : SecondaryWindow(owner, QStringLiteral("AboutWnd.xml"), QStringLiteral("AboutWnd")) {
     setWindowTitle(QStringLiteral("  "));
     resize(800, 572);
 }
@@ -15,8 +16,10 @@ void CAboutWnd::SetVersion(const QString& version) {
     // The prefix is the language text, read back through the hidden label so
     // that it is the text the layout would show.
     ui::SetTextId(ui::FindControl(Root(), QStringLiteral("text_test")), QStringLiteral("software_rev_text"));
-    const std::string prefix = Page().HasControl("text_test") ? Page().Text("text_test")
-                                                              : ui::TextResources::Instance().Text(QStringLiteral("software_rev_text")).toStdString();
+    const std::string prefix =
+        Page().HasControl("text_test")
+            ? Page().Text("text_test")
+            : ui::TextResources::Instance().Text(QStringLiteral("software_rev_text")).toStdString();
     Page().SetText("software_ver_label", prefix + version.toStdString());
 }
 

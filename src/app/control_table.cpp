@@ -25,8 +25,10 @@ const ui::ControlFactory& CustomControls() {
     static ui::ControlFactory custom;
     static const bool registered = [] {
         ui::RegisterCustomControls(custom);
-        custom.RegistControl(QStringLiteral("CDeviceOptionUI"), [](QWidget* parent) { return new ui::CDeviceOptionUI(parent); });
-        custom.RegistControl(QStringLiteral("CMpDevicePowerUI"), [](QWidget* parent) { return new ui::CMpDevicePowerUI(parent); });
+        custom.RegistControl(QStringLiteral("CDeviceOptionUI"),
+                             [](QWidget* parent) { return new ui::CDeviceOptionUI(parent); });
+        custom.RegistControl(QStringLiteral("CMpDevicePowerUI"),
+                             [](QWidget* parent) { return new ui::CMpDevicePowerUI(parent); });
         return true;
     }();
     (void)registered;
@@ -40,9 +42,9 @@ void RegisterProgramControls(ui::ControlFactory& factory) {
     for (const std::string_view name : kControlClassOrder) {
         const QString className = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
         if (custom.Knows(className))
-            factory.RegistControl(className, [&custom, className](QWidget* parent) { return custom.Create(className, parent); });
-        else
-            factory.RegistControl(className, MakeContainer);
+            factory.RegistControl(className,
+                                  [&custom, className](QWidget* parent) { return custom.Create(className, parent); });
+        else factory.RegistControl(className, MakeContainer);
     }
 }
 

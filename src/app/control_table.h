@@ -11,12 +11,30 @@
 namespace vandrel::app {
 
 inline constexpr std::array<std::string_view, 24> kControlClassOrder{
-    "CCircleProgressUI", "CChartViewUI", "CWndUI", "CSelectPanelUI", "CDeviceKeyButtonUI",
-    "CCloudShareListItemUI", "CUpdateInfoListItemUI", "CDeviceOptionUI", "CMpDevicePowerUI",
-    "CComboEditContainerElementUI", "CHandImgButtonUI", "CHandImgSelectButtonUI", "CRedioMacroButtonUI",
-    "CAudioRecordUI", "CLightControlUI", "CMacroControlUI", "CKeySetControlUI", "CDeviceProfileUI",
-    "CShootControlUI", "CMagicControlUI", "CVoice6533ControlUI", "CMorvaneUSBDevice",
-    "CMorvaneMousePadDevice", "CMorvaneDA6533Device",
+    "CCircleProgressUI",
+    "CChartViewUI",
+    "CWndUI",
+    "CSelectPanelUI",
+    "CDeviceKeyButtonUI",
+    "CCloudShareListItemUI",
+    "CUpdateInfoListItemUI",
+    "CDeviceOptionUI",
+    "CMpDevicePowerUI",
+    "CComboEditContainerElementUI",
+    "CHandImgButtonUI",
+    "CHandImgSelectButtonUI",
+    "CRedioMacroButtonUI",
+    "CAudioRecordUI",
+    "CLightControlUI",
+    "CMacroControlUI",
+    "CKeySetControlUI",
+    "CDeviceProfileUI",
+    "CShootControlUI",
+    "CMagicControlUI",
+    "CVoice6533ControlUI",
+    "CMorvaneUSBDevice",
+    "CMorvaneMousePadDevice",
+    "CMorvaneDA6533Device",
 };
 
 void RegisterProgramControls(ui::ControlFactory& factory);

@@ -14,8 +14,8 @@ namespace {
 struct DesktopRow {
     std::string_view desktop;  // as XDG_CURRENT_DESKTOP names it, compared ignoring case
     std::string_view program;
-    std::string_view mouseArgument;     // empty: none
-    std::string_view keyboardProgram;   // empty: the same program
+    std::string_view mouseArgument;    // empty: none
+    std::string_view keyboardProgram;  // empty: the same program
     std::string_view keyboardArgument;
 };
 
@@ -32,7 +32,8 @@ constexpr std::array<DesktopRow, 9> kDesktops{{
 }};
 
 bool SameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    return std::ranges::equal(a, b,
+                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 }  // namespace
@@ -44,7 +45,8 @@ std::optional<DesktopCommand> DesktopSettingsCommand(std::string_view currentDes
         for (const DesktopRow& row : kDesktops) {
             if (!SameName(row.desktop, entry)) continue;
             const bool keyboard = panel == DesktopPanel::Keyboard;
-            DesktopCommand command{std::string(keyboard && !row.keyboardProgram.empty() ? row.keyboardProgram : row.program), {}};
+            DesktopCommand command{
+                std::string(keyboard && !row.keyboardProgram.empty() ? row.keyboardProgram : row.program), {}};
             const std::string_view argument = keyboard ? row.keyboardArgument : row.mouseArgument;
             if (!argument.empty()) command.arguments.emplace_back(argument);
             return command;

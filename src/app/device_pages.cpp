@@ -20,7 +20,6 @@
 namespace vandrel::app {
 namespace {
 
-
 // The tab button reaches its device's host calls; the button itself is owned
 // by the window, so the host only forwards while the button exists.
 class OptionHost : public devices::IDeviceHost {
@@ -173,7 +172,8 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
 
     devices::DeviceObjects objects;
     objects.host = std::make_unique<OptionHost>(optionButton);
-    objects.device = creators_[kindRow] ? creators_[kindRow](backend_) : std::make_unique<devices::CMorvaneUSBDevice>(backend_);
+    objects.device =
+        creators_[kindRow] ? creators_[kindRow](backend_) : std::make_unique<devices::CMorvaneUSBDevice>(backend_);
     if (!objects.device) return std::nullopt;
     return objects;
 }

@@ -26,9 +26,9 @@
 
 #include "devices/device_manager.h"
 #include "devices/device_option_timers.h"
+#include "ui/control_factory.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
-#include "ui/control_factory.h"
 #include "ui/widget_page_view.h"
 
 namespace vandrel::app {

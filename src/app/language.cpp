@@ -86,7 +86,8 @@ void LanguageSwitcher::Apply(int index, const Changed& changed) {
     // The file name comes from a file: it must name a file inside the skin.
     if (entry && platform::IsPlainFileName(entry->file)) {
         texts.SetLanguage(QString::fromStdString(entry->name));
-        texts.LoadLanguage(ui::Skin::Instance().FilePath(QStringLiteral("lang/") + QString::fromStdString(entry->file)));
+        texts.LoadLanguage(
+            ui::Skin::Instance().FilePath(QStringLiteral("lang/") + QString::fromStdString(entry->file)));
         settings_.Load();
         settings_.Set(kSettingsSection, kLanguageKey, std::to_string(entry->id));
         if (settings_.Save()) platform::Trace("写成功！");

@@ -30,7 +30,7 @@ constexpr int kNoticeMs = 8000;
 
 // The page tabs in the order of the functions they show (1 lighting ... 8 surround).
 constexpr std::array<std::string_view, 8> kFunctionTabs{
-    "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
+    "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
     "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab",
 };
 
@@ -76,7 +76,9 @@ devices::CMorvaneMouseDevice* CMainWnd::CurrentMouse() const {
 
 void CMainWnd::BindOperations() {
     using O = Operation;
-    const auto bind = [this](Operation operation, OperationHandler handler) { operations_[operation] = std::move(handler); };
+    const auto bind = [this](Operation operation, OperationHandler handler) {
+        operations_[operation] = std::move(handler);
+    };
     // The mouse's own operations take the control's index.
     const auto onMouse = [this, &bind](Operation operation, auto action) {
         bind(operation, [this, action](const Route& route, const platform::NotifyEvent& event) {
@@ -115,7 +117,8 @@ void CMainWnd::BindOperations() {
         if (e.type == "selectchanged" && e.control != "deng_7color_check" && !SwitchedOn(e)) return;
         mouse.OnLightingControl(e.control);
     });
-    onMouse(O::QuickColour, [](auto& mouse, const Route&, const platform::NotifyEvent& e) { mouse.OnLightingControl(e.control); });
+    onMouse(O::QuickColour,
+            [](auto& mouse, const Route&, const platform::NotifyEvent& e) { mouse.OnLightingControl(e.control); });
     onMouse(O::PaletteColour, [](auto& mouse, const Route&, const auto&) {
         if (const auto* panel = mouse.LightPanel()) mouse.OnLightingColour(panel->PaletteColour());
     });
@@ -184,10 +187,13 @@ void CMainWnd::SwitchProfile() {
 QString CMainWnd::ChooseFile(bool save) {
     if (chooseFile_) return chooseFile_(save);
     const ui::TextResources& texts = ui::TextResources::Instance();
-    const QString filter = texts.Has(QStringLiteral("profile_files_filter")) ? texts.Text(QStringLiteral("profile_files_filter"))
-                                                                             : QStringLiteral("Profile Files(*.json)");
-    return save ? QFileDialog::getSaveFileName(this, texts.Text(QStringLiteral("profile_export_title")), QString(), filter)
-                : QFileDialog::getOpenFileName(this, texts.Text(QStringLiteral("profile_import_title")), QString(), filter);
+    const QString filter = texts.Has(QStringLiteral("profile_files_filter"))
+                               ? texts.Text(QStringLiteral("profile_files_filter"))
+                               : QStringLiteral("Profile Files(*.json)");
+    return save ? QFileDialog::getSaveFileName(this, texts.Text(QStringLiteral("profile_export_title")), QString(),
+                                               filter)
+                : QFileDialog::getOpenFileName(this, texts.Text(QStringLiteral("profile_import_title")), QString(),
+                                               filter);
 }
 
 // Only a file that names a profile ("profilename" and "profileUUID") is

@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/about_wnd.h"
 #include "app/message_bus.h"
@@ -20,8 +20,8 @@
 #include "app/registered_messages.h"
 #include "app/sleep_watcher.h"
 #include "app/window_tags.h"
-#include "devices/mouse_device.h"
 #include "device_io/device_tables.h"
+#include "devices/mouse_device.h"
 #include "platform/file_backup.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
@@ -37,7 +37,6 @@ namespace {
 
 constexpr int kRetryOpensMs = 1000;
 constexpr int kDensityFirstMs = 100;
-
 
 // The tray menu: item name and its text id.
 struct MenuItem {
@@ -83,7 +82,9 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
 
     pages_ = std::make_unique<DevicePages>(
         *root_, *view_, backend_, windowTags_, [this](const platform::NotifyEvent& event) { Notify(event); },
-        [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) { OnDeviceMessage(message, wParam, lParam); });
+        [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+            OnDeviceMessage(message, wParam, lParam);
+        });
     pages_->SetCreator(device_io::FindDeviceKindByName("mouse").value_or(0), [this](platform::IHidBackend& hid) {
         auto mouse = std::make_unique<devices::CMorvaneMouseDevice>(hid);
         const QScreen* screen = QGuiApplication::primaryScreen();
@@ -116,7 +117,8 @@ void CMainWnd::Prepare() {
     platform::RemoveStaleTemporaries(platform::ConfigRoot());
     platform::RemoveStaleTemporaries(platform::UserDataRoot());
     platform::FileGuard::Instance().SetSink([this](const platform::FileNotice& notice) {
-        QMetaObject::invokeMethod(this, [this, notice] { ShowFileNotice(notice); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, notice] { ShowFileNotice(notice); }, Qt::QueuedConnection);
     });
     if (bus_ != nullptr) bus_->Broadcast(ui::ToQt(message::kLightControlAnnounce), 1, 1);
     ApplyLanguage(language_.RememberedIndex());
@@ -207,7 +209,8 @@ void CMainWnd::OnSleepChanged(bool sleeping) {
     awake_ = !sleeping;
     if (!manager_) return;
     for (std::size_t row = 0; row < device_io::DeviceKindTable().size(); ++row)
-        if (devices::CMorvaneUSBDevice* device = manager_->Device(row)) device->SetHostLighting(awake_ && lightControl_);
+        if (devices::CMorvaneUSBDevice* device = manager_->Device(row))
+            device->SetHostLighting(awake_ && lightControl_);
 }
 
 void CMainWnd::ShowAndRaise() {
@@ -289,7 +292,9 @@ void CMainWnd::CreateTray() {
 
 // --- Language -------------------------------------------------------------
 
-void CMainWnd::ApplyLanguage(int index) { language_.Apply(index, [this] { LanguageChanged(); }); }
+void CMainWnd::ApplyLanguage(int index) {
+    language_.Apply(index, [this] { LanguageChanged(); });
+}
 
 void CMainWnd::LanguageChanged() {
     if (trayMenu_ != nullptr)
@@ -439,8 +444,7 @@ void CMainWnd::OnTimer(int timerId) {
             view_->KillTimer(rootName, timerId);
             if (manager_) manager_->RetryFailedOpens();
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -11,15 +11,15 @@
 namespace vandrel::app {
 namespace {
 
-
 QString IntrospectionXml() {
     QString xml = QStringLiteral("  <interface name=\"%1\">\n").arg(ui::ToQt(kBusInterface));
     for (const RegisteredMessage& m : kRegisteredMessages) {
-        xml += QStringLiteral(
-                   "    <method name=\"%1\"><arg name=\"wParam\" type=\"x\" direction=\"in\"/>"
-                   "<arg name=\"lParam\" type=\"x\" direction=\"in\"/></method>\n"
-                   "    <signal name=\"%1\"><arg name=\"wParam\" type=\"x\"/><arg name=\"lParam\" type=\"x\"/></signal>\n")
-                   .arg(ui::ToQt(m.member));
+        xml +=
+            QStringLiteral(
+                "    <method name=\"%1\"><arg name=\"wParam\" type=\"x\" direction=\"in\"/>"
+                "<arg name=\"lParam\" type=\"x\" direction=\"in\"/></method>\n"
+                "    <signal name=\"%1\"><arg name=\"wParam\" type=\"x\"/><arg name=\"lParam\" type=\"x\"/></signal>\n")
+                .arg(ui::ToQt(m.member));
     }
     return xml + QStringLiteral("  </interface>\n");
 }
@@ -37,7 +37,8 @@ public:
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-        if (message.type() != QDBusMessage::MethodCallMessage || message.interface() != ui::ToQt(kBusInterface)) return false;
+        if (message.type() != QDBusMessage::MethodCallMessage || message.interface() != ui::ToQt(kBusInterface))
+            return false;
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
         const bool known = IsRegisteredMessage(member.toStdString());
@@ -46,8 +47,8 @@ public:
         const qint64 wParam = args.size() == 2 ? args[0].toLongLong(&okW) : 0;
         const qint64 lParam = args.size() == 2 ? args[1].toLongLong(&okL) : 0;
         if (!known || !okW || !okL) {
-            connection.send(message.createErrorReply(QDBusError::UnknownMethod,
-                                                     QStringLiteral("no message %1(x, x)").arg(member)));
+            connection.send(
+                message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("no message %1(x, x)").arg(member)));
             return true;
         }
         connection.send(message.createReply());
@@ -102,7 +103,8 @@ MessageBus::Claim MessageBus::ClaimInstance() {
 bool MessageBus::CallInstance(const QString& member, qint64 wParam, qint64 lParam, int timeoutMs) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(ui::ToQt(kBusService), ui::ToQt(kBusObject), ui::ToQt(kBusInterface), member);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(ui::ToQt(kBusService), ui::ToQt(kBusObject), ui::ToQt(kBusInterface), member);
     call << wParam << lParam;
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {

@@ -20,9 +20,9 @@ class MessageBus : public QObject {
 
 public:
     enum class Claim {
-        Owner,         // this process is the instance; messages arrive
+        Owner,           // this process is the instance; messages arrive
         AlreadyRunning,  // another instance owns the name
-        NoBus,         // no session bus: running alone
+        NoBus,           // no session bus: running alone
     };
 
     explicit MessageBus(QObject* parent = nullptr);

@@ -32,7 +32,6 @@ protected:
 
 // Shows a message box owned by owner and returns 1 when "confirm_btn" closed
 // it, 0 otherwise. Empty title or text keeps the layout's own.
-int ShowMessage(QWidget* owner, const QString& title, const QString& text, int dpi, bool textIsId,
-                MessageButtons mode);
+int ShowMessage(QWidget* owner, const QString& title, const QString& text, int dpi, bool textIsId, MessageButtons mode);
 
 }  // namespace vandrel::app

@@ -121,18 +121,12 @@ constexpr DispatchRow kSelections[] = {
 };
 
 constexpr DispatchRow kSliders[] = {
-    Indexed("DPI_slider_", O::DpiSlider),
-    Indexed("6533_eq_hz_slider_", O::Headset),
-    Exact("pointer_speed_slider", O::PointerSpeed),
-    Exact("scroll_speed_slider", O::WheelLines),
-    Exact("double_click_slider", O::DoubleClick),
-    Exact("repeat_rate_slider", O::Keyboard),
-    Exact("deng_light_slider", O::LightingControl),
-    Exact("deng_speed_slider", O::LightingControl),
-    Exact("6533_MicIn_slider", O::Headset),
-    Exact("6533_MicMoniter_slider", O::Headset),
-    Exact("R_light_slider", O::AudioLight),
-    Exact("G_light_slider", O::AudioLight),
+    Indexed("DPI_slider_", O::DpiSlider),           Indexed("6533_eq_hz_slider_", O::Headset),
+    Exact("pointer_speed_slider", O::PointerSpeed), Exact("scroll_speed_slider", O::WheelLines),
+    Exact("double_click_slider", O::DoubleClick),   Exact("repeat_rate_slider", O::Keyboard),
+    Exact("deng_light_slider", O::LightingControl), Exact("deng_speed_slider", O::LightingControl),
+    Exact("6533_MicIn_slider", O::Headset),         Exact("6533_MicMoniter_slider", O::Headset),
+    Exact("R_light_slider", O::AudioLight),         Exact("G_light_slider", O::AudioLight),
     Exact("B_light_slider", O::AudioLight),
 };
 
@@ -198,14 +192,10 @@ constexpr DispatchRow kSelectionEnds[] = {
 };
 
 constexpr std::array kTables{
-    EventTable{"click", kClicks},
-    EventTable{"selectchanged", kSelections},
-    EventTable{"valuechanged", kSliders},
-    EventTable{"movevaluechanged", kLiveSliders},
-    EventTable{"itemselect", kCombos},
-    EventTable{"killfocus", kEdits},
-    EventTable{"colorchanged", kColours},
-    EventTable{"click_select_end", kSelectionEnds},
+    EventTable{"click", kClicks},         EventTable{"selectchanged", kSelections},
+    EventTable{"valuechanged", kSliders}, EventTable{"movevaluechanged", kLiveSliders},
+    EventTable{"itemselect", kCombos},    EventTable{"killfocus", kEdits},
+    EventTable{"colorchanged", kColours}, EventTable{"click_select_end", kSelectionEnds},
 };
 
 struct OperationLabel {
@@ -213,16 +203,25 @@ struct OperationLabel {
     std::string_view name;
 };
 constexpr OperationLabel kLaterLabels[] = {
-    {O::KeyClick, "key assignment"}, {O::KeyEditor, "key assignment"}, {O::Macro, "macros"},
-    {O::Recoil, "recoil patterns"}, {O::Keyboard, "keyboard settings"}, {O::Headset, "headset sound"},
-    {O::AudioLight, "audio light"}, {O::SettingsWindow, "settings window"}, {O::SkinFrame, "skin frame"},
-    {O::LightControlHandover, "light control handover"}, {O::PerKeyLighting, "per-key lighting"},
-    {O::MouseSettingOption, "mouse setting options"}, {O::DpiColour, "colour palette"},
+    {O::KeyClick, "key assignment"},
+    {O::KeyEditor, "key assignment"},
+    {O::Macro, "macros"},
+    {O::Recoil, "recoil patterns"},
+    {O::Keyboard, "keyboard settings"},
+    {O::Headset, "headset sound"},
+    {O::AudioLight, "audio light"},
+    {O::SettingsWindow, "settings window"},
+    {O::SkinFrame, "skin frame"},
+    {O::LightControlHandover, "light control handover"},
+    {O::PerKeyLighting, "per-key lighting"},
+    {O::MouseSettingOption, "mouse setting options"},
+    {O::DpiColour, "colour palette"},
 };
 
 bool SameText(std::string_view a, std::string_view b, bool caseSensitive) {
     if (caseSensitive) return a == b;
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    return std::ranges::equal(a, b,
+                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 }  // namespace

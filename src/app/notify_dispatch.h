@@ -19,28 +19,69 @@ namespace vandrel::app {
 
 enum class Operation {
     // Window
-    HideToTray, HideWindow, Minimise, Maximise, Restore, SelectPreviousTab, SelectNextTab, ChooseTab,
+    HideToTray,
+    HideWindow,
+    Minimise,
+    Maximise,
+    Restore,
+    SelectPreviousTab,
+    SelectNextTab,
+    ChooseTab,
     // Mouse: DPI, report rate, pointer
-    DpiSlider, DpiSliderMoving, DpiEdit, DpiEnable, DpiSelect, DpiColour, ReportRate,
-    PointerSpeed, WheelLines, DoubleClick, PointerPrecision, ScrollPage, ZelborDpiSlider, ZelborDpiEdit,
+    DpiSlider,
+    DpiSliderMoving,
+    DpiEdit,
+    DpiEnable,
+    DpiSelect,
+    DpiColour,
+    ReportRate,
+    PointerSpeed,
+    WheelLines,
+    DoubleClick,
+    PointerPrecision,
+    ScrollPage,
+    ZelborDpiSlider,
+    ZelborDpiEdit,
     // Desktop and device
-    DesktopDeviceSettings, DefaultSettings, DeviceReset, FunctionPage,
+    DesktopDeviceSettings,
+    DefaultSettings,
+    DeviceReset,
+    FunctionPage,
     // Profiles
-    ProfileAdd, ProfileDelete, ProfileDuplicate, ProfileImport, ProfileExport, ProfileRename, ProfileChosen,
+    ProfileAdd,
+    ProfileDelete,
+    ProfileDuplicate,
+    ProfileImport,
+    ProfileExport,
+    ProfileRename,
+    ProfileChosen,
     ProfileFold,
     // Lighting
-    LightingControl, QuickColour, PaletteColour, SameMode,
+    LightingControl,
+    QuickColour,
+    PaletteColour,
+    SameMode,
     // Later features: keys, macros, recoil, keyboard, headset, audio light,
     // settings window, skin frame, palette window, light control handover.
-    KeyClick, KeyEditor, Macro, Recoil, Keyboard, Headset, AudioLight, SettingsWindow, SkinFrame,
-    LightControlHandover, PerKeyLighting, MouseSettingOption,
+    KeyClick,
+    KeyEditor,
+    Macro,
+    Recoil,
+    Keyboard,
+    Headset,
+    AudioLight,
+    SettingsWindow,
+    SkinFrame,
+    LightControlHandover,
+    PerKeyLighting,
+    MouseSettingOption,
     Nothing,
 };
 
 struct DispatchRow {
     std::string_view name;
     Operation operation;
-    bool indexed = false;        // name is a prefix ending in "_"
+    bool indexed = false;  // name is a prefix ending in "_"
     bool caseSensitive = false;
 };
 

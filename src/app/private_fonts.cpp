@@ -37,7 +37,8 @@ PrivateFonts::PrivateFonts(const QString& folder) {
     std::array<std::optional<FileIdentity>, kPrivateFontFiles.size()> files;
     for (std::size_t i = 0; i < kPrivateFontFiles.size(); ++i) {
         const std::string_view name = kPrivateFontFiles[i];
-        const QString path = QDir(folder).filePath(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        const QString path =
+            QDir(folder).filePath(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         files[i] = UsableFontFile(path);
         if (!files[i]) continue;
         const auto same = std::find(files.begin(), files.begin() + static_cast<std::ptrdiff_t>(i), files[i]);

@@ -136,8 +136,7 @@ std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string
                 options.simulated.emplace_back(name);
                 list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
             }
-        }
-        else if (arg == "--trace") options.trace = true;
+        } else if (arg == "--trace") options.trace = true;
         else if (arg == "--hidden") options.hidden = true;
         else if (arg == "--screenshot") {
             if (i + 1 >= argc || std::string_view(argv[i + 1]).empty()) {
@@ -208,7 +207,7 @@ int RunProgram(int argc, char** argv) {
     {
         CMainWnd window(backend, claim == MessageBus::Claim::Owner ? &bus : nullptr, &fonts,
                         CMainWnd::Settings{.useTray = options->screenshot.empty(),
-                                            .startHidden = options->hidden && options->screenshot.empty()});
+                                           .startHidden = options->hidden && options->screenshot.empty()});
         if (QScreen* screen = QGuiApplication::primaryScreen())
             window.move(screen->availableGeometry().center() - window.rect().center());
         if (!options->screenshot.empty()) {

@@ -55,8 +55,9 @@ constexpr std::array<CompositeTag, 8> kCompositeTags{{
 void RegisterWindowTags(ui::ControlFactory& tags) {
     for (const ClassTag& row : kClassTags) {
         const QString className = QLatin1String(row.className);
-        tags.RegistControl(QLatin1String(row.tag),
-                           [className](QWidget* parent) { return ui::GlobalControlFactory().Create(className, parent); });
+        tags.RegistControl(QLatin1String(row.tag), [className](QWidget* parent) {
+            return ui::GlobalControlFactory().Create(className, parent);
+        });
     }
     for (const CompositeTag& row : kCompositeTags) {
         const QString layout = QLatin1String(row.layout);

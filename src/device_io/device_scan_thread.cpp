@@ -62,10 +62,8 @@ DeviceIdentity DeviceScanThread::Slot(std::size_t slot) const {
 void DeviceScanThread::Run() {
     while (!stop_.IsSet()) {
         bool quickRetry = false;
-        if (AnySlotFree())
-            quickRetry = EnumerationPass();
-        else
-            ReportFirstScan();  // nothing to look for: the scan is complete as it is
+        if (AnySlotFree()) quickRetry = EnumerationPass();
+        else ReportFirstScan();  // nothing to look for: the scan is complete as it is
         PresenceCheck();
         if (wake_.WaitFor(PauseAfterPass(quickRetry))) wake_.Reset();
     }

@@ -113,7 +113,7 @@ private:
     // Thread-only state.
     bool firstScanReported_ = false;
     int enumerationFailures_ = 0;  // in a row, counted up to kQuickRetryPasses; traced at the first
-    std::uint64_t pass_ = 0;  // completed enumerations
+    std::uint64_t pass_ = 0;       // completed enumerations
     struct OpenFailure {
         std::uint64_t lastPass = 0;
         int passesInARow = 0;  // failed for any reason

@@ -29,14 +29,14 @@ struct DeviceKindRow {
     std::array<int, 4> displayValues;  // the fourth goes to the device (SetLightNameIndex)
     std::uint16_t vendorId;
     std::uint16_t productId;
-    std::uint16_t deviceType;          // the cable type of the kind
+    std::uint16_t deviceType;  // the cable type of the kind
 };
 
 struct DevicePageRow {
     int ledCount;
     int keyCount;
     bool powerManaged;
-    int logoLed;                       // -1: no logo LED
+    int logoLed;  // -1: no logo LED
     std::string_view pageLayout;
     std::string_view lightingConfigName;
 };
@@ -51,7 +51,7 @@ struct ModelCatalogueRow {
 };
 
 std::span<const DeviceKindRow> DeviceKindTable();
-std::span<const DevicePageRow> DevicePageTable();   // same row order as DeviceKindTable
+std::span<const DevicePageRow> DevicePageTable();  // same row order as DeviceKindTable
 std::span<const ModelCatalogueRow> ModelCatalogue();
 
 // What a kind is looked up by: the VID, PID and type of its cable row.

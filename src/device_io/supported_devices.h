@@ -73,8 +73,7 @@ inline bool IsReceiverType(std::uint16_t type) {
 
 // The first row equal on the four numbers a path carries (the scan's pre-match).
 inline std::optional<std::size_t> FindRowByPathNumbers(std::uint16_t vid, std::uint16_t pid,
-                                                       std::uint16_t interfaceNumber,
-                                                       std::uint16_t collectionNumber) {
+                                                       std::uint16_t interfaceNumber, std::uint16_t collectionNumber) {
     const auto& rows = SupportedDeviceTable();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& r = rows[i];

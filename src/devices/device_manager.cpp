@@ -135,10 +135,8 @@ void CDeviceManager::OnDeviceArrived(std::size_t slot) {
     Entry* entry = EnsureEntry(*kindRow, slots[DeviceSlotOf(slots, slot)]);
     if (!entry) return;
 
-    if (own.role == device_io::ROLE_COMPANION)
-        OpenCompanion(slots, slot, *entry);
-    else
-        OpenVendor(slots, slot, *entry);
+    if (own.role == device_io::ROLE_COMPANION) OpenCompanion(slots, slot, *entry);
+    else OpenVendor(slots, slot, *entry);
     if (events_) events_->OnDevicesChanged(true);
 }
 
@@ -179,10 +177,8 @@ void CDeviceManager::RetryFailedOpens() {
 }
 
 void CDeviceManager::SetLinkReachable(std::size_t kindRow, bool reachable) {
-    if (reachable)
-        ShowOption(kindRow);
-    else
-        HideOption(kindRow);
+    if (reachable) ShowOption(kindRow);
+    else HideOption(kindRow);
 }
 
 // --- Device objects --------------------------------------------------------
@@ -229,10 +225,8 @@ CDeviceManager::Entry* CDeviceManager::EnsureEntry(std::size_t kindRow, const De
 // --- Vendor channel ---------------------------------------------------------
 
 void CDeviceManager::OpenVendor(const SlotList& slots, std::size_t slot, Entry& entry) {
-    if (IsTwinCapable(slots[slot].deviceType))
-        OpenTwinCapable(slots, slot, entry);
-    else
-        OpenCableOnly(slots, slot, entry);
+    if (IsTwinCapable(slots[slot].deviceType)) OpenTwinCapable(slots, slot, entry);
+    else OpenCableOnly(slots, slot, entry);
 }
 
 bool CDeviceManager::OpenChannel(Entry& entry, const SlotList& slots, std::size_t slot, bool wireless) {

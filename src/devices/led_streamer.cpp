@@ -84,10 +84,8 @@ void LedStreamer::Run() {
     while (true) {
         const auto woken = [this] { return stopping_ || (pending_ && enabled_); };
         const std::optional<Clock::time_point> deadline = Deadline();
-        if (deadline)
-            changed_.wait_until(lock, *deadline, woken);
-        else
-            changed_.wait(lock, woken);
+        if (deadline) changed_.wait_until(lock, *deadline, woken);
+        else changed_.wait(lock, woken);
         if (stopping_) return;
         if (!enabled_) continue;
         const bool due = deadline && Clock::now() >= *deadline;

@@ -223,7 +223,7 @@ int CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int byt
 }
 
 CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const SettingsRecord& record,
-                                                                         int onboardProfile) {
+                                                                          int onboardProfile) {
     protocol::CDeviceTransport& t = Transport();
     const bool receiver = t.IsWireless();
     // On the receiver every step first asks whether the mouse is still there.

@@ -63,7 +63,7 @@ namespace vandrel::devices {
 inline constexpr std::uint32_t kMessageSettingsWriteFailed = 3332;  // 0x0D04
 
 // Notifications of the mouse's companion collection.
-inline constexpr std::uint16_t kUsageClickFlash = 0x403;  // a click, for the reactive flash
+inline constexpr std::uint16_t kUsageClickFlash = 0x403;         // a click, for the reactive flash
 inline constexpr std::uint8_t kUsageProfileChanged = 0x10;       // high byte: onboard profile in bits 0..3
 inline constexpr std::uint8_t kUsageProfileStageChanged = 0x11;  // and the DPI stage in bits 4..7
 // Timer 1003 takes a notified change in on the UI thread after this delay.

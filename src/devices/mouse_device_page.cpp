@@ -128,7 +128,8 @@ void CMorvaneMouseDevice::ShowPageSection(int category) {
     if (page == nullptr) return;
     // The mouse page has one DPI and polling page for both links: behind the
     // receiver too it is the one the cable shows.
-    if (category == kSystemCategory) page->SetCurrentPage(kFunctionSwitch, PageSectionFor(category, device_io::DEVICE_MOUSE).functionPage);
+    if (category == kSystemCategory)
+        page->SetCurrentPage(kFunctionSwitch, PageSectionFor(category, device_io::DEVICE_MOUSE).functionPage);
     page->SetVisible(controls::kTipInfo, false);
 }
 

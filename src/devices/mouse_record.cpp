@@ -85,7 +85,8 @@ profiles::LightInfo LightingFromRecord(const SettingsRecord& r, const profiles::
 
 std::int32_t ModeCode(std::span<const profiles::LightMode> modes, int modeIndex) {
     const int index = modeIndex >= kCustomModeBase ? 0 : modeIndex;
-    if (index >= 0 && static_cast<std::size_t>(index) < modes.size()) return modes[static_cast<std::size_t>(index)].code;
+    if (index >= 0 && static_cast<std::size_t>(index) < modes.size())
+        return modes[static_cast<std::size_t>(index)].code;
     return index;
 }
 

@@ -35,7 +35,8 @@ constexpr PageSectionRow kPageSections[] = {
 constexpr PageSection kDefaultPageSection{0, 0};
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    return std::ranges::equal(a, b,
+                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 std::uint32_t PreviewArgb(lighting::LedColor c) {
@@ -47,8 +48,7 @@ std::uint32_t PreviewArgb(lighting::LedColor c) {
 }  // namespace
 
 PageSection PageSectionFor(int category, std::uint16_t deviceType) {
-    const bool cableKeyboardOrMouse =
-        deviceType == device_io::DEVICE_KEYBOARD || deviceType == device_io::DEVICE_MOUSE;
+    const bool cableKeyboardOrMouse = deviceType == device_io::DEVICE_KEYBOARD || deviceType == device_io::DEVICE_MOUSE;
     for (const PageSectionRow& row : kPageSections)
         if (row.category == category && (!row.onlyCableKeyboardOrMouse || cableKeyboardOrMouse)) return row.section;
     return kDefaultPageSection;
@@ -73,9 +73,9 @@ CMorvaneUSBDevice::CMorvaneUSBDevice(platform::IHidBackend& backend)
                                                           [this](std::uint16_t u) { HandleNotification(u); })),
       wirelessNotifier_(std::make_unique<NotificationThread>(companion_.WirelessChannel(),
                                                              [this](std::uint16_t u) { HandleNotification(u); })),
-      streamer_(std::make_unique<LedStreamer>(
-          StreamPort{[this] { return CurrentFrame(); },
-                     [this](const LightFrame& f) { return protocol::CMD_LIGHT_STREAM(vendor_, f.bytes.data(), f.length); }})) {}
+      streamer_(std::make_unique<LedStreamer>(StreamPort{
+          [this] { return CurrentFrame(); },
+          [this](const LightFrame& f) { return protocol::CMD_LIGHT_STREAM(vendor_, f.bytes.data(), f.length); }})) {}
 
 CMorvaneUSBDevice::~CMorvaneUSBDevice() { Shutdown(); }
 
@@ -104,11 +104,10 @@ bool CMorvaneUSBDevice::OpenCompanion(const std::string& path, bool wireless) {
     NotificationThread& notifier = NotifierOf(wireless);
     notifier.Stop();
     device_io::CHidChannel& channel = wireless ? companion_.WirelessChannel() : companion_.WiredChannel();
-    const bool opened = channel.OpenPath(path, /*read=*/true, /*write=*/false, /*overlapped=*/true, /*exclusive=*/false);
-    if (wireless)
-        companion_.SetWireless(opened);
-    else
-        companion_.SetOpen(opened);
+    const bool opened =
+        channel.OpenPath(path, /*read=*/true, /*write=*/false, /*overlapped=*/true, /*exclusive=*/false);
+    if (wireless) companion_.SetWireless(opened);
+    else companion_.SetOpen(opened);
     if (opened) notifier.Start();
     return opened;
 }
@@ -117,10 +116,8 @@ void CMorvaneUSBDevice::CloseCompanion(bool wireless) {
     NotifierOf(wireless).Stop();
     // Stop closed the channel of a running thread; this covers one that never ran.
     (wireless ? companion_.WirelessChannel() : companion_.WiredChannel()).Close();
-    if (wireless)
-        companion_.SetWireless(false);
-    else
-        companion_.SetOpen(false);
+    if (wireless) companion_.SetWireless(false);
+    else companion_.SetOpen(false);
 }
 
 void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
@@ -194,8 +191,9 @@ void CMorvaneUSBDevice::LedsMayHaveChanged() {
 void CMorvaneUSBDevice::SchedulePreviewPaint() {
     IDeviceHost* host = host_.load();
     if (host == nullptr || !PreviewsSeen() || previewArmed_.exchange(true)) return;
-    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now().time_since_epoch()).count();
+    const auto now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     const std::int64_t wait = lastPreviewPaintMs_.load() + kPreviewPaintInterval.count() - now;
     host->ArmTimer(timer::kStream, static_cast<int>(std::clamp<std::int64_t>(wait, 0, kPreviewPaintInterval.count())));
 }
@@ -203,8 +201,9 @@ void CMorvaneUSBDevice::SchedulePreviewPaint() {
 void CMorvaneUSBDevice::RefreshPreview() {
     previewArmed_.store(false);
     if (!hostLighting_.load() || !PreviewsSeen()) return;
-    lastPreviewPaintMs_.store(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::steady_clock::now().time_since_epoch()).count());
+    lastPreviewPaintMs_.store(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
     PaintPreviews();
 }
 
@@ -251,7 +250,9 @@ void CMorvaneUSBDevice::RotateRing(bool up, std::size_t count) {
     if (n < 2) return;
     std::array<std::uint8_t, kReactiveRingSize> ring{};
     for (std::size_t i = 0; i < n; ++i) ring[i] = reactiveRing_[i].load();
-    if (up) std::rotate(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(n) - 1, ring.begin() + static_cast<std::ptrdiff_t>(n));
+    if (up)
+        std::rotate(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(n) - 1,
+                    ring.begin() + static_cast<std::ptrdiff_t>(n));
     else std::rotate(ring.begin(), ring.begin() + 1, ring.begin() + static_cast<std::ptrdiff_t>(n));
     for (std::size_t i = 0; i < n; ++i) reactiveRing_[i].store(ring[i]);
 }

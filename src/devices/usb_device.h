@@ -182,8 +182,8 @@ public:
     // Reactive lighting over the device's levels and ring, with the lighting
     // engine's fading profiles (0, 29, other). Out-of-range indexes are ignored.
     virtual void DecayLevel(int index, int mode);
-    virtual void LightMarkedLevels();          // ring positions 0..8
-    virtual void RotateRing(bool up);          // up: towards the end, byte 22 comes round to 0
+    virtual void LightMarkedLevels();                     // ring positions 0..8
+    virtual void RotateRing(bool up);                     // up: towards the end, byte 22 comes round to 0
     virtual void RotateRing(bool up, std::size_t count);  // the first `count` bytes only (mouse pad)
     virtual void ClearReactive();
     virtual void ShowPageSection(int category);
@@ -283,8 +283,8 @@ private:
     std::atomic<bool> livePreview_{true};
     std::atomic<bool> windowHidden_{false};
     std::atomic<bool> windowActive_{false};
-    std::atomic<bool> previewArmed_{false};          // timer 1000 is on its way
-    std::atomic<std::uint64_t> notifiedVersion_{0};  // LED buffer version last passed on
+    std::atomic<bool> previewArmed_{false};            // timer 1000 is on its way
+    std::atomic<std::uint64_t> notifiedVersion_{0};    // LED buffer version last passed on
     std::atomic<std::int64_t> lastPreviewPaintMs_{0};  // steady clock
     bool powerManaged_ = false;
     bool hold_ = false;

@@ -62,18 +62,14 @@ void StepColourCycle(EffectCounters& counters, const Look& look, LedBuffer& leds
 void StepFlashing(EffectCounters& counters, const Look& look, LedBuffer& leds, std::uint64_t now,
                   std::uint8_t hueStep) {
     if (FlipDue(counters, look.speed, now)) counters.colourIndex = AdvanceHue(counters.colourIndex, hueStep);
-    if (counters.blinkPhase != 0)
-        Fill(leds, LookColour(look, counters.colourIndex), LevelAlpha(look.brightness));
-    else
-        StepAllOff(leds);
+    if (counters.blinkPhase != 0) Fill(leds, LookColour(look, counters.colourIndex), LevelAlpha(look.brightness));
+    else StepAllOff(leds);
 }
 
 void StepFourColourFlashing(EffectCounters& counters, const Look& look, LedBuffer& leds, std::uint64_t now) {
     if (FlipDue(counters, look.speed, now)) counters.colourIndex = NextFourColour(counters.colourIndex);
-    if (counters.blinkPhase != 0)
-        Fill(leds, FourColour(counters.colourIndex), LevelAlpha(look.brightness));
-    else
-        StepAllOff(leds);
+    if (counters.blinkPhase != 0) Fill(leds, FourColour(counters.colourIndex), LevelAlpha(look.brightness));
+    else StepAllOff(leds);
 }
 
 void StepAllOff(LedBuffer& leds) { Fill(leds, Rgb{}, 0); }
@@ -88,10 +84,8 @@ void StepWave(EffectCounters& counters, const Look& look, LedBuffer& leds, std::
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned position = positionOfLed.empty() ? static_cast<unsigned>(i) : positionOfLed[i];
         const auto index = static_cast<std::uint8_t>((first + unsigned{stride} * position) % steps);
-        if (look.colourful)
-            Paint(leds, i, WheelColour(index), level);
-        else
-            Paint(leds, i, look.colour, Dim(kBreathingCurve96[index], level));
+        if (look.colourful) Paint(leds, i, WheelColour(index), level);
+        else Paint(leds, i, look.colour, Dim(kBreathingCurve96[index], level));
     }
 }
 

@@ -55,8 +55,8 @@ struct Look {
     std::uint8_t brightness = 0;  // level 0..4
     std::uint8_t speed = 0;       // 0..4
     std::uint8_t direction = 0;
-    std::uint8_t colourful = 0;   // seven-colour: colours from the wheel
-    Rgb colour;                   // the fixed colour
+    std::uint8_t colourful = 0;  // seven-colour: colours from the wheel
+    Rgb colour;                  // the fixed colour
 };
 
 // The counters an effect advances from frame to frame.

@@ -49,9 +49,7 @@ void StepFourColourBreathing(EngineState& state, LedBuffer& leds) {
 
 void StepStatic(EngineState& state, LedBuffer& leds) { StepStatic(RunningLook(state), leds); }
 
-void StepColourCycle(EngineState& state, LedBuffer& leds) {
-    StepColourCycle(state.counters, RunningLook(state), leds);
-}
+void StepColourCycle(EngineState& state, LedBuffer& leds) { StepColourCycle(state.counters, RunningLook(state), leds); }
 
 void StepFlashing(EngineState& state, LedBuffer& leds, std::uint64_t now) {
     StepFlashing(state.counters, RunningLook(state), leds, now);
@@ -87,10 +85,8 @@ void RotateRing(EngineState& state, bool towardsEnd, std::size_t count) {
     const auto first = state.ring.begin();
     const auto last = first + static_cast<std::ptrdiff_t>(std::min(count, state.ring.size()));
     if (last - first < 2) return;
-    if (towardsEnd)
-        std::rotate(first, last - 1, last);
-    else
-        std::rotate(first, first + 1, last);
+    if (towardsEnd) std::rotate(first, last - 1, last);
+    else std::rotate(first, first + 1, last);
 }
 
 void ClearReactive(EngineState& state) {

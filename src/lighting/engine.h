@@ -57,7 +57,8 @@ void StepStatic(EngineState& state, LedBuffer& leds);
 void StepColourCycle(EngineState& state, LedBuffer& leds);
 void StepFlashing(EngineState& state, LedBuffer& leds, std::uint64_t now);
 void StepFourColourFlashing(EngineState& state, LedBuffer& leds, std::uint64_t now);
-void StepWave(EngineState& state, LedBuffer& leds, std::uint8_t stride, std::span<const std::uint8_t> positionOfLed = {});
+void StepWave(EngineState& state, LedBuffer& leds, std::uint8_t stride,
+              std::span<const std::uint8_t> positionOfLed = {});
 
 // ---- Reactive lighting ------------------------------------------------------
 

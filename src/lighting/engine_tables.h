@@ -53,12 +53,12 @@ struct WheelSegment {
     bool rising;
 };
 inline constexpr std::array<WheelSegment, 6> kWheelSegments{{
-    {{255, 0, 0}, 1, true},    // red -> yellow: green rises
-    {{255, 255, 0}, 0, false}, // yellow -> green: red falls
-    {{0, 255, 0}, 2, true},    // green -> cyan: blue rises
-    {{0, 255, 255}, 1, false}, // cyan -> blue: green falls
-    {{0, 0, 255}, 0, true},    // blue -> magenta: red rises
-    {{255, 0, 255}, 2, false}, // magenta -> red: blue falls
+    {{255, 0, 0}, 1, true},     // red -> yellow: green rises
+    {{255, 255, 0}, 0, false},  // yellow -> green: red falls
+    {{0, 255, 0}, 2, true},     // green -> cyan: blue rises
+    {{0, 255, 255}, 1, false},  // cyan -> blue: green falls
+    {{0, 0, 255}, 0, true},     // blue -> magenta: red rises
+    {{255, 0, 255}, 2, false},  // magenta -> red: blue falls
 }};
 
 constexpr std::array<Rgb, kWheelSize> BuildColourWheel() {
@@ -95,9 +95,8 @@ inline constexpr std::array<std::uint8_t, 64> kBreathingRise{
     39,  42,  45,  49,  53,  57,  61,  65,  69,  73,  77,  81,  85,  89,  94,  99,  104, 109, 114, 119, 124, 129,
     134, 140, 146, 152, 158, 164, 170, 176, 182, 188, 194, 200, 206, 213, 220, 227, 234, 241, 248, 255};
 
-inline constexpr std::array<std::uint8_t, 25> kPulseAttack{0,   4,   8,   14,  22,  33,  45,  61,  77,
-                                                           84,  100, 110, 120, 130, 140, 150, 158, 166,
-                                                           175, 182, 191, 204, 220, 234, 255};
+inline constexpr std::array<std::uint8_t, 25> kPulseAttack{
+    0, 4, 8, 14, 22, 33, 45, 61, 77, 84, 100, 110, 120, 130, 140, 150, 158, 166, 175, 182, 191, 204, 220, 234, 255};
 
 constexpr std::array<std::uint8_t, 128> BuildBreathing128() {
     std::array<std::uint8_t, 128> curve{};

@@ -91,7 +91,7 @@ public:
     // equivalent. Devices whose transport is closed are skipped; `otherPanels`
     // (parallel to `others`, entries may be null) show the new settings.
     bool ApplySameMode(ILightingDevice& current, std::span<ILightingDevice* const> others,
-                              std::span<CLightControlUI* const> otherPanels);
+                       std::span<CLightControlUI* const> otherPanels);
 
 private:
     void Adapt(int effect);

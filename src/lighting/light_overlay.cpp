@@ -48,10 +48,8 @@ void Blink(const LightListEntry& entry, EntryState& state, LedBuffer& leds, std:
         state.phase = state.phase != 0 ? 0 : 1;
         state.hue = AdvanceHue(state.hue, kBlinkHueStep);
     }
-    if (state.phase != 0)
-        Paint(leds, led, HueOrColour(entry, state.hue), EntryLevel(entry));
-    else
-        Paint(leds, led, Rgb{}, 0);
+    if (state.phase != 0) Paint(leds, led, HueOrColour(entry, state.hue), EntryLevel(entry));
+    else Paint(leds, led, Rgb{}, 0);
 }
 
 // 3: the wheel at the entry's hue, which moves on by one every blink period

@@ -11,8 +11,14 @@ namespace vandrel::lighting {
 
 // Panel kinds: 1 keyboard, 2 mouse, 3 mouse pad, 4 and 7 headset, 5 (a panel
 // without direction handling).
-enum PanelKind : int { kPanelKeyboard = 1, kPanelMouse = 2, kPanelMousePad = 3, kPanelHeadset = 4,
-                       kPanelKind5 = 5, kPanelHeadset7 = 7 };
+enum PanelKind : int {
+    kPanelKeyboard = 1,
+    kPanelMouse = 2,
+    kPanelMousePad = 3,
+    kPanelHeadset = 4,
+    kPanelKind5 = 5,
+    kPanelHeadset7 = 7
+};
 
 enum class Group : std::uint8_t { Enabled, Disabled, Hidden };
 
@@ -28,7 +34,7 @@ struct PanelAdaptation {
     bool sync = false;                 // deng_same_mode shown when the same-mode flag is set
     bool zzccShown = false;
     bool customShown = false;
-    bool audioShown = false;           // also selects colour page 1
+    bool audioShown = false;  // also selects colour page 1
     // Language text ids of the left and right direction options; null keeps
     // the defaults.
     const char* leftText = nullptr;

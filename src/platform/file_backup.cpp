@@ -176,7 +176,8 @@ int RemoveStaleTemporaries(const std::string& folder, std::chrono::seconds age, 
             if (depth > 0) below.push_back(path);
             continue;
         }
-        const bool ours = name.size() == kTemporaryLength && name.substr(0, kTemporaryPrefix.size()) == kTemporaryPrefix;
+        const bool ours =
+            name.size() == kTemporaryLength && name.substr(0, kTemporaryPrefix.size()) == kTemporaryPrefix;
         if (ours && S_ISREG(info.st_mode) && info.st_mtime < limit && ::unlink(path.c_str()) == 0) ++removed;
     }
     for (const std::string& path : below) removed += RemoveStaleTemporaries(path, age, depth - 1);

@@ -67,9 +67,7 @@ FileRead FailedWithErrno(int error) {
     return Failed(ReadStatus::kUnreadable, std::strerror(error));
 }
 
-std::string TooLargeReason(std::size_t cap) {
-    return "larger than " + std::to_string(cap / (1024 * 1024)) + " MiB";
-}
+std::string TooLargeReason(std::size_t cap) { return "larger than " + std::to_string(cap / (1024 * 1024)) + " MiB"; }
 
 constexpr const char* kNotRegular = "not a regular file";
 

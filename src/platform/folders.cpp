@@ -177,5 +177,4 @@ std::string EffectStepPath(std::string_view folder, std::string_view guid) {
     return JoinPath(folder, std::string(guid) + ".light");
 }
 
-
 }  // namespace vandrel::platform

@@ -87,8 +87,7 @@ public:
     virtual ~IHidBackend() = default;
     // Every present HID interface path, or nothing when the list cannot be read.
     virtual std::optional<std::vector<std::string>> Enumerate() = 0;
-    virtual std::unique_ptr<IHidDevice> Open(const std::string& path, OpenMode mode,
-                                             OpenError* error = nullptr) = 0;
+    virtual std::unique_ptr<IHidDevice> Open(const std::string& path, OpenMode mode, OpenError* error = nullptr) = 0;
     // Whether the path still names a present device (the scan's presence check).
     virtual bool IsPresent(const std::string& path) = 0;
     // Calls onChange whenever the paths may have changed: an interface came

@@ -28,15 +28,14 @@ namespace main_tag {
 constexpr std::uint8_t kInput = 0x8, kOutput = 0x9, kCollection = 0xA, kFeature = 0xB, kEndCollection = 0xC;
 }
 namespace global_tag {
-constexpr std::uint8_t kUsagePage = 0x0, kLogicalMin = 0x1, kLogicalMax = 0x2, kPhysicalMin = 0x3,
-                       kPhysicalMax = 0x4, kReportSize = 0x7, kReportId = 0x8, kReportCount = 0x9,
-                       kPush = 0xA, kPop = 0xB;
+constexpr std::uint8_t kUsagePage = 0x0, kLogicalMin = 0x1, kLogicalMax = 0x2, kPhysicalMin = 0x3, kPhysicalMax = 0x4,
+                       kReportSize = 0x7, kReportId = 0x8, kReportCount = 0x9, kPush = 0xA, kPop = 0xB;
 // Unit exponent (0x5) and unit (0x6) do not change how data is decoded here.
-}
+}  // namespace global_tag
 namespace local_tag {
 constexpr std::uint8_t kUsage = 0x0, kUsageMin = 0x1, kUsageMax = 0x2;
 // Designators, strings and delimiters (0x3 to 0xA) are ignored.
-}
+}  // namespace local_tag
 
 // ---------------------------------------------------------------------------
 // Items
@@ -50,9 +49,9 @@ struct Item {
     std::uint32_t Unsigned() const { return data; }
     std::int32_t Signed() const {
         switch (size) {
-        case 1: return static_cast<std::int8_t>(data);
-        case 2: return static_cast<std::int16_t>(data);
-        default: return static_cast<std::int32_t>(data);
+            case 1: return static_cast<std::int8_t>(data);
+            case 2: return static_cast<std::int16_t>(data);
+            default: return static_cast<std::int32_t>(data);
         }
     }
 };
@@ -152,49 +151,51 @@ public:
 private:
     bool Apply(const Item& item) {
         switch (item.type) {
-        case ItemType::Main: return ApplyMain(item);
-        case ItemType::Global: return ApplyGlobal(item);
-        case ItemType::Local: return ApplyLocal(item);
-        case ItemType::Reserved: return true;
+            case ItemType::Main: return ApplyMain(item);
+            case ItemType::Global: return ApplyGlobal(item);
+            case ItemType::Local: return ApplyLocal(item);
+            case ItemType::Reserved: return true;
         }
         return true;
     }
 
     bool ApplyGlobal(const Item& item) {
         switch (item.tag) {
-        case global_tag::kUsagePage: global_.usagePage = static_cast<std::uint16_t>(item.Unsigned()); break;
-        case global_tag::kLogicalMin: global_.logicalMin = item.Signed(); break;
-        // A maximum is signed only when its minimum is negative: devices write
-        // 255 as the single byte 0xFF next to a minimum of 0.
-        case global_tag::kLogicalMax:
-            global_.logicalMax = global_.logicalMin < 0 ? item.Signed() : static_cast<std::int32_t>(item.Unsigned());
-            break;
-        case global_tag::kPhysicalMin: global_.physicalMin = item.Signed(); break;
-        case global_tag::kPhysicalMax:
-            global_.physicalMax = global_.physicalMin < 0 ? item.Signed() : static_cast<std::int32_t>(item.Unsigned());
-            break;
-        case global_tag::kReportSize:
-            if (item.Unsigned() > kMaxReportSize) return false;
-            global_.reportSize = item.Unsigned();
-            break;
-        case global_tag::kReportCount:
-            if (item.Unsigned() > kMaxReportCount) return false;
-            global_.reportCount = item.Unsigned();
-            break;
-        case global_tag::kReportId:
-            if (item.Unsigned() == 0 || item.Unsigned() > 0xFF) return false;
-            global_.reportId = static_cast<std::uint8_t>(item.Unsigned());
-            break;
-        case global_tag::kPush:
-            if (pushed_.size() >= kMaxPushDepth) return false;
-            pushed_.push_back(global_);
-            break;
-        case global_tag::kPop:
-            if (pushed_.empty()) return false;
-            global_ = pushed_.back();
-            pushed_.pop_back();
-            break;
-        default: break;
+            case global_tag::kUsagePage: global_.usagePage = static_cast<std::uint16_t>(item.Unsigned()); break;
+            case global_tag::kLogicalMin: global_.logicalMin = item.Signed(); break;
+            // A maximum is signed only when its minimum is negative: devices write
+            // 255 as the single byte 0xFF next to a minimum of 0.
+            case global_tag::kLogicalMax:
+                global_.logicalMax =
+                    global_.logicalMin < 0 ? item.Signed() : static_cast<std::int32_t>(item.Unsigned());
+                break;
+            case global_tag::kPhysicalMin: global_.physicalMin = item.Signed(); break;
+            case global_tag::kPhysicalMax:
+                global_.physicalMax =
+                    global_.physicalMin < 0 ? item.Signed() : static_cast<std::int32_t>(item.Unsigned());
+                break;
+            case global_tag::kReportSize:
+                if (item.Unsigned() > kMaxReportSize) return false;
+                global_.reportSize = item.Unsigned();
+                break;
+            case global_tag::kReportCount:
+                if (item.Unsigned() > kMaxReportCount) return false;
+                global_.reportCount = item.Unsigned();
+                break;
+            case global_tag::kReportId:
+                if (item.Unsigned() == 0 || item.Unsigned() > 0xFF) return false;
+                global_.reportId = static_cast<std::uint8_t>(item.Unsigned());
+                break;
+            case global_tag::kPush:
+                if (pushed_.size() >= kMaxPushDepth) return false;
+                pushed_.push_back(global_);
+                break;
+            case global_tag::kPop:
+                if (pushed_.empty()) return false;
+                global_ = pushed_.back();
+                pushed_.pop_back();
+                break;
+            default: break;
         }
         return true;
     }
@@ -202,13 +203,13 @@ private:
     bool ApplyLocal(const Item& item) {
         const LocalUsage usage{item.Unsigned(), item.size == 4};
         switch (item.tag) {
-        case local_tag::kUsage:
-            if (local_.usages.size() >= kMaxUsagesPerItem) return false;
-            local_.usages.push_back(usage);
-            break;
-        case local_tag::kUsageMin: local_.usageMin = usage; break;
-        case local_tag::kUsageMax: local_.usageMax = usage; break;
-        default: break;
+            case local_tag::kUsage:
+                if (local_.usages.size() >= kMaxUsagesPerItem) return false;
+                local_.usages.push_back(usage);
+                break;
+            case local_tag::kUsageMin: local_.usageMin = usage; break;
+            case local_tag::kUsageMax: local_.usageMax = usage; break;
+            default: break;
         }
         return true;
     }
@@ -216,12 +217,12 @@ private:
     bool ApplyMain(const Item& item) {
         bool ok = true;
         switch (item.tag) {
-        case main_tag::kInput: ok = AddField(HidReportType::Input, item.Unsigned()); break;
-        case main_tag::kOutput: ok = AddField(HidReportType::Output, item.Unsigned()); break;
-        case main_tag::kFeature: ok = AddField(HidReportType::Feature, item.Unsigned()); break;
-        case main_tag::kCollection: ok = OpenCollection(item.Unsigned()); break;
-        case main_tag::kEndCollection: ok = CloseCollection(); break;
-        default: break;
+            case main_tag::kInput: ok = AddField(HidReportType::Input, item.Unsigned()); break;
+            case main_tag::kOutput: ok = AddField(HidReportType::Output, item.Unsigned()); break;
+            case main_tag::kFeature: ok = AddField(HidReportType::Feature, item.Unsigned()); break;
+            case main_tag::kCollection: ok = OpenCollection(item.Unsigned()); break;
+            case main_tag::kEndCollection: ok = CloseCollection(); break;
+            default: break;
         }
         local_ = {};
         return ok;
@@ -289,8 +290,8 @@ private:
     // with them, become a list. The field's page is that of its first usage.
     bool SetUsages(HidField& field) const {
         const std::uint16_t page = global_.usagePage;
-        const bool hasRange = local_.usageMin && local_.usageMax &&
-                              IdOf(local_.usageMin->value) <= IdOf(local_.usageMax->value);
+        const bool hasRange =
+            local_.usageMin && local_.usageMax && IdOf(local_.usageMin->value) <= IdOf(local_.usageMax->value);
         std::uint32_t first = 0;
         if (hasRange && local_.usages.empty()) {
             first = local_.usageMin->Resolve(page);
@@ -361,7 +362,8 @@ std::uint16_t VariableUsage(const HidField& field, std::size_t i) {
 std::uint16_t SelectedUsage(const HidField& field, std::uint32_t index) {
     if (field.hasUsageRange)
         return index <= std::uint32_t{field.usageMax} - field.usageMin
-                   ? static_cast<std::uint16_t>(field.usageMin + index) : 0;
+                   ? static_cast<std::uint16_t>(field.usageMin + index)
+                   : 0;
     return index < field.usages.size() ? field.usages[index] : 0;
 }
 
@@ -372,8 +374,7 @@ std::size_t UsageCount(const HidField& field) {
 
 // Element i of a field, its low 32 bits; nothing when it lies past the end of
 // the report. Bit 0 of the data is the lowest bit of the byte after the id.
-std::optional<std::uint32_t> ReadElement(std::span<const std::uint8_t> report, const HidField& field,
-                                         std::size_t i) {
+std::optional<std::uint32_t> ReadElement(std::span<const std::uint8_t> report, const HidField& field, std::size_t i) {
     const std::uint64_t start = 8 + std::uint64_t{field.bitOffset} + std::uint64_t{i} * field.reportSize;
     if (start + field.reportSize > std::uint64_t{report.size()} * 8) return std::nullopt;
     const std::uint32_t width = std::min<std::uint32_t>(field.reportSize, 32);
@@ -518,8 +519,8 @@ bool UnpackReport(std::span<const std::uint8_t> report, HidReportType type, std:
         if (entry.isButton) {
             entry.lastDecodeOk = field && DecodeButtons(report, *field, entry);
         } else {
-            const std::optional<std::uint32_t> raw = field ? ReadElement(report, *field, entry.elementIndex)
-                                                           : std::nullopt;
+            const std::optional<std::uint32_t> raw =
+                field ? ReadElement(report, *field, entry.elementIndex) : std::nullopt;
             if (!raw) {
                 entry.lastDecodeOk = false;
                 return false;

@@ -18,14 +18,14 @@ enum class HidReportType : std::uint8_t { Input, Output, Feature };
 // One Input, Output or Feature main item of a top-level collection.
 struct HidField {
     HidReportType type = HidReportType::Input;
-    std::uint8_t reportId = 0;       // 0 when the descriptor has no report ids
-    std::uint32_t bitOffset = 0;     // from the start of the report data, after the id byte
-    std::uint16_t reportSize = 0;    // bits per element
-    std::uint16_t reportCount = 0;   // elements
+    std::uint8_t reportId = 0;      // 0 when the descriptor has no report ids
+    std::uint32_t bitOffset = 0;    // from the start of the report data, after the id byte
+    std::uint16_t reportSize = 0;   // bits per element
+    std::uint16_t reportCount = 0;  // elements
     std::uint16_t usagePage = 0;
     bool isConstant = false;
-    bool isArray = false;            // selector array rather than one variable per element
-    bool isButton = false;           // one-bit variables or a selector array, as the Windows parser classes them
+    bool isArray = false;   // selector array rather than one variable per element
+    bool isButton = false;  // one-bit variables or a selector array, as the Windows parser classes them
     bool hasUsageRange = false;
     std::uint16_t usageMin = 0, usageMax = 0;
     std::vector<std::uint16_t> usages;  // explicit usages, in order
@@ -82,7 +82,7 @@ std::vector<HidDataEntry> BuildDataEntries(const HidTopCollection& collection, H
 // the logical range when the descriptor gives none; a value outside the
 // logical range scales to 0 with lastDecodeOk false. A button entry whose field
 // does not fit in the report gets an empty list and lastDecodeOk false.
-bool UnpackReport(std::span<const std::uint8_t> report, HidReportType type,
-                  std::span<HidDataEntry> entries, const HidTopCollection& collection);
+bool UnpackReport(std::span<const std::uint8_t> report, HidReportType type, std::span<HidDataEntry> entries,
+                  const HidTopCollection& collection);
 
 }  // namespace vandrel::platform

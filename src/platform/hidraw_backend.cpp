@@ -36,15 +36,14 @@ constexpr std::string_view kNodePrefix = "hidraw";
 // byte put in front of reports without an id.
 constexpr std::size_t kMaxReportBytes = 16384 + 1;
 
-
 struct ErrnoOpenError {
     int error;
     OpenError result;
 };
 constexpr std::array kOpenErrors{
-    ErrnoOpenError{ENOENT, OpenError::NotFound},     ErrnoOpenError{ENODEV, OpenError::NotFound},
-    ErrnoOpenError{ENXIO, OpenError::NotFound},      ErrnoOpenError{EACCES, OpenError::AccessDenied},
-    ErrnoOpenError{EPERM, OpenError::AccessDenied},  ErrnoOpenError{EBUSY, OpenError::Busy},
+    ErrnoOpenError{ENOENT, OpenError::NotFound},    ErrnoOpenError{ENODEV, OpenError::NotFound},
+    ErrnoOpenError{ENXIO, OpenError::NotFound},     ErrnoOpenError{EACCES, OpenError::AccessDenied},
+    ErrnoOpenError{EPERM, OpenError::AccessDenied}, ErrnoOpenError{EBUSY, OpenError::Busy},
 };
 
 OpenError OpenErrorOf(int error) {
@@ -221,8 +220,8 @@ bool Matches(const PathTarget& target, const NodeIdentity& identity) {
 std::string FormatPath(const std::string& devRoot, const std::string& nodeName, const NodeIdentity& identity,
                        std::size_t collection, std::size_t collectionCount) {
     std::array<char, 64> options{};
-    int used = std::snprintf(options.data(), options.size(), "?vid_%04x&pid_%04x", identity.vendorId,
-                             identity.productId);
+    int used =
+        std::snprintf(options.data(), options.size(), "?vid_%04x&pid_%04x", identity.vendorId, identity.productId);
     if (identity.interfaceNumber)
         used += std::snprintf(options.data() + used, options.size() - static_cast<std::size_t>(used), "&mi_%02x",
                               *identity.interfaceNumber);
@@ -274,7 +273,10 @@ private:
 class HidrawDevice final : public IHidDevice {
 public:
     HidrawDevice(UniqueFd node, UniqueFd cancel, OpenMode mode, HidDeviceInfo info, ReportRouting routing)
-        : node_(std::move(node)), cancel_(std::move(cancel)), mode_(mode), info_(std::move(info)),
+        : node_(std::move(node)),
+          cancel_(std::move(cancel)),
+          mode_(mode),
+          info_(std::move(info)),
           routing_(std::move(routing)) {}
 
     const HidDeviceInfo& Info() const override { return info_; }
@@ -417,7 +419,8 @@ std::unique_ptr<IHidDevice> HidrawBackend::Open(const std::string& path, OpenMod
     info.productId = identity->productId;
     info.versionNumber = identity->versionNumber;
     info.reportDescriptor = ReadSysfsDescriptor(sysfsRoot_, target->nodeName);
-    if (info.reportDescriptor.empty() && (mode.read || mode.write)) info.reportDescriptor = ReadNodeDescriptor(node.Get());
+    if (info.reportDescriptor.empty() && (mode.read || mode.write))
+        info.reportDescriptor = ReadNodeDescriptor(node.Get());
     info.collectionIndex = target->collection > 0 ? target->collection - 1 : 0;
 
     ReportRouting routing;
@@ -425,7 +428,7 @@ std::unique_ptr<IHidDevice> HidrawBackend::Open(const std::string& path, OpenMod
     if (collections && !collections->empty()) {
         if (info.collectionIndex >= collections->size()) return fail(OpenError::NotFound);
         const HidTopCollection& own = (*collections)[info.collectionIndex];
-        info.caps = {own.usagePage, own.usage, own.inputReportLength, own.outputReportLength,
+        info.caps = {own.usagePage,           own.usage,    own.inputReportLength, own.outputReportLength,
                      own.featureReportLength, own.reportIds};
         routing = RoutingFor(*collections, info.collectionIndex);
     } else if (info.collectionIndex > 0) {
@@ -460,8 +463,7 @@ std::unique_ptr<ChangeWatch> HidrawBackend::WatchChanges(std::function<void()> o
 bool HidrawBackend::IsPresent(const std::string& path) {
     const auto target = ParsePath(path, devRoot_);
     if (!target) return false;
-    if (!Exists(DeviceFolder(sysfsRoot_, target->nodeName).string()) ||
-        !Exists(devRoot_ + "/" + target->nodeName))
+    if (!Exists(DeviceFolder(sysfsRoot_, target->nodeName).string()) || !Exists(devRoot_ + "/" + target->nodeName))
         return false;
     // Node numbers are reused: the path must still name the same device.
     const auto identity = ReadNodeIdentity(sysfsRoot_, target->nodeName);

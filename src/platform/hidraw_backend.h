@@ -46,8 +46,7 @@ public:
     explicit HidrawBackend(std::string sysfsRoot = "/sys", std::string devRoot = "/dev", NodeOpener opener = {});
 
     std::optional<std::vector<std::string>> Enumerate() override;
-    std::unique_ptr<IHidDevice> Open(const std::string& path, OpenMode mode,
-                                     OpenError* error = nullptr) override;
+    std::unique_ptr<IHidDevice> Open(const std::string& path, OpenMode mode, OpenError* error = nullptr) override;
     bool IsPresent(const std::string& path) override;
     // nullptr when inotify is unavailable or the node folder cannot be watched.
     std::unique_ptr<ChangeWatch> WatchChanges(std::function<void()> onChange) override;

@@ -31,7 +31,6 @@ bool IsRelevant(std::uint32_t mask, std::string_view name) {
 
 bool IsHidrawName(std::string_view name) { return name.starts_with(kNodePrefix); }
 
-
 HidrawWatcher::HidrawWatcher(std::function<void()> onChange, std::string folder)
     : onChange_(std::move(onChange)), folder_(std::move(folder)) {}
 

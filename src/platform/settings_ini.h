@@ -18,7 +18,6 @@
 
 namespace vandrel::platform {
 
-
 class SettingsIni {
 public:
     // A settings file at an explicit path (tests, or callers with their own

@@ -378,8 +378,8 @@ Json::Value CDeviceProfileUI::ReadList() {
 
 // A list that had to lose entries is copied to a backup first; only then is
 // the cleaned list written. Without the copy the file stays as it is.
-void CDeviceProfileUI::KeepLeftOutEntries(const std::string& path, const std::string& text,
-                                          const Json::Value& cleaned, const std::string& reason) {
+void CDeviceProfileUI::KeepLeftOutEntries(const std::string& path, const std::string& text, const Json::Value& cleaned,
+                                          const std::string& reason) {
     platform::FileGuard& guard = platform::FileGuard::Instance();
     if (guard.IsProtected(path)) return;
     const auto backup = platform::KeepCopy(path, text);

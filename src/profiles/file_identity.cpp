@@ -10,8 +10,8 @@ bool SameTime(const std::timespec& a, const std::timespec& b) { return a.tv_sec 
 }  // namespace
 
 bool FileIdentity::operator==(const FileIdentity& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           SameTime(modified, other.modified) && SameTime(changed, other.changed);
+    return device == other.device && inode == other.inode && size == other.size && SameTime(modified, other.modified) &&
+           SameTime(changed, other.changed);
 }
 
 std::optional<FileIdentity> FileIdentity::Of(const std::string& path) {

@@ -130,8 +130,7 @@ Transfer ReadOf(CDeviceTransport& t, std::uint8_t command, std::uint8_t* dest, s
     return {.command = command, .total = n, .baseOffset = base, .chunkSize = t.ChunkSize(), .dest = dest};
 }
 
-Transfer WriteOf(CDeviceTransport& t, std::uint8_t command, const std::uint8_t* src, std::size_t n,
-                 std::size_t base) {
+Transfer WriteOf(CDeviceTransport& t, std::uint8_t command, const std::uint8_t* src, std::size_t n, std::size_t base) {
     return {.command = command, .total = n, .baseOffset = base, .chunkSize = t.ChunkSize(), .source = src};
 }
 

@@ -55,8 +55,8 @@ int ReadFrame(device_io::CHidChannel& channel, Frame& into, std::size_t* bytesRe
 
 // Reads until a report echoes the request's command, at most kMaxReads times.
 // A report answering another command is never taken as this one's answer.
-int ReadMatchingReply(device_io::CHidChannel& channel, std::uint8_t command, bool wireless, int timeoutMs,
-                      Frame& reply, std::size_t* bytesRead) {
+int ReadMatchingReply(device_io::CHidChannel& channel, std::uint8_t command, bool wireless, int timeoutMs, Frame& reply,
+                      std::size_t* bytesRead) {
     for (int attempt = 0; attempt < kMaxReads; ++attempt) {
         if (ReadFrame(channel, reply, bytesRead, timeoutMs) != kStatusOk) continue;
         const std::uint8_t answered = reply[frame::kCommand];

@@ -39,8 +39,8 @@ public:
     // full 64-byte report echoed the command. The write and its read phase are
     // one exchange under IoLock. The reply buffer receives at most 64 bytes:
     // the accepted reply (also the receiver's 0xAA for -101), zeros otherwise.
-    int Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
-                 std::size_t replyCapacity, std::size_t* bytesRead);
+    int Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply, std::size_t replyCapacity,
+                 std::size_t* bytesRead);
     // The lighting stream's variant: wired channel, no trace, no busy flag,
     // one read, no command match. The reply buffer as for Transact.
     int TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,

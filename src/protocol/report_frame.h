@@ -39,13 +39,13 @@ using Frame = std::array<std::uint8_t, kFrameSize>;
 // Status values every device operation passes upwards.
 enum Status : int {
     kStatusOk = 1,
-    kStatusReadFailed = 0,        // transport closed, read failed, timed out or cancelled
+    kStatusReadFailed = 0,  // transport closed, read failed, timed out or cancelled
     kStatusWriteFailed = -1,
-    kStatusNoDevice = -101,       // the receiver answered 0xAA
-    kStatusRefusedFF = -102,      // reply byte 7 = 0xFF
-    kStatusRefusedFE = -103,      // reply byte 7 = 0xFE
-    kStatusBadBank = -201,        // whole-memory write to a bank other than 0
-    kStatusDropped = -301,        // a lighting frame gave way to a logged transaction: nothing was sent
+    kStatusNoDevice = -101,   // the receiver answered 0xAA
+    kStatusRefusedFF = -102,  // reply byte 7 = 0xFF
+    kStatusRefusedFE = -103,  // reply byte 7 = 0xFE
+    kStatusBadBank = -201,    // whole-memory write to a bank other than 0
+    kStatusDropped = -301,    // a lighting frame gave way to a logged transaction: nothing was sent
 };
 
 // Sum of bytes 3..63 as unsigned bytes (at most 61 x 255, fits 16 bits).

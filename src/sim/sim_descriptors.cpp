@@ -16,8 +16,8 @@ constexpr std::uint8_t kKeyboardCollection[] = {
 
 // Collection 2: system control, report id 2 (power down, sleep, wake up).
 constexpr std::uint8_t kSystemCollection[] = {
-    0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85, 0x02, 0x19, 0x81, 0x29, 0x83, 0x15, 0x00, 0x25, 0x01,
-    0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x95, 0x05, 0x81, 0x01, 0xC0,
+    0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85, 0x02, 0x19, 0x81, 0x29, 0x83, 0x15, 0x00,
+    0x25, 0x01, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x95, 0x05, 0x81, 0x01, 0xC0,
 };
 
 constexpr std::uint8_t kConsumerOpen[] = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01};
@@ -29,14 +29,14 @@ constexpr std::uint8_t kEnd[] = {0xC0};
 // 0xFFFF (a four-byte item, so that it stays positive), Usage Minimum 1,
 // Usage Maximum 0xFFFF, one 16-bit array element.
 constexpr std::uint8_t kNotificationInput[] = {
-    0x85, 0x03, 0x15, 0x01, 0x27, 0xFF, 0xFF, 0x00, 0x00, 0x19, 0x01, 0x2A, 0xFF, 0xFF, 0x75, 0x10,
-    0x95, 0x01, 0x81, 0x00,
+    0x85, 0x03, 0x15, 0x01, 0x27, 0xFF, 0xFF, 0x00, 0x00, 0x19,
+    0x01, 0x2A, 0xFF, 0xFF, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00,
 };
 
 // Report id 4: 63 vendor bytes in and out (64 with the id).
 constexpr std::uint8_t kFrameReports[] = {
-    0x85, 0x04, 0x09, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x3F, 0x81, 0x02, 0x09,
-    0x02, 0x95, 0x3F, 0x91, 0x02,
+    0x85, 0x04, 0x09, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+    0x95, 0x3F, 0x81, 0x02, 0x09, 0x02, 0x95, 0x3F, 0x91, 0x02,
 };
 
 // Report id 0xFF: the headset's LED output, 16 bytes after the id.
@@ -51,12 +51,21 @@ std::vector<std::uint8_t> Join(std::initializer_list<std::span<const std::uint8_
 const std::vector<std::uint8_t> kFourCollections = Join({
     kKeyboardCollection,
     kSystemCollection,
-    kConsumerOpen, kNotificationInput, kEnd,
-    kVendorOpen, kFrameReports, kEnd,
+    kConsumerOpen,
+    kNotificationInput,
+    kEnd,
+    kVendorOpen,
+    kFrameReports,
+    kEnd,
 });
 
 const std::vector<std::uint8_t> kHeadset = Join({
-    kConsumerOpen, kNotificationInput, kVendorPage, kFrameReports, kHeadsetLedOutput, kEnd,
+    kConsumerOpen,
+    kNotificationInput,
+    kVendorPage,
+    kFrameReports,
+    kHeadsetLedOutput,
+    kEnd,
 });
 
 platform::HidCollectionCaps Caps(std::uint16_t usagePage, std::uint16_t usage, std::uint16_t input,
@@ -71,13 +80,14 @@ platform::HidCollectionCaps Caps(std::uint16_t usagePage, std::uint16_t usage, s
 }
 
 const std::array<SimCollectionLayout, 3> kCollections{{
-    {SimCollection::Vendor, 3, 4, Caps(0xFF1C, 0x92, 64, 64, {kFrameReportId}), {kFrameReportId},
-     {kFrameReportId}},
-    {SimCollection::Companion, 2, 3, Caps(0x000C, 0x01, 3, 0, {kNotificationReportId}), {kNotificationReportId},
-     {}},
-    {SimCollection::Single, 0, 0,
+    {SimCollection::Vendor, 3, 4, Caps(0xFF1C, 0x92, 64, 64, {kFrameReportId}), {kFrameReportId}, {kFrameReportId}},
+    {SimCollection::Companion, 2, 3, Caps(0x000C, 0x01, 3, 0, {kNotificationReportId}), {kNotificationReportId}, {}},
+    {SimCollection::Single,
+     0,
+     0,
      Caps(0x000C, 0x01, 64, 64, {kNotificationReportId, kFrameReportId, kHeadsetLedReportId}),
-     {kNotificationReportId, kFrameReportId}, {kFrameReportId, kHeadsetLedReportId}},
+     {kNotificationReportId, kFrameReportId},
+     {kFrameReportId, kHeadsetLedReportId}},
 }};
 
 }  // namespace

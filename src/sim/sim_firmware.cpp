@@ -246,9 +246,8 @@ SimFirmware::Answer SimFirmware::Receive(const Frame& request, SimLink link) {
 }
 
 Frame SimFirmware::Execute(const Frame& request) {
-    const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&](const CommandEntry& e) {
-        return e.command == request[frame::kCommand];
-    });
+    const auto entry = std::find_if(kCommands.begin(), kCommands.end(),
+                                    [&](const CommandEntry& e) { return e.command == request[frame::kCommand]; });
     if (entry == kCommands.end()) return Echo(request, kStatusRefused);
     Frame reply = Echo(request, kStatusOk);
     reply[frame::kStatus] = entry->handle(state_, request, reply);

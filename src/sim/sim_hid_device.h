@@ -15,8 +15,8 @@ namespace vandrel::sim {
 
 class SimHidDevice final : public platform::IHidDevice {
 public:
-    SimHidDevice(std::shared_ptr<SimFirmware> firmware, SimLink link, SimCollection collection,
-                 platform::OpenMode mode, platform::HidDeviceInfo info);
+    SimHidDevice(std::shared_ptr<SimFirmware> firmware, SimLink link, SimCollection collection, platform::OpenMode mode,
+                 platform::HidDeviceInfo info);
 
     const platform::HidDeviceInfo& Info() const override { return info_; }
     platform::IoResult Read(std::span<std::uint8_t> buffer, int timeoutMs) override;

@@ -15,19 +15,19 @@
 
 namespace vandrel::sim {
 
-inline constexpr std::size_t kSettingsSize = 8 * 128;    // eight onboard profiles of 128 bytes
+inline constexpr std::size_t kSettingsSize = 8 * 128;  // eight onboard profiles of 128 bytes
 inline constexpr std::size_t kColourPageStride = 512;
-inline constexpr std::size_t kLightStreamSize = 512;     // 170 LEDs x 3 bytes fit
+inline constexpr std::size_t kLightStreamSize = 512;  // 170 LEDs x 3 bytes fit
 inline constexpr std::size_t kPowerSize = 6;
-inline constexpr std::size_t kMacroUnit = 128;           // info byte 18 counts these
+inline constexpr std::size_t kMacroUnit = 128;  // info byte 18 counts these
 
 // Fields of the 34-byte information block.
 namespace info {
 inline constexpr std::size_t kKeySlots = 5;
-inline constexpr std::size_t kSensorCode = 9;       // 16-bit LE
+inline constexpr std::size_t kSensorCode = 9;  // 16-bit LE
 inline constexpr std::size_t kDpiStep = 11;
-inline constexpr std::size_t kHighestSlider = 12;   // 16-bit LE
-inline constexpr std::size_t kLowestDpi = 14;       // 16-bit LE
+inline constexpr std::size_t kHighestSlider = 12;  // 16-bit LE
+inline constexpr std::size_t kLowestDpi = 14;      // 16-bit LE
 inline constexpr std::size_t kMacroUnits = 18;
 }  // namespace info
 
@@ -46,16 +46,16 @@ struct SimSensor {
 
 struct SimModel {
     SimKind kind;
-    std::string_view name;              // path prefix: "sim:" + name
+    std::string_view name;  // path prefix: "sim:" + name
     std::uint16_t vendorId;
     std::uint16_t cableProductId;
-    std::uint16_t receiverProductId;    // 0: cable only
+    std::uint16_t receiverProductId;  // 0: cable only
     std::uint8_t interfaceNumber;
-    bool singleCollection;              // one collection, no "&col" in the path (the headset)
+    bool singleCollection;                    // one collection, no "&col" in the path (the headset)
     std::span<const SimKeyCode> factoryKeys;  // one per key slot: K = size
-    bool keysHaveLeds;                  // the LED map gives each key slot its LED slot
+    bool keysHaveLeds;                        // the LED map gives each key slot its LED slot
     SimSensor sensor;
-    std::uint8_t macroUnits;            // macro capacity in 128-byte units
+    std::uint8_t macroUnits;                       // macro capacity in 128-byte units
     std::vector<std::uint8_t> (*factoryRecord)();  // settings record of every onboard profile
     std::size_t recordStride;
     std::size_t recordCount;

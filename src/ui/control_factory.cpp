@@ -11,7 +11,8 @@ void ControlFactory::RegistControl(const QString& className, Creator creator) {
 }
 
 bool ControlFactory::Knows(const QString& className) const {
-    return creators_.contains(className.toLower()) || creators_.contains(QStringLiteral("c%1ui").arg(className.toLower()));
+    return creators_.contains(className.toLower()) ||
+           creators_.contains(QStringLiteral("c%1ui").arg(className.toLower()));
 }
 
 // Layouts name a class by its tag ("DeviceOption"); the class registered for

@@ -3,10 +3,10 @@
 // ignoring case, as layout files spell them in either way.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <map>
 #include <vector>
-#include <QString>
 
 class QWidget;
 

@@ -46,7 +46,8 @@ T Base(QObject* object, const char* property, Read read) {
 void ScaleLayout(QLayout* layout, int dpi) {
     if (layout == nullptr) return;
     const QMargins m = Base<QMargins>(layout, "dpi_margins", [&] { return layout->contentsMargins(); });
-    layout->setContentsMargins(Scale(m.left(), dpi), Scale(m.top(), dpi), Scale(m.right(), dpi), Scale(m.bottom(), dpi));
+    layout->setContentsMargins(Scale(m.left(), dpi), Scale(m.top(), dpi), Scale(m.right(), dpi),
+                               Scale(m.bottom(), dpi));
     const int spacing = Base<int>(layout, "dpi_spacing", [&] { return layout->spacing(); });
     if (spacing > 0) layout->setSpacing(Scale(spacing, dpi));
 }

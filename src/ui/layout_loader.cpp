@@ -30,7 +30,8 @@ private:
 
 class LayoutLoader::Builder : public QUiLoader {
 public:
-    Builder(const ControlFactory& factory, const ControlFactory* windowTags) : factory_(factory), windowTags_(windowTags) {}
+    Builder(const ControlFactory& factory, const ControlFactory* windowTags)
+        : factory_(factory), windowTags_(windowTags) {}
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         QWidget* widget = factory_.Create(className, parent);
@@ -78,7 +79,8 @@ QWidget* LayoutLoader::Load(const QString& path, QWidget* parent) {
     builder_->setWorkingDirectory(QDir(skin.isEmpty() ? QFileInfo(path).absolutePath() : skin));
     QWidget* root = builder_->load(&file, parent);
     if (root == nullptr) {
-        const QString reason = builder_->errorString().isEmpty() ? QStringLiteral("not a layout") : builder_->errorString();
+        const QString reason =
+            builder_->errorString().isEmpty() ? QStringLiteral("not a layout") : builder_->errorString();
         lastError_ = QStringLiteral("cannot load layout %1: %2").arg(path, reason);
     }
     return root;

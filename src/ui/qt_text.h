@@ -8,7 +8,9 @@
 
 namespace vandrel::ui {
 
-inline QString ToQt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QString ToQt(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 inline std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
 
 }  // namespace vandrel::ui

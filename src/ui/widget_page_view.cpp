@@ -32,7 +32,6 @@ constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
 constexpr const char* kPreviewColourProperty = "previewColour";
 
-
 // Widgets whose value lies in a range: sliders, progress bars, spin boxes.
 struct RangeAccess {
     int minimum = 0;
@@ -41,8 +40,10 @@ struct RangeAccess {
 };
 
 std::optional<RangeAccess> ReadRange(const QWidget* w) {
-    if (const auto* s = qobject_cast<const QAbstractSlider*>(w)) return RangeAccess{s->minimum(), s->maximum(), s->value()};
-    if (const auto* p = qobject_cast<const QProgressBar*>(w)) return RangeAccess{p->minimum(), p->maximum(), p->value()};
+    if (const auto* s = qobject_cast<const QAbstractSlider*>(w))
+        return RangeAccess{s->minimum(), s->maximum(), s->value()};
+    if (const auto* p = qobject_cast<const QProgressBar*>(w))
+        return RangeAccess{p->minimum(), p->maximum(), p->value()};
     if (const auto* b = qobject_cast<const QSpinBox*>(w)) return RangeAccess{b->minimum(), b->maximum(), b->value()};
     return std::nullopt;
 }
@@ -134,7 +135,8 @@ void WidgetPageView::WireSignals(QWidget* widget) {
     QObject* context = context_.get();
     QObject::connect(widget, &QObject::destroyed, context, [this](QObject* gone) { wired_.erase(gone); });
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        QObject::connect(button, &QAbstractButton::clicked, context, [this, name] { Raise(QStringLiteral("click"), name); });
+        QObject::connect(button, &QAbstractButton::clicked, context,
+                         [this, name] { Raise(QStringLiteral("click"), name); });
         QObject::connect(button, &QAbstractButton::toggled, context,
                          [this, name](bool checked) { Raise(QStringLiteral("selectchanged"), name, checked ? 1 : 0); });
     }
@@ -143,7 +145,8 @@ void WidgetPageView::WireSignals(QWidget* widget) {
         // taken ("valuechanged") when the slider is let go or moved by keys,
         // wheel or a click on the groove.
         QObject::connect(slider, &QAbstractSlider::valueChanged, context, [this, name, slider](int value) {
-            Raise(slider->isSliderDown() ? QStringLiteral("movevaluechanged") : QStringLiteral("valuechanged"), name, value);
+            Raise(slider->isSliderDown() ? QStringLiteral("movevaluechanged") : QStringLiteral("valuechanged"), name,
+                  value);
         });
         QObject::connect(slider, &QAbstractSlider::sliderReleased, context,
                          [this, name, slider] { Raise(QStringLiteral("valuechanged"), name, slider->value()); });
@@ -152,9 +155,12 @@ void WidgetPageView::WireSignals(QWidget* widget) {
         QObject::connect(combo, &QComboBox::currentIndexChanged, context,
                          [this, name](int index) { Raise(QStringLiteral("itemselect"), name, index); });
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        QObject::connect(edit, &QLineEdit::textChanged, context, [this, name] { Raise(QStringLiteral("textchanged"), name); });
-        QObject::connect(edit, &QLineEdit::editingFinished, context, [this, name] { Raise(QStringLiteral("killfocus"), name); });
-        QObject::connect(edit, &QLineEdit::returnPressed, context, [this, name] { Raise(QStringLiteral("return"), name); });
+        QObject::connect(edit, &QLineEdit::textChanged, context,
+                         [this, name] { Raise(QStringLiteral("textchanged"), name); });
+        QObject::connect(edit, &QLineEdit::editingFinished, context,
+                         [this, name] { Raise(QStringLiteral("killfocus"), name); });
+        QObject::connect(edit, &QLineEdit::returnPressed, context,
+                         [this, name] { Raise(QStringLiteral("return"), name); });
     }
 }
 
@@ -343,8 +349,10 @@ std::vector<platform::ChildControl> WidgetPageView::Children(std::string_view co
         // Unnamed widgets and Qt's own parts ("qt_...") are not layout controls.
         if (w == nullptr || w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) continue;
         const QVariant layoutClass = w->property(kClassProperty);
-        const QString className = layoutClass.isValid() ? layoutClass.toString() : QString::fromLatin1(w->metaObject()->className());
-        children.push_back({FromQt(w->objectName()), FromQt(className), FromQt(w->property(kUserDataProperty).toString())});
+        const QString className =
+            layoutClass.isValid() ? layoutClass.toString() : QString::fromLatin1(w->metaObject()->className());
+        children.push_back(
+            {FromQt(w->objectName()), FromQt(className), FromQt(w->property(kUserDataProperty).toString())});
     }
     return children;
 }

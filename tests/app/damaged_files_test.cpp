@@ -85,27 +85,44 @@ void WriteText(const fs::path& file, const std::string& text) { std::ofstream(fi
 const std::vector<Case>& Cases() {
     using platform::FileStep;
     static const std::vector<Case> cases = {
-        {"settings: a named pipe", kSettings, [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, FileStep::kOpenForRead, 0, false},
-        {"settings: a link to /dev/zero", kSettings, [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, FileStep::kOpenForRead, 0, false},
-        {"settings: a folder", kSettings, [](const fs::path& f) { fs::create_directories(f / "inside"); }, FileStep::kOpenForRead, 0, false},
-        {"profile: no access", kProfile, [](const fs::path& f) { WriteText(f, R"({"Device": [{}]})"); }, FileStep::kOpenForRead, EACCES, false},
-        {"list: no access", kList, [](const fs::path& f) { WriteText(f, kGoodList); }, FileStep::kOpenForRead, EACCES, false},
-        {"profile: over the cap", kProfile, [](const fs::path& f) {
+        {"settings: a named pipe", kSettings, [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); },
+         FileStep::kOpenForRead, 0, false},
+        {"settings: a link to /dev/zero", kSettings, [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+         FileStep::kOpenForRead, 0, false},
+        {"settings: a folder", kSettings, [](const fs::path& f) { fs::create_directories(f / "inside"); },
+         FileStep::kOpenForRead, 0, false},
+        {"profile: no access", kProfile, [](const fs::path& f) { WriteText(f, R"({"Device": [{}]})"); },
+         FileStep::kOpenForRead, EACCES, false},
+        {"list: no access", kList, [](const fs::path& f) { WriteText(f, kGoodList); }, FileStep::kOpenForRead, EACCES,
+         false},
+        {"profile: over the cap", kProfile,
+         [](const fs::path& f) {
              WriteText(f, "{}");
              fs::resize_file(f, platform::kMaxReadSize + 1);
-         }, FileStep::kOpenForRead, 0, false},
-        {"profile: garbage", kProfile, [](const fs::path& f) { WriteText(f, "\x01garbage\xFF"); }, FileStep::kOpenForRead, 0, false},
-        {"profile: trailing garbage", kProfile, [](const fs::path& f) { WriteText(f, R"({"Device": [{}]}}}}garbage)"); }, FileStep::kOpenForRead, 0, false},
-        {"profile: wrong type", kProfile, [](const fs::path& f) { WriteText(f, R"(["Device"])"); }, FileStep::kOpenForRead, 0, false},
-        {"list: strings as entries", kList, [](const fs::path& f) {
-             WriteText(f, R"({"profilelist": ["x", {"profilename": "mine", "profileUUID": "P1"}], "profileselect": 1})");
-         }, FileStep::kOpenForRead, 0, false},
-        {"profile: garbage, disk full for the copy", kProfile, [](const fs::path& f) { WriteText(f, "garbage"); }, FileStep::kBackup, ENOSPC, true},
-        {"list: garbage, disk full for the copy", kList, [](const fs::path& f) { WriteText(f, "[garbage"); }, FileStep::kBackup, ENOSPC, true},
-        {"profile: garbage, old .bak is a folder", kProfile, [](const fs::path& f) {
+         },
+         FileStep::kOpenForRead, 0, false},
+        {"profile: garbage", kProfile, [](const fs::path& f) { WriteText(f, "\x01garbage\xFF"); },
+         FileStep::kOpenForRead, 0, false},
+        {"profile: trailing garbage", kProfile,
+         [](const fs::path& f) { WriteText(f, R"({"Device": [{}]}}}}garbage)"); }, FileStep::kOpenForRead, 0, false},
+        {"profile: wrong type", kProfile, [](const fs::path& f) { WriteText(f, R"(["Device"])"); },
+         FileStep::kOpenForRead, 0, false},
+        {"list: strings as entries", kList,
+         [](const fs::path& f) {
+             WriteText(f,
+                       R"({"profilelist": ["x", {"profilename": "mine", "profileUUID": "P1"}], "profileselect": 1})");
+         },
+         FileStep::kOpenForRead, 0, false},
+        {"profile: garbage, disk full for the copy", kProfile, [](const fs::path& f) { WriteText(f, "garbage"); },
+         FileStep::kBackup, ENOSPC, true},
+        {"list: garbage, disk full for the copy", kList, [](const fs::path& f) { WriteText(f, "[garbage"); },
+         FileStep::kBackup, ENOSPC, true},
+        {"profile: garbage, old .bak is a folder", kProfile,
+         [](const fs::path& f) {
              fs::create_directories(f.string() + ".bak");
              WriteText(f, "garbage");
-         }, FileStep::kOpenForRead, 0, false},
+         },
+         FileStep::kOpenForRead, 0, false},
     };
     return cases;
 }
@@ -148,8 +165,7 @@ private slots:
         {
             sim::SimBackend backend;
             backend.Plug(sim::SimKind::Mouse, sim::SimLink::Cable);
-            app::CMainWnd window(backend, nullptr, nullptr,
-                                 app::CMainWnd::Settings{.useTray = false});
+            app::CMainWnd window(backend, nullptr, nullptr, app::CMainWnd::Settings{.useTray = false});
             window.Prepare();
             QTRY_VERIFY_WITH_TIMEOUT(window.FirstScanDone(), kStartBoundMs);
             QTRY_VERIFY_WITH_TIMEOUT(
@@ -162,8 +178,8 @@ private slots:
             auto* notice = qobject_cast<QLabel*>(ui::FindControl(window.Root(), QStringLiteral("device_notice")));
             QVERIFY(notice != nullptr);
             const QString name = QString::fromStdString(damaged.filename().string());
-            QTRY_VERIFY2_WITH_TIMEOUT(notice->isVisible() && notice->text().contains(name),
-                                      qPrintable(notice->text()), kStartBoundMs);
+            QTRY_VERIFY2_WITH_TIMEOUT(notice->isVisible() && notice->text().contains(name), qPrintable(notice->text()),
+                                      kStartBoundMs);
         }
         platform::SetFileFaultForTests({});
         platform::FileGuard::Instance().ResetForTests();

@@ -15,12 +15,12 @@
 #include <json/json.h>
 
 #include "app/control_table.h"
-#include "program_files.h"
 #include "app/main_window.h"
 #include "device_io/device_tables.h"
 #include "devices/mouse_device.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
+#include "program_files.h"
 #include "protocol/report_frame.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_option.h"
@@ -79,8 +79,8 @@ private slots:
     void init() {
         backend_ = std::make_unique<sim::SimBackend>();
         firmware_ = &backend_->Plug(SimKind::Mouse, SimLink::Cable);
-        window_ = std::make_unique<app::CMainWnd>(*backend_, nullptr, nullptr,
-                                                  app::CMainWnd::Settings{.useTray = false});
+        window_ =
+            std::make_unique<app::CMainWnd>(*backend_, nullptr, nullptr, app::CMainWnd::Settings{.useTray = false});
         window_->Prepare();
         QTRY_VERIFY_WITH_TIMEOUT(window_->FirstScanDone(), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(Mouse() != nullptr, kWaitMs);
@@ -105,7 +105,8 @@ private slots:
         const int position = std::min(slider->maximum(), 42);
         firmware_->ClearFrames();
         slider->setValue(position);
-        const std::vector<Request> expected{{kSequenceBegin, 0, 0}, {kWriteAt, 56, 0}, {kWriteAt, 10, 56}, {kSequenceEnd, 0, 0}};
+        const std::vector<Request> expected{
+            {kSequenceBegin, 0, 0}, {kWriteAt, 56, 0}, {kWriteAt, 10, 56}, {kSequenceEnd, 0, 0}};
         QTRY_COMPARE_WITH_TIMEOUT(SettingsRequests(*firmware_), expected, kWaitMs);
         const std::vector<std::uint8_t> memory = firmware_->ReadRegion(sim::SimRegion::Settings);
         const std::size_t stage = 14 + 9 * 1;
@@ -243,7 +244,8 @@ private:
     template <typename T>
     T* Control(const char* name) const {
         const auto row = device_io::FindDeviceKindByName("mouse");
-        auto* control = qobject_cast<T*>(ui::FindControl(window_->Pages().Widgets(*row)->page.data(), QLatin1String(name)));
+        auto* control =
+            qobject_cast<T*>(ui::FindControl(window_->Pages().Widgets(*row)->page.data(), QLatin1String(name)));
         if (control == nullptr) qFatal("the mouse page has no %s", name);
         return control;
     }

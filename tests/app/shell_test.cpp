@@ -19,20 +19,20 @@
 
 #include "app/about_wnd.h"
 #include "app/control_table.h"
-#include "program_files.h"
 #include "app/desktop_settings.h"
-#include "app/notify_dispatch.h"
-#include "app/private_fonts.h"
-#include "platform/trace.h"
 #include "app/main_window.h"
 #include "app/msg_wnd.h"
+#include "app/notify_dispatch.h"
+#include "app/private_fonts.h"
 #include "device_io/device_tables.h"
 #include "devices/mouse_device.h"
 #include "devices/mouse_dpi.h"
 #include "platform/folders.h"
+#include "platform/trace.h"
+#include "program_files.h"
 #include "sim/sim_backend.h"
-#include "ui/controls/device_option.h"
 #include "ui/controls/device_key_button.h"
+#include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
@@ -83,7 +83,8 @@ private slots:
         const std::vector<QString> names = ui::GlobalControlFactory().Names();
         QCOMPARE(names.size(), app::kControlClassOrder.size());
         for (std::size_t i = 0; i < names.size(); ++i)
-            QCOMPARE(names[i], QString::fromLatin1(app::kControlClassOrder[i].data(), app::kControlClassOrder[i].size()));
+            QCOMPARE(names[i],
+                     QString::fromLatin1(app::kControlClassOrder[i].data(), app::kControlClassOrder[i].size()));
         // Layouts name them by tag.
         QVERIFY(ui::GlobalControlFactory().Knows(QStringLiteral("DeviceOption")));
         QVERIFY(ui::GlobalControlFactory().Knows(QStringLiteral("circleprogress")));
@@ -172,8 +173,8 @@ private slots:
         QTest::addColumn<bool>("wirelessMark");
         QTest::newRow("mouse 80% on battery") << 2 << QByteArray("\x50\x02\x00\x00\x00\x00", 6) << "80%" << 20 << true
                                               << "file='power/power.png'" << false;
-        QTest::newRow("mouse charging over the receiver") << 2 << QByteArray("\x37\x01\x00\x01\x00\x00", 6) << "55%" << 45
-                                                          << false << "file='power/wuxian_powering.png'" << true;
+        QTest::newRow("mouse charging over the receiver") << 2 << QByteArray("\x37\x01\x00\x01\x00\x00", 6) << "55%"
+                                                          << 45 << false << "file='power/wuxian_powering.png'" << true;
         QTest::newRow("mouse charging on the cable") << 2 << QByteArray("\x37\x01\x00\x00\x00\x00", 6) << "55%" << 45
                                                      << true << "file='power/powering.png'" << false;
         QTest::newRow("charged") << 2 << QByteArray("\x64\x00\x00\x00\x00\x00", 6) << "100%" << 0 << true
@@ -185,14 +186,18 @@ private slots:
         auto panel = LoadControl<ui::CMpDevicePowerUI>("XML/CustomControlXML/MpDevicePower.xml");
         QVERIFY(panel != nullptr);
         panel->SetKind(kind, 0);
-        panel->Update(reinterpret_cast<const std::uint8_t*>(report.constData()), static_cast<std::size_t>(report.size()));
-        QTEST(qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_value")))->text(), "text");
+        panel->Update(reinterpret_cast<const std::uint8_t*>(report.constData()),
+                      static_cast<std::size_t>(report.size()));
+        QTEST(qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_value")))->text(),
+              "text");
         auto* bar = qobject_cast<QProgressBar*>(ui::FindControl(panel.get(), QStringLiteral("device_Power_progress")));
         QTEST(bar->value(), "progress");
         QTEST(!bar->isHidden(), "progressShown");
         QTEST(ImageOf(panel.get(), "device_power_status"), "status");
         // The picture itself comes from the skin.
-        QVERIFY(!qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_status")))->pixmap().isNull());
+        QVERIFY(!qobject_cast<QLabel*>(ui::FindControl(panel.get(), QStringLiteral("device_power_status")))
+                     ->pixmap()
+                     .isNull());
         QTEST(!ui::FindControl(panel.get(), QStringLiteral("device_wuxian_logo"))->isHidden(), "wirelessMark");
     }
 
@@ -203,8 +208,10 @@ private slots:
         const struct {
             std::uint8_t code;
             const char* image;
-        } cases[] = {{1, "file='power/Phone_type_iphone.png'"}, {2, "file='power/Phone_type_samsung.png'"},
-                     {3, "file='power/Phone_type_other.png'"}, {7, "file='power/Phone_type_no_device.png'"}};
+        } cases[] = {{1, "file='power/Phone_type_iphone.png'"},
+                     {2, "file='power/Phone_type_samsung.png'"},
+                     {3, "file='power/Phone_type_other.png'"},
+                     {7, "file='power/Phone_type_no_device.png'"}};
         for (const auto& c : cases) {
             const std::uint8_t report[6] = {50, 2, 0, 0, 0, c.code};
             panel->Update(report, sizeof report);
@@ -362,14 +369,16 @@ private slots:
         window.Notify({"click", "macro_btn_save", 0, 0});
         platform::SetTraceSink(nullptr);
         platform::SetTraceEnabled(false);
-        const auto said = std::ranges::count_if(lines, [](const std::string& l) { return l.starts_with("not in this version"); });
+        const auto said =
+            std::ranges::count_if(lines, [](const std::string& l) { return l.starts_with("not in this version"); });
         QCOMPARE(said, 2);  // key_3 and macro_btn_save, once each
     }
 
     void ledPreviewsTakeTheirColourWithoutRestyling() {
         QWidget page;
         page.setObjectName(QStringLiteral("page"));
-        auto* led = qobject_cast<ui::CDeviceKeyButtonUI*>(ui::GlobalControlFactory().Create(QStringLiteral("DeviceKeyButton"), &page));
+        auto* led = qobject_cast<ui::CDeviceKeyButtonUI*>(
+            ui::GlobalControlFactory().Create(QStringLiteral("DeviceKeyButton"), &page));
         QVERIFY(led != nullptr);
         led->setObjectName(QStringLiteral("led_3"));
         auto* swatch = new QPushButton(&page);

@@ -84,12 +84,9 @@ public:
     bool IsPresent(const std::string& path) override { return inner_.IsPresent(path); }
     std::unique_ptr<platform::ChangeWatch> WatchChanges(std::function<void()> onChange) override {
         switch (reports_) {
-            case Reports::Announced:
-                return inner_.WatchChanges(std::move(onChange));
-            case Reports::Lost:
-                return std::make_unique<platform::ChangeWatch>();
-            case Reports::None:
-                break;
+            case Reports::Announced: return inner_.WatchChanges(std::move(onChange));
+            case Reports::Lost: return std::make_unique<platform::ChangeWatch>();
+            case Reports::None: break;
         }
         return nullptr;
     }
@@ -209,9 +206,9 @@ struct KindSlotsCase {
 
 TEST(DeviceScanThread, EachPluggedLinkArrivesOnItsSlotsWithItsPaths) {
     const KindSlotsCase cases[] = {
-        {SimKind::Keyboard, SimLink::Cable, {0, 1}},    {SimKind::Keyboard, SimLink::Receiver, {2, 3}},
-        {SimKind::Mouse, SimLink::Cable, {4, 5}},       {SimKind::Mouse, SimLink::Receiver, {6, 7}},
-        {SimKind::MousePad, SimLink::Cable, {8, 9}},    {SimKind::Headset, SimLink::Cable, {10}},
+        {SimKind::Keyboard, SimLink::Cable, {0, 1}}, {SimKind::Keyboard, SimLink::Receiver, {2, 3}},
+        {SimKind::Mouse, SimLink::Cable, {4, 5}},    {SimKind::Mouse, SimLink::Receiver, {6, 7}},
+        {SimKind::MousePad, SimLink::Cable, {8, 9}}, {SimKind::Headset, SimLink::Cable, {10}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "slots from " << c.slots.front());
@@ -276,11 +273,11 @@ TEST(DeviceScanThread, FirstScanNoticeComesOnceAfterTheFirstPassArrivals) {
     ASSERT_TRUE(scan.WaitPasses(3));
 
     const auto events = scan.listener.Events();
-    const auto notice = std::find_if(events.begin(), events.end(),
-                                     [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; });
-    EXPECT_EQ(std::count_if(events.begin(), events.end(),
-                            [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; }),
-              1);
+    const auto notice =
+        std::find_if(events.begin(), events.end(), [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; });
+    EXPECT_EQ(
+        std::count_if(events.begin(), events.end(), [](const ScanEvent& e) { return e.kind == ScanEvent::FirstScan; }),
+        1);
     EXPECT_EQ(std::count_if(events.begin(), notice, [](const ScanEvent& e) { return e.kind == ScanEvent::Arrived; }),
               3);
 }
@@ -304,7 +301,7 @@ struct DenialCase {
 
 TEST(DeviceScanThread, DeniedOpensAreRetriedAndALastingDenialIsReportedOnce) {
     const DenialCase cases[] = {
-        {1, 0, 2},              // the udev rule was a moment late: nothing to report
+        {1, 0, 2},  // the udev rule was a moment late: nothing to report
         {2, 1, 3},
         {1000, 1, std::nullopt},
     };

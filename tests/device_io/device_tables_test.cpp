@@ -16,10 +16,9 @@ struct SlotKindCase {
 TEST(DeviceKind, EverySlotFindsTheKindOfItsCableRow) {
     const SlotList slots = MakeSlotList();
     const SlotKindCase cases[] = {
-        {0, "keyboard"}, {1, "keyboard"},
-        {2, "keyboard"}, {3, "keyboard"},  // receiver keyboard, mapped to its cable twin like a receiver mouse
-        {4, "mouse"},    {5, "mouse"},    {6, "mouse"}, {7, "mouse"},
-        {8, "MousePad"}, {9, "MousePad"}, {10, "HD"},
+        {0, "keyboard"}, {1, "keyboard"}, {2, "keyboard"}, {3, "keyboard"},  // receiver keyboard, mapped to its cable twin like a receiver mouse
+        {4, "mouse"},    {5, "mouse"},    {6, "mouse"},    {7, "mouse"},    {8, "MousePad"},
+        {9, "MousePad"}, {10, "HD"},
     };
     for (const auto& c : cases) {
         const auto kind = FindDeviceKindOfSlot(slots, c.slot);
@@ -52,7 +51,8 @@ TEST(DeviceKind, EachKindIsTheCableVendorRowOfTheSupportedTable) {
             found |= row.vendorId == kind.vendorId && row.productId == kind.productId &&
                      row.deviceType == kind.deviceType && row.role == ROLE_VENDOR && !IsReceiverType(row.deviceType);
         EXPECT_TRUE(found) << kind.kindName;
-        EXPECT_EQ(FindDeviceKindByName(kind.kindName), FindDeviceKind({kind.vendorId, kind.productId, kind.deviceType}));
+        EXPECT_EQ(FindDeviceKindByName(kind.kindName),
+                  FindDeviceKind({kind.vendorId, kind.productId, kind.deviceType}));
     }
 }
 

@@ -38,7 +38,8 @@ TEST(PathNumber, ReadsTheHexNumberAfterTheMarkerInAnyCase) {
         {"/dev/hidraw3?vid_320f&pid_5078&mi_", "&mi_", 0},
         {"/dev/hidraw3?vid_320f", "vid_", 0x320F},
     };
-    for (const PathNumberCase& c : cases) EXPECT_EQ(PathNumber(c.path, c.marker), c.expected) << c.path << " " << c.marker;
+    for (const PathNumberCase& c : cases)
+        EXPECT_EQ(PathNumber(c.path, c.marker), c.expected) << c.path << " " << c.marker;
 }
 
 class HidChannelTest : public testing::Test {

@@ -30,8 +30,7 @@ using sim::SimKind;
 using sim::SimLink;
 
 constexpr std::size_t kMouseRow = 0, kKeyboardRow = 1, kPadRow = 2, kHeadsetRow = 3;
-constexpr std::size_t kMouseCable = 4, kMouseCableCompanion = 5, kMouseReceiver = 6,
-                      kMouseReceiverCompanion = 7;
+constexpr std::size_t kMouseCable = 4, kMouseCableCompanion = 5, kMouseReceiver = 6, kMouseReceiverCompanion = 7;
 constexpr auto kWait = 3s;
 constexpr device_io::ScanPace kOnReports{.unwatched = 60s, .safety = 60s};
 
@@ -189,7 +188,11 @@ struct LinkState {
 };
 
 LinkState StateOf(protocol::CDeviceTransport& t) {
-    return {t.IsOpen(), t.IsWireless(), t.ChunkSize(), t.ReadTimeoutMs(), t.WiredChannel().IsOpen(),
+    return {t.IsOpen(),
+            t.IsWireless(),
+            t.ChunkSize(),
+            t.ReadTimeoutMs(),
+            t.WiredChannel().IsOpen(),
             t.WirelessChannel().IsOpen()};
 }
 

@@ -3,9 +3,9 @@
 // host lighting switching it off and on.
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <optional>
-#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -30,12 +30,8 @@ struct ScalingCase {
 
 TEST(BuildLightStream, ScalesEachChannelByBrightnessOver256) {
     const ScalingCase cases[] = {
-        {{255, 255, 255, 255}, 254, 254, 254},
-        {{255, 0, 128, 128}, 127, 0, 64},
-        {{200, 100, 50, 0}, 0, 0, 0},
-        {{255, 255, 255, 1}, 0, 0, 0},
-        {{1, 2, 3, 255}, 0, 1, 2},
-        {{16, 32, 64, 16}, 1, 2, 4},
+        {{255, 255, 255, 255}, 254, 254, 254}, {{255, 0, 128, 128}, 127, 0, 64}, {{200, 100, 50, 0}, 0, 0, 0},
+        {{255, 255, 255, 1}, 0, 0, 0},         {{1, 2, 3, 255}, 0, 1, 2},        {{16, 32, 64, 16}, 1, 2, 4},
         {{100, 150, 250, 200}, 78, 117, 195},
     };
     LedBuffer leds(std::size(cases));
@@ -61,8 +57,9 @@ protected:
         Clock::time_point at;
     };
 
-    StreamerTest() : streamer_(StreamPort{[this] { return Current(); }, [this](const LightFrame& f) { return Send(f); }},
-                               StreamTiming{.refresh = std::chrono::milliseconds(100)}) {}
+    StreamerTest()
+        : streamer_(StreamPort{[this] { return Current(); }, [this](const LightFrame& f) { return Send(f); }},
+                    StreamTiming{.refresh = std::chrono::milliseconds(100)}) {}
 
     void Show(std::uint8_t value) {
         std::lock_guard lock(mutex_);
@@ -155,8 +152,7 @@ protected:
     void FillLeds(std::size_t count, std::uint8_t green = 10) {
         device.SetLedCount(count);
         for (std::size_t i = 0; i < count; ++i)
-            device.SetLedColour(static_cast<int>(i),
-                                LedColor{static_cast<std::uint8_t>(i), green, 20, 255}.Packed());
+            device.SetLedColour(static_cast<int>(i), LedColor{static_cast<std::uint8_t>(i), green, 20, 255}.Packed());
     }
     // The LEDs filled while nothing streams, then the stream switched on:
     // the device gets them as one frame (filled one by one while streaming, a

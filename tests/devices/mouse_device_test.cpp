@@ -45,10 +45,8 @@ public:
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -96,13 +94,14 @@ void BuildMousePage(testing::FakePageView& page) {
         page.Add(name);
 
     page.Add("profile_panel").className = std::string(controls::kProfilePanelClass);
-    for (const char* name : {"device_profile_combo", "device_profile_name_edit"}) page.Add(name).parent = "profile_panel";
+    for (const char* name : {"device_profile_combo", "device_profile_name_edit"})
+        page.Add(name).parent = "profile_panel";
     page.Add("light_panel").className = std::string(controls::kLightPanelClass);
-    for (const std::string_view name : {lighting::light_controls::kModeCombo, lighting::light_controls::kBrightness,
-                                        lighting::light_controls::kSpeed, lighting::light_controls::kRed,
-                                        lighting::light_controls::kGreen, lighting::light_controls::kBlue,
-                                        lighting::light_controls::kPalette, lighting::light_controls::kSevenColour,
-                                        lighting::light_controls::kLeft, lighting::light_controls::kRight})
+    for (const std::string_view name :
+         {lighting::light_controls::kModeCombo, lighting::light_controls::kBrightness, lighting::light_controls::kSpeed,
+          lighting::light_controls::kRed, lighting::light_controls::kGreen, lighting::light_controls::kBlue,
+          lighting::light_controls::kPalette, lighting::light_controls::kSevenColour, lighting::light_controls::kLeft,
+          lighting::light_controls::kRight})
         page.Add(name).parent = "light_panel";
     page.Add("keyset_panel").className = std::string(controls::kKeySetPanelClass);
 }
@@ -163,9 +162,7 @@ protected:
         return *mouse_;
     }
 
-    Json::Value Section() const {
-        return profiles::CJsonFileStore().ReadJson(mouse_->GetProfilePath())["Device"][0];
-    }
+    Json::Value Section() const { return profiles::CJsonFileStore().ReadJson(mouse_->GetProfilePath())["Device"][0]; }
     std::string ProfileText() const { return profiles::CJsonFileStore().ReadText(mouse_->GetProfilePath()); }
     std::vector<std::uint8_t> Settings() const { return firmware_->ReadRegion(SimRegion::Settings); }
     std::vector<std::uint8_t> SettingsAt(std::size_t at, std::size_t n) const {
@@ -178,7 +175,8 @@ protected:
         for (const auto& record : firmware_->Frames()) {
             const auto& f = record.frame;
             if (f[frame::kCommand] == cmd::kLightStream) continue;
-            requests.push_back({f[frame::kCommand], f[frame::kLength], f[frame::kOffsetLow] | f[frame::kOffsetHigh] << 8});
+            requests.push_back(
+                {f[frame::kCommand], f[frame::kLength], f[frame::kOffsetLow] | f[frame::kOffsetHigh] << 8});
         }
         return requests;
     }
@@ -193,8 +191,8 @@ protected:
         return -1;
     }
 
-    const std::vector<Request> kRecordWrite{{cmd::kSequenceBegin, 0, 0}, {cmd::kWriteAt, 56, 0}, {cmd::kWriteAt, 10, 56},
-                                            {cmd::kSequenceEnd, 0, 0}};
+    const std::vector<Request> kRecordWrite{
+        {cmd::kSequenceBegin, 0, 0}, {cmd::kWriteAt, 56, 0}, {cmd::kWriteAt, 10, 56}, {cmd::kSequenceEnd, 0, 0}};
 
     testing::TempFolder data_;
     ScopedEnv xdg_{"XDG_DATA_HOME", data_.Path()};
@@ -215,9 +213,10 @@ TEST_F(MouseTest, ConnectReadsTheMouseAndShowsTheProfile) {
 
     const std::vector<Request> read = Requests();
     ASSERT_GE(read.size(), 4u);
-    EXPECT_EQ(std::vector<Request>(read.begin(), read.begin() + 4),
-              (std::vector<Request>{{cmd::kSequenceBegin, 0, 0}, {cmd::kReadInfo, 34, 0}, {cmd::kReadKeyMap, 33, 0},
-                                    {cmd::kSequenceEnd, 0, 0}}))
+    EXPECT_EQ(std::vector<Request>(read.begin(), read.begin() + 4), (std::vector<Request>{{cmd::kSequenceBegin, 0, 0},
+                                                                                          {cmd::kReadInfo, 34, 0},
+                                                                                          {cmd::kReadKeyMap, 33, 0},
+                                                                                          {cmd::kSequenceEnd, 0, 0}}))
         << "11 key slots: a key map of 33 bytes";
     EXPECT_EQ(m.Info(), [&] {
         CMorvaneMouseDevice::InfoBlock info{};
@@ -319,7 +318,7 @@ TEST_F(MouseTest, TypedResolutionSelectsItsPosition) {
         const char* shown;
     };
     const Case cases[] = {
-        {"3050", 60, "3050"}, {"3070", 60, "3050"},  {"30", 0, "50"},
+        {"3050", 60, "3050"}, {"3070", 60, "3050"},    {"30", 0, "50"},
         {"abc", 0, "50"},     {"99999", 519, "26000"}, {" 400 ", 7, "400"},
     };
     CMorvaneMouseDevice& m = Connected();
@@ -330,8 +329,9 @@ TEST_F(MouseTest, TypedResolutionSelectsItsPosition) {
         EXPECT_EQ(page_.Value("DPI_slider_3"), c.position);
         EXPECT_EQ(page_.Text("DPI_edit_3"), c.shown);
         EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][3]["StageDPIX"].asInt(), c.position);
-        EXPECT_EQ(SettingsAt(14 + 9 * 3 + 2, 2), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(c.position & 0xFF),
-                                                                             static_cast<std::uint8_t>(c.position >> 8)}));
+        EXPECT_EQ(SettingsAt(14 + 9 * 3 + 2, 2),
+                  (std::vector<std::uint8_t>{static_cast<std::uint8_t>(c.position & 0xFF),
+                                             static_cast<std::uint8_t>(c.position >> 8)}));
     }
 }
 
@@ -647,7 +647,8 @@ TEST_F(MouseLightingPassTest, ChoosingTheBandAgainRestartsItFromGroupZero) {
     m.RunLightingPass();
     SetMode(CMorvaneMouseDevice::kReactiveBandMode);  // as the lighting panel does: set, then apply
     m.RunLightingPass();
-    EXPECT_EQ(m.Leds().Get(0).brightness, lighting::Dim(255, lighting::DecayLevel(255, CMorvaneMouseDevice::kReactiveBandMode)))
+    EXPECT_EQ(m.Leds().Get(0).brightness,
+              lighting::Dim(255, lighting::DecayLevel(255, CMorvaneMouseDevice::kReactiveBandMode)))
         << "level 0 lit afresh by the new mark, decayed once";
 }
 
@@ -734,10 +735,8 @@ TEST_P(MouseLinkSwitchTest, LightingGoesOnAfterTheSwitchWithoutAnyOtherChange) {
     ASSERT_TRUE(testing::Eventually([&] { return !ticks_.WaitForWaiter(0ms).has_value(); }, kWait));
     std::this_thread::sleep_for(20ms);  // past its look at the transport: parked
 
-    if (from == SimLink::Cable)
-        Remove(SimLink::Cable);
-    else
-        Arrive(SimLink::Cable);
+    if (from == SimLink::Cable) Remove(SimLink::Cable);
+    else Arrive(SimLink::Cable);
     ASSERT_TRUE(m.Transport().IsOpen());
     EXPECT_EQ(m.Transport().IsWireless(), from == SimLink::Cable);
     EXPECT_TRUE(ticks_.WaitForWaiter(kWait).has_value()) << "waiting for its next step again";
@@ -756,7 +755,8 @@ TEST_F(MouseTest, ResynchroniseTakesTheMousesRecordIntoTheLightingAndTheProfile)
                                        std::vector<std::uint8_t>{9, 3, 1, 4, 0, 0, 0x11, 0x22, 0x33, 7, 0, 0, 4}));
     m.Resynchronise();
 
-    EXPECT_EQ(Requests(), (std::vector<Request>{{cmd::kReadAt, 1, 0}, {cmd::kReadAt, 56, 256}, {cmd::kReadAt, 15, 312}}));
+    EXPECT_EQ(Requests(),
+              (std::vector<Request>{{cmd::kReadAt, 1, 0}, {cmd::kReadAt, 56, 256}, {cmd::kReadAt, 15, 312}}));
     const profiles::LightInfo light = m.RunningLight();
     EXPECT_EQ((std::array{light.SelectItem, light.Light, light.Speed, light.MultiColor, light.Red, light.Blue}),
               (std::array<std::uint8_t, 6>{3, 1, 0, 0, 0x11, 0x33}));
@@ -794,7 +794,8 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
         mouse_.reset();
         page_ = testing::FakePageView();
         CMorvaneMouseDevice& m = Connected();
-        ASSERT_TRUE(firmware_->WriteRegion(SimRegion::Settings, 0, std::vector<std::uint8_t>{0, 3, 1, 4, 0, 0, 9, 9, 9}));
+        ASSERT_TRUE(
+            firmware_->WriteRegion(SimRegion::Settings, 0, std::vector<std::uint8_t>{0, 3, 1, 4, 0, 0, 9, 9, 9}));
         const std::string before = ProfileText();
         const profiles::LightInfo light = m.RunningLight();
         const mouse::SettingsRecord record = m.RecordCopy();
@@ -954,7 +955,8 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
         if (r.command == cmd::kWriteAt) records.push_back(r);
     EXPECT_EQ(records, (std::vector<Request>{{cmd::kWriteAt, 24, 0}, {cmd::kWriteAt, 24, 24}, {cmd::kWriteAt, 18, 48}}))
         << "66 bytes in chunks of 24 on the receiver";
-    EXPECT_EQ(std::count(write.begin(), write.end(), Request{cmd::kLinkQuery, 0, 0}), 3) << "one query before each step";
+    EXPECT_EQ(std::count(write.begin(), write.end(), Request{cmd::kLinkQuery, 0, 0}), 3)
+        << "one query before each step";
 
     m.Transport().SetOpen(false);
     EXPECT_EQ(m.CheckLink(), 0);

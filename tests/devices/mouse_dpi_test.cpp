@@ -57,8 +57,8 @@ TEST(MouseDpi, TypedResolutionBecomesNearestPositionAtOrBelowIt) {
 TEST(MouseDpi, EveryPositionSurvivesTheWayToAResolutionAndBack) {
     for (const SensorRules& rules : {kStepped, kLinear, SensorRules{kSteppedSensor, 100, 200, 100}}) {
         for (int s = 0; s <= rules.highestPosition; ++s)
-            ASSERT_EQ(PositionOf(rules, ResolutionOf(rules, s)), s) << "sensor " << rules.sensorCode << " step "
-                                                                    << int{rules.step} << " position " << s;
+            ASSERT_EQ(PositionOf(rules, ResolutionOf(rules, s)), s)
+                << "sensor " << rules.sensorCode << " step " << int{rules.step} << " position " << s;
     }
 }
 

@@ -37,7 +37,10 @@ Rgb ColourAt(const LedBuffer& leds, int led) {
 }
 
 lighting::Look LookOf(bool colourful, std::uint8_t direction, Rgb colour = {255, 0, 0}) {
-    return {.brightness = 4, .speed = 2, .direction = direction, .colourful = static_cast<std::uint8_t>(colourful),
+    return {.brightness = 4,
+            .speed = 2,
+            .direction = direction,
+            .colourful = static_cast<std::uint8_t>(colourful),
             .colour = colour};
 }
 
@@ -104,7 +107,8 @@ TEST(MouseReactiveBand, SevenColoursMoveTwelveHuesPerGroupAndHoldAtTheStartingEn
         PaintBand(counters, LookOf(true, c.direction), c.levels, leds);
         EXPECT_EQ(counters.step, (185 + 12 * 7) % 192) << "the step moves on by 12 per group";
         for (const auto& [led, group] : kLayout) {
-            const Rgb expected = c.holds ? earlier : lighting::WheelColour(static_cast<std::uint8_t>((185 + 12 * (group + 1)) % 192));
+            const Rgb expected =
+                c.holds ? earlier : lighting::WheelColour(static_cast<std::uint8_t>((185 + 12 * (group + 1)) % 192));
             EXPECT_EQ(ColourAt(leds, led), expected) << "LED " << led;
             EXPECT_EQ(leds.Get(static_cast<std::size_t>(led)).brightness, lighting::Dim(255, c.levels[group]));
         }

@@ -17,7 +17,12 @@ std::vector<profiles::LightMode> Modes() {
 }
 
 profiles::DpiStage Stage(std::uint16_t x, std::uint16_t y, std::uint8_t tint) {
-    return {1, static_cast<std::uint8_t>(x != y), x, y, tint, static_cast<std::uint8_t>(tint + 1),
+    return {1,
+            static_cast<std::uint8_t>(x != y),
+            x,
+            y,
+            tint,
+            static_cast<std::uint8_t>(tint + 1),
             static_cast<std::uint8_t>(tint + 2)};
 }
 
@@ -30,8 +35,8 @@ TEST(MouseSettingsRecord, IsBuiltFromTheProfileByteByByte) {
     source.byte59 = 1;
     source.screenWidth = 2560;
     source.screenHeight = 1440;
-    source.light = {.SelectItem = 2, .Light = 3, .Speed = 1, .Fx = 1, .MultiColor = 1, .Red = 0xAB, .Green = 0xCD,
-                    .Blue = 0xEF};
+    source.light = {
+        .SelectItem = 2, .Light = 3, .Speed = 1, .Fx = 1, .MultiColor = 1, .Red = 0xAB, .Green = 0xCD, .Blue = 0xEF};
     source.modeCode = ModeCode(Modes(), source.light.SelectItem);
     source.reportRate = 4;
     source.activeStage = 3;
@@ -78,8 +83,15 @@ TEST(MouseSettingsRecord, ModeIndexBecomesTheListsCode) {
 }
 
 TEST(MouseSettingsRecord, ReadRecordGivesTheRunningLighting) {
-    const profiles::LightInfo running{.SelectItem = 5, .Light = 1, .Speed = 0, .Fx = 1, .MultiColor = 0, .Red = 1,
-                                      .Green = 2, .Blue = 3, .ZZCCLedMode = 2};
+    const profiles::LightInfo running{.SelectItem = 5,
+                                      .Light = 1,
+                                      .Speed = 0,
+                                      .Fx = 1,
+                                      .MultiColor = 0,
+                                      .Red = 1,
+                                      .Green = 2,
+                                      .Blue = 3,
+                                      .ZZCCLedMode = 2};
     struct Case {
         const char* name;
         std::uint8_t code;

@@ -17,8 +17,7 @@
 namespace vandrel::testing {
 
 // Polls until `done` holds; false when it does not within the time-out.
-inline bool Eventually(const std::function<bool()>& done,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
+inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;

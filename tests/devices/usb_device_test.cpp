@@ -110,7 +110,9 @@ TEST_F(DevicePageTest, PreviewPaintIsArmedByChangesOnlyWhileThePreviewsAreSeen) 
         for (const std::string& line : host.Lines()) n += line.rfind("arm 1000", 0) == 0;
         return n;
     };
-    const auto change = [this](std::uint8_t red) { device.SetLedColour(0, lighting::LedColor{red, 0, 0, 255}.Packed()); };
+    const auto change = [this](std::uint8_t red) {
+        device.SetLedColour(0, lighting::LedColor{red, 0, 0, 255}.Packed());
+    };
 
     change(1);
     change(2);  // the paint on its way will show it
@@ -197,13 +199,8 @@ TEST(SplitIndexedName, SplitsAtTheLastUnderscore) {
         int number;
     };
     const Case cases[] = {
-        {"key_3", "key_", 3},
-        {"LIGHT_169", "LIGHT_", 169},
-        {"key_", std::nullopt, 0},
-        {"key3", std::nullopt, 0},
-        {"key_3a", std::nullopt, 0},
-        {"key_-1", std::nullopt, 0},
-        {"", std::nullopt, 0},
+        {"key_3", "key_", 3},        {"LIGHT_169", "LIGHT_", 169}, {"key_", std::nullopt, 0}, {"key3", std::nullopt, 0},
+        {"key_3a", std::nullopt, 0}, {"key_-1", std::nullopt, 0},  {"", std::nullopt, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -226,7 +223,7 @@ TEST(DeviceReactive, RingMarkTravelsAndLightsLevelsThatThenFade) {
     ring[0] = 1;
     device.RotateRing(false);  // towards the start: byte 0 comes round to 22
     EXPECT_EQ(ring[22], 1);
-    device.RotateRing(true);   // and back
+    device.RotateRing(true);  // and back
     EXPECT_EQ(ring[0], 1);
     device.RotateRing(true);
     EXPECT_EQ(ring[1], 1);

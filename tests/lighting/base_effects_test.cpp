@@ -18,8 +18,8 @@ LedColor Led(Rgb c, std::uint8_t alpha) { return {c.red, c.green, c.blue, alpha}
         if (!(got == expected))
             return ::testing::AssertionFailure()
                    << "LED " << i << " is (" << int{got.red} << "," << int{got.green} << "," << int{got.blue} << ","
-                   << int{got.brightness} << "), expected (" << int{expected.red} << "," << int{expected.green}
-                   << "," << int{expected.blue} << "," << int{expected.brightness} << ")";
+                   << int{got.brightness} << "), expected (" << int{expected.red} << "," << int{expected.green} << ","
+                   << int{expected.blue} << "," << int{expected.brightness} << ")";
     }
     return ::testing::AssertionSuccess();
 }
@@ -29,11 +29,11 @@ TEST(StepFunction, EdgeValues) {
         std::uint8_t direction, n, v, d, result;
     };
     const Case cases[] = {
-        {1, 128, 0, 1, 1},     {1, 128, 126, 1, 127}, {1, 128, 127, 1, 0},   // forwards, wraps at n
-        {1, 192, 191, 1, 0},   {1, 192, 190, 4, 0},   {1, 96, 200, 1, 0},    // past n also gives 0
-        {0, 128, 1, 1, 0},     {0, 128, 0, 1, 127},   {0, 192, 0, 1, 191},   // backwards, 0 wraps to n - d
-        {0, 192, 2, 4, 188},   {0, 96, 150, 1, 95},   {0, 25, 24, 1, 23},    // v - d below 0 as a byte; v >= n
-        {7, 128, 5, 1, 6},                                                   // any non-zero direction is forwards
+        {1, 128, 0, 1, 1},   {1, 128, 126, 1, 127}, {1, 128, 127, 1, 0},  // forwards, wraps at n
+        {1, 192, 191, 1, 0}, {1, 192, 190, 4, 0},   {1, 96, 200, 1, 0},   // past n also gives 0
+        {0, 128, 1, 1, 0},   {0, 128, 0, 1, 127},   {0, 192, 0, 1, 191},  // backwards, 0 wraps to n - d
+        {0, 192, 2, 4, 188}, {0, 96, 150, 1, 95},   {0, 25, 24, 1, 23},   // v - d below 0 as a byte; v >= n
+        {7, 128, 5, 1, 6},                                                // any non-zero direction is forwards
     };
     for (const Case& c : cases)
         EXPECT_EQ(Step(c.direction, c.n, c.v, c.d), c.result)
@@ -73,13 +73,12 @@ TEST_F(BaseEffect, BreathingFollowsTheCurveBothWays) {
         std::uint8_t alpha;
     };
     const Case cases[] = {
-        {1, 4, 1, 1, 0},      // curve 1 x 255 / 256
-        {1, 4, 63, 63, 254},  // the peak: 255 x 255 / 256
-        {1, 2, 63, 63, 134},  // level 2: 255 x 135 / 256
-        {1, 4, 108, 108, 29}, // falling half: curve 30
-        {0, 4, 1, 127, 0},    // backwards from 0 wraps to the end
-        {0, 4, 20, 108, 29},
-        {0, 1, 65, 63, 79},
+        {1, 4, 1, 1, 0},       // curve 1 x 255 / 256
+        {1, 4, 63, 63, 254},   // the peak: 255 x 255 / 256
+        {1, 2, 63, 63, 134},   // level 2: 255 x 135 / 256
+        {1, 4, 108, 108, 29},  // falling half: curve 30
+        {0, 4, 1, 127, 0},     // backwards from 0 wraps to the end
+        {0, 4, 20, 108, 29},  {0, 1, 65, 63, 79},
     };
     for (const Case& c : cases) {
         counters = {};
@@ -87,7 +86,8 @@ TEST_F(BaseEffect, BreathingFollowsTheCurveBothWays) {
         look.brightness = c.brightness;
         Run(c.steps, [&] { StepBreathing(counters, look, leds); });
         EXPECT_EQ(counters.step, c.counter) << "direction " << int{c.direction} << " steps " << c.steps;
-        EXPECT_TRUE(AllLeds(leds, Led(look.colour, c.alpha))) << "direction " << int{c.direction} << " steps " << c.steps;
+        EXPECT_TRUE(AllLeds(leds, Led(look.colour, c.alpha)))
+            << "direction " << int{c.direction} << " steps " << c.steps;
     }
 }
 
@@ -195,8 +195,7 @@ TEST_F(BaseEffect, FourColourFlashingAdvancesOneColourPerFlip) {
         EXPECT_EQ(counters.colourIndex, index);
         if (counters.blinkPhase != 0)
             EXPECT_TRUE(AllLeds(leds, Led(kFourColours[static_cast<std::size_t>(index)], 255)));
-        else
-            EXPECT_TRUE(AllLeds(leds, Led({}, 0)));
+        else EXPECT_TRUE(AllLeds(leds, Led({}, 0)));
     }
 }
 

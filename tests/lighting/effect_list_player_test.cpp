@@ -17,8 +17,16 @@ LedColor Led(Rgb c, std::uint8_t alpha) { return {c.red, c.green, c.blue, alpha}
 
 EffectStep Step(std::uint8_t mode, Rgb colour, std::int32_t timeMs, std::uint8_t speed = 4,
                 std::uint8_t multiColor = 0) {
-    return {.mode = mode, .brightness = 4, .speed = speed, .direction = 1, .multiColor = multiColor,
-            .red = colour.red, .green = colour.green, .blue = colour.blue, .time = timeMs, .cycle = 0};
+    return {.mode = mode,
+            .brightness = 4,
+            .speed = speed,
+            .direction = 1,
+            .multiColor = multiColor,
+            .red = colour.red,
+            .green = colour.green,
+            .blue = colour.blue,
+            .time = timeMs,
+            .cycle = 0};
 }
 
 class Player : public ::testing::Test {
@@ -51,8 +59,8 @@ TEST_F(Player, StepsFollowEachOtherAfterTheirTimeAndWrap) {
         Rgb shown;
     };
     const Case cases[] = {
-        {0, 0, kRed}, {63, 0, kRed}, {64, 1, kRed}, {70, 1, kGreen}, {95, 1, kGreen}, {96, 0, kGreen},
-        {98, 0, kRed}, {160, 1, kRed}, {161, 1, kGreen},
+        {0, 0, kRed},    {63, 0, kRed}, {64, 1, kRed},  {70, 1, kGreen},  {95, 1, kGreen},
+        {96, 0, kGreen}, {98, 0, kRed}, {160, 1, kRed}, {161, 1, kGreen},
     };
     std::uint64_t next = 0;
     for (const Case& c : cases) {

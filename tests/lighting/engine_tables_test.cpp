@@ -11,8 +11,8 @@ TEST(ColourWheel, AnchorHuesAndRepeatAbove191) {
         Rgb colour;
     };
     const Case cases[] = {
-        {0, {255, 1, 0}},   {31, {255, 255, 0}}, {32, {248, 255, 0}}, {64, {0, 255, 1}},    {96, {0, 248, 255}},
-        {128, {1, 0, 255}}, {160, {255, 0, 248}}, {191, {255, 0, 0}}, {192, {255, 1, 0}},   {255, {0, 255, 0}},
+        {0, {255, 1, 0}},   {31, {255, 255, 0}},  {32, {248, 255, 0}}, {64, {0, 255, 1}},  {96, {0, 248, 255}},
+        {128, {1, 0, 255}}, {160, {255, 0, 248}}, {191, {255, 0, 0}},  {192, {255, 1, 0}}, {255, {0, 255, 0}},
     };
     for (const Case& c : cases) EXPECT_EQ(WheelColour(static_cast<std::uint8_t>(c.hue)), c.colour) << "hue " << c.hue;
     EXPECT_EQ(WheelColour(200), WheelColour(8));
@@ -35,15 +35,24 @@ TEST(Curves, BreathingCurvesAndPulse) {
         std::uint8_t expected;
     };
     const Case cases[] = {
-        {"breathing 0", kBreathingCurve128[0], 0},       {"breathing 16", kBreathingCurve128[16], 22},
-        {"breathing 63", kBreathingCurve128[63], 255},   {"breathing 64", kBreathingCurve128[64], 255},
-        {"breathing 108", kBreathingCurve128[108], 30},  {"breathing 127", kBreathingCurve128[127], 0},
-        {"96 first", kBreathingCurve96[0], 22},          {"96 peak", kBreathingCurve96[47], 255},
-        {"96 last", kBreathingCurve96[95], 22},          {"pulse 9", kPulseCurve256[9], 84},
-        {"pulse 24", kPulseCurve256[24], 255},           {"pulse 25", kPulseCurve256[25], 248},
-        {"pulse 84", kPulseCurve256[84], 3},             {"pulse 85 extra 2", kPulseCurve256[85], 2},
-        {"pulse 86", kPulseCurve256[86], 2},             {"pulse 87", kPulseCurve256[87], 1},
-        {"pulse 88", kPulseCurve256[88], 0},             {"pulse 191", kPulseCurve256[191], 0},
+        {"breathing 0", kBreathingCurve128[0], 0},
+        {"breathing 16", kBreathingCurve128[16], 22},
+        {"breathing 63", kBreathingCurve128[63], 255},
+        {"breathing 64", kBreathingCurve128[64], 255},
+        {"breathing 108", kBreathingCurve128[108], 30},
+        {"breathing 127", kBreathingCurve128[127], 0},
+        {"96 first", kBreathingCurve96[0], 22},
+        {"96 peak", kBreathingCurve96[47], 255},
+        {"96 last", kBreathingCurve96[95], 22},
+        {"pulse 9", kPulseCurve256[9], 84},
+        {"pulse 24", kPulseCurve256[24], 255},
+        {"pulse 25", kPulseCurve256[25], 248},
+        {"pulse 84", kPulseCurve256[84], 3},
+        {"pulse 85 extra 2", kPulseCurve256[85], 2},
+        {"pulse 86", kPulseCurve256[86], 2},
+        {"pulse 87", kPulseCurve256[87], 1},
+        {"pulse 88", kPulseCurve256[88], 0},
+        {"pulse 191", kPulseCurve256[191], 0},
         {"phase table", kPulseCurve256[kPulsePhaseTableStart], 0},
     };
     for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected) << c.curve;
@@ -67,12 +76,12 @@ TEST(Intervals, RowsAndSpeedsOfBothTables) {
         std::uint8_t ticks;
     };
     const Case cases[] = {
-        {IntervalTable::kEffect, 1, 0, 8},  {IntervalTable::kEffect, 1, 4, 1},   {IntervalTable::kEffect, 5, 2, 4},
-        {IntervalTable::kEffect, 15, 3, 2}, {IntervalTable::kEffect, 16, 0, 4},  {IntervalTable::kEffect, 16, 4, 4},
-        {IntervalTable::kEffect, 17, 0, 8}, {IntervalTable::kEffect, 18, 0, 2},  {IntervalTable::kEffect, 18, 4, 2},
-        {IntervalTable::kEffect, 30, 1, 6}, {IntervalTable::kEffect, 99, 4, 1},  {IntervalTable::kEffect, 1, 9, 1},
-        {IntervalTable::kDevice, 0, 0, 28}, {IntervalTable::kDevice, 2, 1, 23},  {IntervalTable::kDevice, 4, 2, 18},
-        {IntervalTable::kDevice, 9, 3, 13}, {IntervalTable::kDevice, 16, 4, 7},  {IntervalTable::kDevice, 0, 9, 7},
+        {IntervalTable::kEffect, 1, 0, 8},  {IntervalTable::kEffect, 1, 4, 1},  {IntervalTable::kEffect, 5, 2, 4},
+        {IntervalTable::kEffect, 15, 3, 2}, {IntervalTable::kEffect, 16, 0, 4}, {IntervalTable::kEffect, 16, 4, 4},
+        {IntervalTable::kEffect, 17, 0, 8}, {IntervalTable::kEffect, 18, 0, 2}, {IntervalTable::kEffect, 18, 4, 2},
+        {IntervalTable::kEffect, 30, 1, 6}, {IntervalTable::kEffect, 99, 4, 1}, {IntervalTable::kEffect, 1, 9, 1},
+        {IntervalTable::kDevice, 0, 0, 28}, {IntervalTable::kDevice, 2, 1, 23}, {IntervalTable::kDevice, 4, 2, 18},
+        {IntervalTable::kDevice, 9, 3, 13}, {IntervalTable::kDevice, 16, 4, 7}, {IntervalTable::kDevice, 0, 9, 7},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Interval(c.table, c.row, c.speed), c.ticks)

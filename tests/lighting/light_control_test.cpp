@@ -52,8 +52,8 @@ public:
         return 0;
     }
     int WriteLightRecord(int p, int b0, int b59, int w, int h) override {
-        calls.push_back("WriteLightRecord(" + std::to_string(p) + "," + std::to_string(b0) + "," +
-                        std::to_string(b59) + "," + std::to_string(w) + "," + std::to_string(h) + ")");
+        calls.push_back("WriteLightRecord(" + std::to_string(p) + "," + std::to_string(b0) + "," + std::to_string(b59) +
+                        "," + std::to_string(w) + "," + std::to_string(h) + ")");
         return 1;
     }
 
@@ -76,13 +76,32 @@ private:
     profiles::CBasicProfiledata profile_;
 };
 
-constexpr const char* kPanelControls[] = {
-    "light_combo_modeSelect", "light_combo_custommodeSelect", "light_combo_ZZCCmodeSelect", "deng_light_slider",
-    "deng_speed_slider", "deng_edit_R", "deng_edit_G", "deng_edit_B", "deng_Color_Pallet", "deng_colordp_btn",
-    "deng_7color_check", "deng_FXL_check", "deng_FXR_check", "deng_same_mode", "color_option_2",
-    "lighteffect_layout", "deng_color_layout", "colorpallet_layout", "deng_light_layout", "deng_speed_layout",
-    "deng_fx_layout", "lightcustom_layout", "light_combo_ZZCCmodeSelectLayout", "light_color_layout",
-    "light_combo_AudiomodeSelectLayout", "light_color_tablayout"};
+constexpr const char* kPanelControls[] = {"light_combo_modeSelect",
+                                          "light_combo_custommodeSelect",
+                                          "light_combo_ZZCCmodeSelect",
+                                          "deng_light_slider",
+                                          "deng_speed_slider",
+                                          "deng_edit_R",
+                                          "deng_edit_G",
+                                          "deng_edit_B",
+                                          "deng_Color_Pallet",
+                                          "deng_colordp_btn",
+                                          "deng_7color_check",
+                                          "deng_FXL_check",
+                                          "deng_FXR_check",
+                                          "deng_same_mode",
+                                          "color_option_2",
+                                          "lighteffect_layout",
+                                          "deng_color_layout",
+                                          "colorpallet_layout",
+                                          "deng_light_layout",
+                                          "deng_speed_layout",
+                                          "deng_fx_layout",
+                                          "lightcustom_layout",
+                                          "light_combo_ZZCCmodeSelectLayout",
+                                          "light_color_layout",
+                                          "light_combo_AudiomodeSelectLayout",
+                                          "light_color_tablayout"};
 
 class LightPanelTest : public ::testing::Test {
 protected:
@@ -116,8 +135,13 @@ TEST_F(LightPanelTest, ColourEditsAreCorrectedInTheEditAndClearTheSevenColourFla
         int stored;
         const char* shown;
     };
-    const Case cases[] = {{"300", 255, "255"}, {"", 0, "0"}, {"abc", 0, "0"}, {"-5", 0, "0"},
-                          {" 12", 12, "12"},   {"255", 255, "255"}, {"99999999999999999999", 255, "255"}};
+    const Case cases[] = {{"300", 255, "255"},
+                          {"", 0, "0"},
+                          {"abc", 0, "0"},
+                          {"-5", 0, "0"},
+                          {" 12", 12, "12"},
+                          {"255", 255, "255"},
+                          {"99999999999999999999", 255, "255"}};
     for (const Case& c : cases) {
         RecordingDevice mouse(kPanelMouse, ProfilePath("edit"));
         mouse.Preset({.MultiColor = 1, .Green = 7});
@@ -145,8 +169,8 @@ TEST_F(LightPanelTest, QuickColourGivesTheSameResultAsThePalette) {
         device.Preset({.MultiColor = 1});
         CLightControlUI panel(fresh, kPanelMousePad);
         choose(fresh, panel, device);
-        return std::tuple{device.StoredLighting(), fresh.Text(lc::kRed), fresh.Text(lc::kGreen),
-                          fresh.Text(lc::kBlue), fresh.Colour(lc::kDropper), fresh.Selected(lc::kSevenColour)};
+        return std::tuple{device.StoredLighting(), fresh.Text(lc::kRed),       fresh.Text(lc::kGreen),
+                          fresh.Text(lc::kBlue),   fresh.Colour(lc::kDropper), fresh.Selected(lc::kSevenColour)};
     };
     const auto byOption = run([&](testing::FakePageView& p, CLightControlUI& panel, RecordingDevice& d) {
         p.SetColour("color_option_2", colour);
@@ -169,8 +193,8 @@ TEST_F(LightPanelTest, ShowLightInfoSetsEveryControlAndTheDirectionOptions) {
     EXPECT_FALSE(page.ItemVisible(lc::kModeCombo, 1));
     EXPECT_TRUE(page.ItemVisible(lc::kModeCombo, 5));
 
-    panel.ShowLightInfo({.SelectItem = 5, .Light = 2, .Speed = 4, .Fx = 1, .MultiColor = 1, .Red = 1, .Green = 2,
-                         .Blue = 3});
+    panel.ShowLightInfo(
+        {.SelectItem = 5, .Light = 2, .Speed = 4, .Fx = 1, .MultiColor = 1, .Red = 1, .Green = 2, .Blue = 3});
     EXPECT_EQ(panel.SelectedEffect(), 5);
     EXPECT_EQ(panel.Brightness(), 2);
     EXPECT_EQ(panel.Speed(), 4);
@@ -195,14 +219,14 @@ TEST_F(LightPanelTest, PanelAdaptsToTheEffectOfEachKind) {
         bool enabled;
     };
     const Case cases[] = {
-        {kPanelKeyboard, 17, false, "deng_speed_layout", false, false},        // speed hidden
+        {kPanelKeyboard, 17, false, "deng_speed_layout", false, false},  // speed hidden
         {kPanelKeyboard, 17, false, "light_combo_ZZCCmodeSelectLayout", true, true},
         {kPanelKeyboard, 4, false, "light_color_layout", true, false},
-        {kPanelKeyboard, 4, true, "deng_same_mode", true, true},              // sync with the flag
-        {kPanelKeyboard, 4, false, "deng_same_mode", false, true},            // sync without the flag
+        {kPanelKeyboard, 4, true, "deng_same_mode", true, true},    // sync with the flag
+        {kPanelKeyboard, 4, false, "deng_same_mode", false, true},  // sync without the flag
         {kPanelKeyboard, 20, false, "lightcustom_layout", true, true},
         {kPanelKeyboard, 1, false, "deng_fx_layout", true, true},
-        {kPanelKeyboard, 99, false, "deng_light_layout", true, false},        // any other: all disabled
+        {kPanelKeyboard, 99, false, "deng_light_layout", true, false},  // any other: all disabled
         {kPanelMouse, 3, false, "deng_7color_check", true, false},
         {kPanelMouse, 3, false, "deng_color_layout", true, true},
         {kPanelMouse, 3, false, "deng_speed_layout", true, false},
@@ -278,8 +302,8 @@ TEST_F(LightPanelTest, DirectionOptionOfEachValueReadsTheSameOnTheKeyboardAndThe
 
 TEST_F(LightPanelTest, SameModeCarriesTheKeyboardsEffectToEveryOpenDevice) {
     RecordingDevice keyboard(kPanelKeyboard, ProfilePath("kb"));
-    const LightInfo source{.SelectItem = 5, .Light = 3, .Speed = 1, .Fx = 1, .MultiColor = 0, .Red = 10, .Green = 20,
-                           .Blue = 30};
+    const LightInfo source{
+        .SelectItem = 5, .Light = 3, .Speed = 1, .Fx = 1, .MultiColor = 0, .Red = 10, .Green = 20, .Blue = 30};
     keyboard.Preset(source);
     RecordingDevice mouse(kPanelMouse, ProfilePath("mouse"));
     RecordingDevice pad(kPanelMousePad, ProfilePath("pad"));

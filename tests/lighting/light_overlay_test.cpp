@@ -16,8 +16,15 @@ constexpr LedColor kUntouched{9, 9, 9, 9};
 LedColor Led(Rgb c, std::uint8_t alpha) { return {c.red, c.green, c.blue, alpha}; }
 
 LightListEntry Entry(std::uint8_t mode, std::uint8_t speed = 4, std::uint8_t multiColor = 0) {
-    return {.mode = mode, .brightness = 4, .speed = speed, .direction = 0, .multiColor = multiColor,
-            .red = 40, .green = 50, .blue = 60, .valid = 1};
+    return {.mode = mode,
+            .brightness = 4,
+            .speed = speed,
+            .direction = 0,
+            .multiColor = multiColor,
+            .red = 40,
+            .green = 50,
+            .blue = 60,
+            .valid = 1};
 }
 
 class Overlay : public ::testing::Test {
@@ -64,8 +71,8 @@ TEST_F(Overlay, BreathingMovesBySpeedPlusFourAndTurnsTheHuePerBreath) {
         std::uint8_t hue;
     };
     const Case cases[] = {
-        {4, 1, 8, 0}, {4, 15, 120, 0}, {4, 16, 0, 1}, {4, 17, 8, 1}, {0, 1, 4, 0}, {0, 31, 124, 0}, {0, 32, 0, 1},
-        {2, 21, 126, 0}, {2, 22, 0, 1}, {9, 16, 0, 1},  // speeds above 4 breathe as 4
+        {4, 1, 8, 0},    {4, 15, 120, 0}, {4, 16, 0, 1},   {4, 17, 8, 1}, {0, 1, 4, 0},
+        {0, 31, 124, 0}, {0, 32, 0, 1},   {2, 21, 126, 0}, {2, 22, 0, 1}, {9, 16, 0, 1},  // speeds above 4 breathe as 4
     };
     for (const Case& c : cases) {
         list = {Entry(0, c.speed, 1)};

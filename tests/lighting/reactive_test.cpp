@@ -15,11 +15,10 @@ TEST(DecayLevel, ProfilesOnTheirBoundaries) {
         int other;  // any other profile
     };
     const Case cases[] = {
-        {255, 215, 210, 215}, {0x90, 104, 99, 104}, {0x8F, 103, 103, 103}, {128, 88, 88, 88},
-        {127, 97, 92, 97},    {0x70, 82, 77, 82},   {0x6F, 81, 81, 81},    {0x60, 66, 66, 66},
-        {0x5F, 65, 70, 65},   {0x50, 50, 55, 50},   {0x4F, 49, 59, 49},    {64, 34, 44, 34},
-        {63, 48, 53, 53},     {32, 17, 22, 22},     {31, 23, 26, 23},      {17, 9, 12, 9},
-        {16, 15, 15, 15},     {1, 0, 0, 0},         {0, 0, 0, 0},
+        {255, 215, 210, 215}, {0x90, 104, 99, 104}, {0x8F, 103, 103, 103}, {128, 88, 88, 88},  {127, 97, 92, 97},
+        {0x70, 82, 77, 82},   {0x6F, 81, 81, 81},   {0x60, 66, 66, 66},    {0x5F, 65, 70, 65}, {0x50, 50, 55, 50},
+        {0x4F, 49, 59, 49},   {64, 34, 44, 34},     {63, 48, 53, 53},      {32, 17, 22, 22},   {31, 23, 26, 23},
+        {17, 9, 12, 9},       {16, 15, 15, 15},     {1, 0, 0, 0},          {0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         const auto level = static_cast<std::uint8_t>(c.level);
@@ -90,10 +89,8 @@ TEST_F(Ring, RotateBothWaysWholeAndFirstN) {
     for (const Case& c : cases) {
         state.ring.fill(0);
         Mark({0, 5, 7});
-        if (c.count == 0)
-            RotateRing(state, c.towardsEnd);
-        else
-            RotateRing(state, c.towardsEnd, c.count);
+        if (c.count == 0) RotateRing(state, c.towardsEnd);
+        else RotateRing(state, c.towardsEnd, c.count);
         EXPECT_EQ(Marked(), c.marked) << c.name;
     }
 }

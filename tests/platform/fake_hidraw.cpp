@@ -151,8 +151,8 @@ std::string FakeHidraw::PathOf(unsigned number, const std::string& options) cons
 int FakeHidraw::OpenNode(const std::string& nodePath, int flags) {
     const std::string name = fs::path(nodePath).filename().string();
     std::lock_guard lock(mutex_);
-    auto found = std::find_if(nodes_.begin(), nodes_.end(),
-                              [&](const auto& entry) { return NodeName(entry.first) == name; });
+    auto found =
+        std::find_if(nodes_.begin(), nodes_.end(), [&](const auto& entry) { return NodeName(entry.first) == name; });
     if (found == nodes_.end() || !fs::exists(nodePath)) {
         errno = ENOENT;
         return -1;

@@ -74,8 +74,8 @@ TEST_F(FileKeepingTest, ReaderTellsMissingUnreadableTooLargeAndReadApart) {
         ReadStatus status;
     };
     const std::vector<Case> cases = {
-        {"plain", ReadStatus::kRead},        {"missing", ReadStatus::kMissing},   {"dangling", ReadStatus::kMissing},
-        {"pipe", ReadStatus::kUnreadable},   {"zero", ReadStatus::kUnreadable},  {"folder", ReadStatus::kUnreadable},
+        {"plain", ReadStatus::kRead},      {"missing", ReadStatus::kMissing}, {"dangling", ReadStatus::kMissing},
+        {"pipe", ReadStatus::kUnreadable}, {"zero", ReadStatus::kUnreadable}, {"folder", ReadStatus::kUnreadable},
         {"big", ReadStatus::kTooLarge},
     };
     for (const Case& c : cases) {

@@ -18,29 +18,24 @@ using test::Join;
 // usage) holding a long item, a push/pop pair and two 8-bit values: AC Pan as
 // an extended usage, then X on the usage page restored by the pop.
 const Bytes kExtendedAndStack{
-    0x05, 0x01, 0x0B, 0x01, 0x00, 0x0C, 0x00, 0xA1, 0x01,
-    0xFE, 0x02, 0x10, 0xAA, 0xBB,                          // long item
-    0x75, 0x08, 0x95, 0x01,
-    0xA4, 0x05, 0x09, 0x75, 0x10, 0x95, 0x04, 0xB4,        // push, change page/size/count, pop
-    0x15, 0x81, 0x25, 0x7F,
-    0x0B, 0x38, 0x02, 0x0C, 0x00, 0x81, 0x06,              // AC Pan (Consumer 0x238)
-    0x09, 0x30, 0x81, 0x06,                                // X (Generic Desktop)
+    0x05, 0x01, 0x0B, 0x01, 0x00, 0x0C, 0x00, 0xA1, 0x01, 0xFE, 0x02, 0x10, 0xAA, 0xBB,  // long item
+    0x75, 0x08, 0x95, 0x01, 0xA4, 0x05, 0x09, 0x75, 0x10, 0x95, 0x04, 0xB4,  // push, change page/size/count, pop
+    0x15, 0x81, 0x25, 0x7F, 0x0B, 0x38, 0x02, 0x0C, 0x00, 0x81, 0x06,        // AC Pan (Consumer 0x238)
+    0x09, 0x30, 0x81, 0x06,                                                  // X (Generic Desktop)
     0xC0,
 };
 
 // Six 16-bit axes given as one usage range X..Rz.
 const Bytes kAxes{
-    0x05, 0x01, 0x09, 0x04, 0xA1, 0x01,
-    0x19, 0x30, 0x29, 0x35, 0x16, 0x00, 0x80, 0x26, 0xFF, 0x7F, 0x75, 0x10, 0x95, 0x06, 0x81, 0x02,
-    0xC0,
+    0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x19, 0x30, 0x29, 0x35, 0x16, 0x00,
+    0x80, 0x26, 0xFF, 0x7F, 0x75, 0x10, 0x95, 0x06, 0x81, 0x02, 0xC0,
 };
 
 // One collection with two reports: id 1 carries eight buttons, id 2 an X value.
 const Bytes kTwoReports{
-    0x05, 0x01, 0x09, 0x02, 0xA1, 0x01,
-    0x85, 0x01, 0x05, 0x09, 0x19, 0x01, 0x29, 0x08, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02,
-    0x85, 0x02, 0x05, 0x01, 0x09, 0x30, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x01, 0x81, 0x06,
-    0xC0,
+    0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x05, 0x09, 0x19, 0x01, 0x29, 0x08,
+    0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02, 0x85, 0x02, 0x05, 0x01,
+    0x09, 0x30, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x01, 0x81, 0x06, 0xC0,
 };
 
 HidTopCollection ParseSingle(const Bytes& descriptor) {
@@ -85,26 +80,27 @@ TEST_P(ParseTest, GivesEachTopLevelCollectionWithItsIdsAndReportLengths) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Descriptors, ParseTest,
-    testing::Values(
-        // Without report ids a length still counts the (zero) id byte.
-        ParseCase{"BootMouse", test::kMouse, {{0x01, 0x02, {}, 5, 0, 0}}},
-        ParseCase{"BootKeyboard", test::kKeyboard, {{0x01, 0x06, {}, 9, 2, 0}}},
-        ParseCase{"ConsumerControl", test::kConsumer, {{0x0C, 0x01, {3}, 3, 0, 0}}},
-        ParseCase{"VendorFrames", test::kVendor, {{0xFF1C, 0x92, {4}, 64, 64, 0}}},
-        ParseCase{"KeyboardInterface",
-                  test::kKeyboardInterface,
-                  {{0x01, 0x80, {1}, 2, 0, 0},
-                   {0x01, 0x02, {2}, 6, 0, 0},
-                   {0x0C, 0x01, {3}, 3, 0, 0},
-                   {0xFF1C, 0x92, {4}, 64, 64, 0}}},
-        ParseCase{"ExtendedUsagesLongItemPushPop", kExtendedAndStack, {{0x0C, 0x01, {}, 3, 0, 0}}},
-        ParseCase{"TwoReportsInOneCollection", kTwoReports, {{0x01, 0x02, {1, 2}, 2, 0, 0}}},
-        // Items outside any application collection belong to no collection.
-        ParseCase{"OnlyPhysicalCollection", Bytes{0x09, 0x01, 0xA1, 0x00, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0}, {}},
-        ParseCase{"Empty", Bytes{}, {}}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Descriptors, ParseTest,
+                         testing::Values(
+                             // Without report ids a length still counts the (zero) id byte.
+                             ParseCase{"BootMouse", test::kMouse, {{0x01, 0x02, {}, 5, 0, 0}}},
+                             ParseCase{"BootKeyboard", test::kKeyboard, {{0x01, 0x06, {}, 9, 2, 0}}},
+                             ParseCase{"ConsumerControl", test::kConsumer, {{0x0C, 0x01, {3}, 3, 0, 0}}},
+                             ParseCase{"VendorFrames", test::kVendor, {{0xFF1C, 0x92, {4}, 64, 64, 0}}},
+                             ParseCase{"KeyboardInterface",
+                                       test::kKeyboardInterface,
+                                       {{0x01, 0x80, {1}, 2, 0, 0},
+                                        {0x01, 0x02, {2}, 6, 0, 0},
+                                        {0x0C, 0x01, {3}, 3, 0, 0},
+                                        {0xFF1C, 0x92, {4}, 64, 64, 0}}},
+                             ParseCase{"ExtendedUsagesLongItemPushPop", kExtendedAndStack, {{0x0C, 0x01, {}, 3, 0, 0}}},
+                             ParseCase{"TwoReportsInOneCollection", kTwoReports, {{0x01, 0x02, {1, 2}, 2, 0, 0}}},
+                             // Items outside any application collection belong to no collection.
+                             ParseCase{"OnlyPhysicalCollection",
+                                       Bytes{0x09, 0x01, 0xA1, 0x00, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0},
+                                       {}},
+                             ParseCase{"Empty", Bytes{}, {}}),
+                         [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
 struct MalformedCase {
     const char* name;
@@ -121,24 +117,24 @@ Bytes Repeated(std::uint8_t byte, std::size_t count) { return Bytes(count, byte)
 
 INSTANTIATE_TEST_SUITE_P(
     Descriptors, MalformedTest,
-    testing::Values(
-        MalformedCase{"ItemDataPastTheEnd", Bytes{0x05}},
-        MalformedCase{"TwoByteItemCutShort", Bytes{0xA1, 0x01, 0x26, 0xFF}},
-        MalformedCase{"TruncatedVendorDescriptor", Bytes(test::kVendor.begin(), test::kVendor.end() - 2)},
-        MalformedCase{"LongItemPastTheEnd", Bytes{0xFE, 0x10, 0x00, 0x01}},
-        MalformedCase{"EndCollectionWithoutCollection", Join({test::kMouse, Bytes{0xC0}})},
-        MalformedCase{"CollectionNeverClosed", Bytes{0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}},
-        MalformedCase{"HugeReportCount", Bytes{0xA1, 0x01, 0x75, 0x08, 0x96, 0xFF, 0xFF, 0x81, 0x02, 0xC0}},
-        MalformedCase{"FourByteReportCount", Bytes{0xA1, 0x01, 0x75, 0x01, 0x97, 0xFF, 0xFF, 0xFF, 0x7F, 0x81, 0x02, 0xC0}},
-        // 255 x 512 bits fit in one report; a second such item does not.
-        MalformedCase{"ReportsAddingUpPastTheLimit",
-                      Bytes{0xA1, 0x01, 0x75, 0xFF, 0x96, 0x00, 0x02, 0x81, 0x02, 0x81, 0x02, 0xC0}},
-        MalformedCase{"ReportSizeTooLarge", Bytes{0xA1, 0x01, 0x76, 0x01, 0x02, 0x95, 0x01, 0x81, 0x02, 0xC0}},
-        MalformedCase{"ReportIdZero", Bytes{0x85, 0x00}},
-        MalformedCase{"ReportIdAboveByte", Bytes{0x86, 0x00, 0x01}},
-        MalformedCase{"PopWithoutPush", Bytes{0xB4}},
-        MalformedCase{"PushStackTooDeep", Repeated(0xA4, 17)},
-        MalformedCase{"CollectionsNestedTooDeep", Join({Repeated(0xA1, 65), Repeated(0xC0, 65)})}),
+    testing::Values(MalformedCase{"ItemDataPastTheEnd", Bytes{0x05}},
+                    MalformedCase{"TwoByteItemCutShort", Bytes{0xA1, 0x01, 0x26, 0xFF}},
+                    MalformedCase{"TruncatedVendorDescriptor", Bytes(test::kVendor.begin(), test::kVendor.end() - 2)},
+                    MalformedCase{"LongItemPastTheEnd", Bytes{0xFE, 0x10, 0x00, 0x01}},
+                    MalformedCase{"EndCollectionWithoutCollection", Join({test::kMouse, Bytes{0xC0}})},
+                    MalformedCase{"CollectionNeverClosed", Bytes{0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}},
+                    MalformedCase{"HugeReportCount", Bytes{0xA1, 0x01, 0x75, 0x08, 0x96, 0xFF, 0xFF, 0x81, 0x02, 0xC0}},
+                    MalformedCase{"FourByteReportCount",
+                                  Bytes{0xA1, 0x01, 0x75, 0x01, 0x97, 0xFF, 0xFF, 0xFF, 0x7F, 0x81, 0x02, 0xC0}},
+                    // 255 x 512 bits fit in one report; a second such item does not.
+                    MalformedCase{"ReportsAddingUpPastTheLimit",
+                                  Bytes{0xA1, 0x01, 0x75, 0xFF, 0x96, 0x00, 0x02, 0x81, 0x02, 0x81, 0x02, 0xC0}},
+                    MalformedCase{"ReportSizeTooLarge",
+                                  Bytes{0xA1, 0x01, 0x76, 0x01, 0x02, 0x95, 0x01, 0x81, 0x02, 0xC0}},
+                    MalformedCase{"ReportIdZero", Bytes{0x85, 0x00}},
+                    MalformedCase{"ReportIdAboveByte", Bytes{0x86, 0x00, 0x01}},
+                    MalformedCase{"PopWithoutPush", Bytes{0xB4}}, MalformedCase{"PushStackTooDeep", Repeated(0xA4, 17)},
+                    MalformedCase{"CollectionsNestedTooDeep", Join({Repeated(0xA1, 65), Repeated(0xC0, 65)})}),
     [](const testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
 
 // Exactly at the limits is still a descriptor.
@@ -281,8 +277,8 @@ TEST_F(UnpackTest, FillsOnlyEntriesOfTheReportsId) {
 
 TEST_F(UnpackTest, ValuePastTheEndFailsTheDecodeAtOnce) {
     const auto entries = Unpack(mouse_, {0x00, 0x01, 0xFB}, false);
-    EXPECT_TRUE(entries[0].isSet);   // buttons come first and fit
-    EXPECT_TRUE(entries[1].isSet);   // X fits
+    EXPECT_TRUE(entries[0].isSet);  // buttons come first and fit
+    EXPECT_TRUE(entries[1].isSet);  // X fits
     EXPECT_EQ(entries[1].scaledValue, -5);
     EXPECT_FALSE(entries[2].isSet);  // Y does not: the decode stops
     EXPECT_FALSE(entries[3].isSet);
@@ -350,12 +346,20 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"OutsideLogicalRange", {0x15, 0x00, 0x25, 0x64}, 8, {0x65}, 101, 0, false},
         ScaleCase{"EmptyLogicalRange", {0x15, 0x00, 0x25, 0x00}, 8, {0x00}, 0, 0, false},
         ScaleCase{"Full32BitRange",
-                  {0x17, 0x00, 0x00, 0x00, 0x80, 0x27, 0xFF, 0xFF, 0xFF, 0x7F}, 32, {0x00, 0x00, 0x00, 0x80},
-                  0x80000000u, INT_MIN, true},
+                  {0x17, 0x00, 0x00, 0x00, 0x80, 0x27, 0xFF, 0xFF, 0xFF, 0x7F},
+                  32,
+                  {0x00, 0x00, 0x00, 0x80},
+                  0x80000000u,
+                  INT_MIN,
+                  true},
         ScaleCase{"Full32BitPhysicalRange",
                   {0x17, 0x00, 0x00, 0x00, 0x80, 0x27, 0xFF, 0xFF, 0xFF, 0x7F,
                    0x37, 0x00, 0x00, 0x00, 0x80, 0x47, 0xFF, 0xFF, 0xFF, 0x7F},
-                  32, {0xFF, 0xFF, 0xFF, 0x7F}, 0x7FFFFFFFu, INT_MAX, true}),
+                  32,
+                  {0xFF, 0xFF, 0xFF, 0x7F},
+                  0x7FFFFFFFu,
+                  INT_MAX,
+                  true}),
     [](const testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

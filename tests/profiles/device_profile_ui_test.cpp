@@ -318,19 +318,34 @@ TEST_F(ProfileListTest, UnusableListEntriesAreLeftOutAndTheSelectionFollowsItsPr
         return text + R"(], "profileselect": )" + std::to_string(select) + "}";
     };
     const std::vector<Case> cases = {
-        {"escaping id", list({entry("first", R"("P1")"), entry("x", R"("../x")"), entry("second", R"("P2")")}, 2),
-         {"first", "second"}, "P2", true},
-        {"duplicate id", list({entry("first", R"("P1")"), entry("again", R"("P1")"), entry("second", R"("P2")")}, 1),
-         {"first", "second"}, "P1", true},
-        {"id with a blank", list({entry("mine", R"("my profile")"), entry("b", R"("b1")")}, 0),
-         {"mine", "b"}, "my profile", false},
+        {"escaping id",
+         list({entry("first", R"("P1")"), entry("x", R"("../x")"), entry("second", R"("P2")")}, 2),
+         {"first", "second"},
+         "P2",
+         true},
+        {"duplicate id",
+         list({entry("first", R"("P1")"), entry("again", R"("P1")"), entry("second", R"("P2")")}, 1),
+         {"first", "second"},
+         "P1",
+         true},
+        {"id with a blank",
+         list({entry("mine", R"("my profile")"), entry("b", R"("b1")")}, 0),
+         {"mine", "b"},
+         "my profile",
+         false},
         {"numeric id", list({entry("a", "5"), entry("b", R"("b1")")}, 1), {"b"}, "b1", true},
-        {"strings as entries", list({R"("x")", entry("a", R"("a1")"), R"("y")", entry("b", R"("b1")")}, 3),
-         {"a", "b"}, "b1", true},
+        {"strings as entries",
+         list({R"("x")", entry("a", R"("a1")"), R"("y")", entry("b", R"("b1")")}, 3),
+         {"a", "b"},
+         "b1",
+         true},
         {"dropped selection", list({entry("a", R"("a1")"), entry("x", R"("../x")")}, 1), {"a"}, "a1", true},
         {"id not UTF-8", list({entry("a", "\"\xFF\""), entry("b", R"("b1")")}, 1), {"b"}, "b1", true},
         {"select out of range", list({entry("a", R"("a1")")}, 99), {"a"}, "a1", false},
-        {"truncated", R"({"profilelist": [{"profilename": "a", "profileUUID": "a1"}, {"profilen)", {"profile1"}, "",
+        {"truncated",
+         R"({"profilelist": [{"profilename": "a", "profileUUID": "a1"}, {"profilen)",
+         {"profile1"},
+         "",
          true},
         {"array", R"([{"profilename": "a", "profileUUID": "a1"}])", {"profile1"}, "", true},
         {"list of the wrong type", R"({"profilelist": "none", "profileselect": "0"})", {"profile1"}, "", true},
@@ -373,7 +388,8 @@ TEST_F(ProfileListTest, ListThatCannotBeSetAsideIsLeftAloneAndNoOrphanIsCreated)
     const std::string path = platform::ProfileListPath(user);
     const std::string text = R"({"profilelist": [{"profilename": "mine", "profileUUID": "m1"}]})";
     folder.Write("user/ProfileList.ini", text);
-    platform::SetFileFaultForTests([&path](platform::FileStep, const std::string& at) { return at == path ? EACCES : 0; });
+    platform::SetFileFaultForTests(
+        [&path](platform::FileStep, const std::string& at) { return at == path ? EACCES : 0; });
     for (int start = 0; start < 2; ++start) {
         view.SetItems(kCombo, {});
         CDeviceProfileUI again(view);

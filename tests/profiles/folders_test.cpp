@@ -66,8 +66,8 @@ TEST(Folders, PlainFileNamesStayInTheirFolder) {
 
 TEST(Folders, SafeFileNamesAreOneFileInTheirFolder) {
     const std::vector<std::string> safe = {"my profile", "名字", "a\\b", "x..y", std::string(200, 'a')};
-    const std::vector<std::string> unsafe = {"",        ".", "..", "../x", "a/b", ".hidden", std::string("a\0b", 3),
-                                             std::string(201, 'a')};
+    const std::vector<std::string> unsafe = {
+        "", ".", "..", "../x", "a/b", ".hidden", std::string("a\0b", 3), std::string(201, 'a')};
     for (const std::string& name : safe) EXPECT_TRUE(IsSafeFileName(name)) << name;
     for (const std::string& name : unsafe) EXPECT_FALSE(IsSafeFileName(name)) << name;
 }

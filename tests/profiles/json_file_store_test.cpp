@@ -158,11 +158,17 @@ TEST_F(JsonFileStoreTest, DocumentOverTheSizeCapIsSetAside) {
 
 TEST_F(JsonFileStoreTest, BrokenUtf8IsRepairedWithoutLosingTheCharactersAfterIt) {
     Json::Value document(Json::objectValue);
-    document["profilename"] = std::string("ab\xC3" "cd\xFF" "e");
+    document["profilename"] = std::string(
+        "ab\xC3"
+        "cd\xFF"
+        "e");
     document[std::string("k\xE4y")] = 1;
     ASSERT_EQ(store.WriteJson(folder / "p.Json", document), kWriteOk);
     const Json::Value read = store.ReadJson(folder / "p.Json");
-    EXPECT_EQ(read["profilename"].asString(), "ab\xEF\xBF\xBD" "cd\xEF\xBF\xBD" "e");
+    EXPECT_EQ(read["profilename"].asString(),
+              "ab\xEF\xBF\xBD"
+              "cd\xEF\xBF\xBD"
+              "e");
     EXPECT_EQ(read["k\xEF\xBF\xBDy"].asInt(), 1);
 }
 

@@ -28,8 +28,7 @@ Json::Value JsoncppValue(const std::string& text) {
     std::string errors;
     try {
         if (reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return root;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return Json::Value();
 }
 
@@ -72,8 +71,7 @@ TEST(PlainJsonParser, ReadsWhatJsoncppReads) {
         {"zero and minus zero", "[0, -0, -0.0, 0.0]", true},
         {"64-bit limits", "[-9223372036854775808, 9223372036854775807, 9223372036854775808, 18446744073709551615]",
          true},
-        {"doubles", "[1.5, 1e5, 1E+5, 2.5e-3, 1.7976931348623157e308, 4.9e-324, 0.1, 123456789012345678901234]",
-         false},
+        {"doubles", "[1.5, 1e5, 1E+5, 2.5e-3, 1.7976931348623157e308, 4.9e-324, 0.1, 123456789012345678901234]", false},
         {"doubles that fit", "[1.5, 1e5, 1E+5, 2.5e-3, 1.7976931348623157e308, 0.1, -3.25e2]", true},
         {"literals", "[true, false, null]", true},
         {"escapes", R"(["\" \\ \/ \b \f \n \r \t", "\u0041\u00e9\u6e38\ud83c\udfae\u0000x"])", true},

@@ -181,16 +181,28 @@ TEST_F(CommandTest, ChunkedReadsAskChunkByChunkAndCopyTheData) {
     };
     const std::vector<Case> cases{
         {"info on the cable", false, [](auto& t, auto* d) { return protocol::CMD_READ_INFO(t, d); }, 0, {{34, 0}}},
-        {"info on the receiver", true, [](auto& t, auto* d) { return protocol::CMD_READ_INFO(t, d); }, 0,
+        {"info on the receiver",
+         true,
+         [](auto& t, auto* d) { return protocol::CMD_READ_INFO(t, d); },
+         0,
          {{24, 0}, {10, 24}}},
-        {"read at wraps at 65536", false, [](auto& t, auto* d) { return protocol::CMD_READ_AT(t, d, 100, 0xFFF0); },
-         0xFFF0, {{56, 0xFFF0}, {44, 0x0028}}},
-        {"LED map is a third of memory", false, [](auto& t, auto* d) { return protocol::CMD_READ_LED_MAP(t, d); }, 0,
+        {"read at wraps at 65536",
+         false,
+         [](auto& t, auto* d) { return protocol::CMD_READ_AT(t, d, 100, 0xFFF0); },
+         0xFFF0,
+         {{56, 0xFFF0}, {44, 0x0028}}},
+        {"LED map is a third of memory",
+         false,
+         [](auto& t, auto* d) { return protocol::CMD_READ_LED_MAP(t, d); },
+         0,
          {{56, 0}, {56, 56}, {56, 112}, {2, 168}}},
-        {"key map on the receiver", true, [](auto& t, auto* d) { return protocol::CMD_READ_KEY_MAP(t, d); }, 0,
-         {{24, 0}, {24, 24}, {24, 48}, {24, 72}, {24, 96}, {24, 120}, {24, 144}, {24, 168}, {24, 192}, {24, 216},
-          {24, 240}, {24, 264}, {24, 288}, {24, 312}, {24, 336}, {24, 360}, {24, 384}, {24, 408}, {24, 432},
-          {24, 456}, {24, 480}, {8, 504}}},
+        {"key map on the receiver",
+         true,
+         [](auto& t, auto* d) { return protocol::CMD_READ_KEY_MAP(t, d); },
+         0,
+         {{24, 0},   {24, 24},  {24, 48},  {24, 72},  {24, 96},  {24, 120}, {24, 144}, {24, 168},
+          {24, 192}, {24, 216}, {24, 240}, {24, 264}, {24, 288}, {24, 312}, {24, 336}, {24, 360},
+          {24, 384}, {24, 408}, {24, 432}, {24, 456}, {24, 480}, {8, 504}}},
     };
     const std::vector<std::uint8_t> memory = Pattern(65536);
     for (const auto& c : cases) {
@@ -343,8 +355,8 @@ TEST_F(CommandTest, EachCommandHoldsItsOwnLock) {
          Held::Command, false},
         {"recoil / light lock", false, [](auto& t) { return protocol::CMD_WRITE_RECOIL(t, data.data(), 60); },
          Held::Light, false},
-        {"link query / command lock", true, [](auto& t) { return protocol::CMD_LINK_QUERY(t) ? 1 : 0; },
-         Held::Command, true},
+        {"link query / command lock", true, [](auto& t) { return protocol::CMD_LINK_QUERY(t) ? 1 : 0; }, Held::Command,
+         true},
     };
     wireless.SetResponder(AnswerWith(0x00, 0xFF));
     for (const auto& c : cases) {

@@ -23,7 +23,8 @@ TEST(TransportConcurrency, CommandsAndLightStreamShareTheCable) {
     sim::SimBackend backend;
     sim::SimFirmware& firmware = backend.Plug(SimKind::Mouse);
     protocol::CDeviceTransport transport{backend};
-    ASSERT_TRUE(transport.WiredChannel().OpenPath(sim::SimBackend::VendorPath(SimKind::Mouse), true, true, true, false));
+    ASSERT_TRUE(
+        transport.WiredChannel().OpenPath(sim::SimBackend::VendorPath(SimKind::Mouse), true, true, true, false));
     transport.SetOpen(true);
     transport.SetLinkMode(1);
 

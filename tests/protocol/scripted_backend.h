@@ -7,11 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <deque>
 #include <span>
 #include <string>
 #include <vector>

@@ -56,8 +56,7 @@ TEST_F(TransportTest, ShortRequestIsZeroPaddedAndLongOneCut) {
         ASSERT_EQ(transport.Transact(request.data(), length, reply.data(), reply.size(), nullptr), 1);
         const Report sent = wired.Frames().back();
         ASSERT_EQ(sent.size(), kFrameSize);
-        for (std::size_t i = 0; i < kFrameSize; ++i)
-            ASSERT_EQ(sent[i], i < length ? request[i] : 0) << "byte " << i;
+        for (std::size_t i = 0; i < kFrameSize; ++i) ASSERT_EQ(sent[i], i < length ? request[i] : 0) << "byte " << i;
     }
 }
 
@@ -118,8 +117,7 @@ TEST_F(TransportTest, TakesOnlyTheReplyThatEchoesTheCommand) {
 
         // Leave nothing queued for the next case.
         Frame drain{};
-        while (link.Read(drain, 0).status == platform::IoStatus::Ok) {
-        }
+        while (link.Read(drain, 0).status == platform::IoStatus::Ok) {}
     }
 }
 
@@ -152,7 +150,7 @@ TEST_F(TransportTest, LateReplyIsNotTakenByTheNextCommand) {
 // --- Closed transport, failed write -------------------------------------------
 
 using TransactFn = int (protocol::CDeviceTransport::*)(const std::uint8_t*, std::size_t, std::uint8_t*, std::size_t,
-                                                      std::size_t*);
+                                                       std::size_t*);
 
 struct TransactionKind {
     const char* name;
@@ -198,8 +196,8 @@ TEST_F(TransportTest, LinkModeChoosesChannelChunkAndTimeouts) {
         std::uint8_t chunk;
         int timeoutMs;
     };
-    for (const Case c : {Case{2, true, 24, 5000}, Case{1, false, 56, 1000}, Case{0, false, 56, 1000},
-                         Case{3, false, 56, 1000}}) {
+    for (const Case c :
+         {Case{2, true, 24, 5000}, Case{1, false, 56, 1000}, Case{0, false, 56, 1000}, Case{3, false, 56, 1000}}) {
         SCOPED_TRACE(c.mode);
         EXPECT_TRUE(transport.SetLinkMode(c.mode));
         EXPECT_EQ(transport.ChunkSize(), c.chunk);

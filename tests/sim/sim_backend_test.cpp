@@ -26,10 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 // Test cases print as their names.
 template <typename Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // --- Paths and identities -----------------------------------------------------
 
@@ -56,19 +54,49 @@ Interface Companion(std::string path) { return {std::move(path), 0x000C, 0x01, 3
 Interface Vendor(std::string path) { return {std::move(path), 0xFF1C, 0x92, 4, 64, 64}; }
 
 const std::vector<LinkIdentity> kLinks{
-    {"MouseCable", SimKind::Mouse, SimLink::Cable, 0x320F, 0x221C, 1,
+    {"MouseCable",
+     SimKind::Mouse,
+     SimLink::Cable,
+     0x320F,
+     0x221C,
+     1,
      {Companion("sim:mouse?vid_320f&pid_221c&mi_01&col03"), Vendor("sim:mouse?vid_320f&pid_221c&mi_01&col04")}},
-    {"MouseReceiver", SimKind::Mouse, SimLink::Receiver, 0x320F, 0x221D, 1,
+    {"MouseReceiver",
+     SimKind::Mouse,
+     SimLink::Receiver,
+     0x320F,
+     0x221D,
+     1,
      {Companion("sim:mouse-receiver?vid_320f&pid_221d&mi_01&col03"),
       Vendor("sim:mouse-receiver?vid_320f&pid_221d&mi_01&col04")}},
-    {"KeyboardCable", SimKind::Keyboard, SimLink::Cable, 0x320F, 0x5078, 1,
+    {"KeyboardCable",
+     SimKind::Keyboard,
+     SimLink::Cable,
+     0x320F,
+     0x5078,
+     1,
      {Companion("sim:keyboard?vid_320f&pid_5078&mi_01&col03"), Vendor("sim:keyboard?vid_320f&pid_5078&mi_01&col04")}},
-    {"KeyboardReceiver", SimKind::Keyboard, SimLink::Receiver, 0x320F, 0x5001, 1,
+    {"KeyboardReceiver",
+     SimKind::Keyboard,
+     SimLink::Receiver,
+     0x320F,
+     0x5001,
+     1,
      {Companion("sim:keyboard-receiver?vid_320f&pid_5001&mi_01&col03"),
       Vendor("sim:keyboard-receiver?vid_320f&pid_5001&mi_01&col04")}},
-    {"MousePad", SimKind::MousePad, SimLink::Cable, 0x320F, 0x1004, 1,
+    {"MousePad",
+     SimKind::MousePad,
+     SimLink::Cable,
+     0x320F,
+     0x1004,
+     1,
      {Companion("sim:mousepad?vid_320f&pid_1004&mi_01&col03"), Vendor("sim:mousepad?vid_320f&pid_1004&mi_01&col04")}},
-    {"Headset", SimKind::Headset, SimLink::Cable, 0x0C76, 0x1630, 3,
+    {"Headset",
+     SimKind::Headset,
+     SimLink::Cable,
+     0x0C76,
+     0x1630,
+     3,
      {{"sim:headset?vid_0c76&pid_1630&mi_03", 0x000C, 0x01, 0, 64, 64}}},
 };
 
@@ -157,7 +185,7 @@ TEST(SimBackendTest, UnknownOrUnpluggedPathDoesNotOpen) {
     EXPECT_EQ(backend.Firmware(SimKind::Mouse), nullptr);
     backend.Plug(SimKind::Mouse);
     for (const std::string& path : {SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver),
-                                   std::string("sim:mouse?vid_320f&pid_221c&mi_01&col05"), std::string("")}) {
+                                    std::string("sim:mouse?vid_320f&pid_221c&mi_01&col05"), std::string("")}) {
         platform::OpenError error = platform::OpenError::None;
         EXPECT_EQ(backend.Open(path, {true, true, false}, &error), nullptr) << path;
         EXPECT_EQ(error, platform::OpenError::NotFound);
@@ -375,8 +403,8 @@ TEST_P(NotificationTest, ReachesEveryOpenCompanionAndDecodes) {
         ASSERT_EQ(companion->Channel().ReadReport(report.data(), report.size(), &read, 1000), 1);
         ASSERT_EQ(read, companion->Channel().InputReportLength());
         auto& entries = companion->Channel().InputData();
-        ASSERT_TRUE(companion->Channel().UnpackReport(std::span(report).first(read), platform::HidReportType::Input,
-                                                      entries));
+        ASSERT_TRUE(
+            companion->Channel().UnpackReport(std::span(report).first(read), platform::HidReportType::Input, entries));
         ASSERT_FALSE(entries.empty());
         ASSERT_FALSE(entries[0].usageList.empty());
         EXPECT_EQ(entries[0].usageList[0], GetParam());

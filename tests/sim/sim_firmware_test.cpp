@@ -27,10 +27,8 @@ std::string CaseName(const auto& info) { return info.param.name; }
 
 // Test cases print as their names.
 template <typename Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class FirmwareTest : public ::testing::Test {
 protected:
@@ -267,7 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRequestCase{"ReadPastInfo", SimKind::Keyboard, Request(cmd::kReadInfo, 8, 30)},
                       BadRequestCase{"PowerPastItsSixBytes", SimKind::Mouse, Request(cmd::kReadSmall, 7, 0)},
                       BadRequestCase{"KeyMapPastK", SimKind::Mouse, Request(cmd::kWriteKeyMap, 8, 30, kFull)},
-                      BadRequestCase{"StreamAtFarOffset", SimKind::Mouse, Request(cmd::kLightStream, 56, 0xFFF0, kFull)},
+                      BadRequestCase{"StreamAtFarOffset", SimKind::Mouse,
+                                     Request(cmd::kLightStream, 56, 0xFFF0, kFull)},
                       BadRequestCase{"RecoilOnKeyboard", SimKind::Keyboard, Request(cmd::kWriteRecoil, 1, 0, kFull)},
                       BadRequestCase{"MacrosOnPad", SimKind::MousePad, Request(cmd::kWriteMacros, 4, 0, kFull)},
                       BadRequestCase{"UnknownCommand", SimKind::Headset, Request(0x42, 4, 0, kFull)}),
@@ -280,7 +279,7 @@ struct FaultCase {
     SimFault fault;
     std::optional<std::uint8_t> command;  // reply byte 3; nothing: no reply at all
     std::uint8_t status;
-    bool applied;                         // the device carried out the request
+    bool applied;  // the device carried out the request
 };
 
 class FaultTest : public FirmwareTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -306,14 +305,14 @@ TEST_P(FaultTest, HitsTheNextRequestOnly) {
     EXPECT_EQ((*next)[frame::kStatus], 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FaultTest,
-    ::testing::Values(FaultCase{"NoReply", SimFault::NoReply, std::nullopt, 0, true},
-                      FaultCase{"WrongCommand", SimFault::WrongCommand, cmd::kWriteAt + 0x40, 0, true},
-                      FaultCase{"StatusFF", SimFault::StatusFF, cmd::kWriteAt, 0xFF, false},
-                      FaultCase{"StatusFE", SimFault::StatusFE, cmd::kWriteAt, 0xFE, false},
-                      FaultCase{"ReceiverNoDevice", SimFault::ReceiverNoDevice, 0xAA, 0, false}),
-    [](const auto& info) { return CaseName(info); });
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTest,
+                         ::testing::Values(FaultCase{"NoReply", SimFault::NoReply, std::nullopt, 0, true},
+                                           FaultCase{"WrongCommand", SimFault::WrongCommand, cmd::kWriteAt + 0x40, 0,
+                                                     true},
+                                           FaultCase{"StatusFF", SimFault::StatusFF, cmd::kWriteAt, 0xFF, false},
+                                           FaultCase{"StatusFE", SimFault::StatusFE, cmd::kWriteAt, 0xFE, false},
+                                           FaultCase{"ReceiverNoDevice", SimFault::ReceiverNoDevice, 0xAA, 0, false}),
+                         [](const auto& info) { return CaseName(info); });
 
 TEST_F(FirmwareTest, FaultWithCountHitsThatManyRequestsOnEitherLink) {
     SimFirmware& firmware = Plug(SimKind::Mouse, SimLink::Cable);
@@ -342,8 +341,11 @@ TEST_F(FirmwareTest, CommandFaultSkipsThenHitsOnlyThatCommand) {
         std::uint8_t command;
         std::uint8_t status;
     };
-    const Step steps[] = {{cmd::kReadAt, 0},        {cmd::kSequenceBegin, 0}, {cmd::kReadAt, kRefused},
-                          {cmd::kReadAt, kRefused}, {cmd::kReadAt, 0}};
+    const Step steps[] = {{cmd::kReadAt, 0},
+                          {cmd::kSequenceBegin, 0},
+                          {cmd::kReadAt, kRefused},
+                          {cmd::kReadAt, kRefused},
+                          {cmd::kReadAt, 0}};
     for (const Step& step : steps) {
         const auto reply = channel.Exchange(Request(step.command, step.command == cmd::kReadAt ? 1 : 0, 0));
         ASSERT_TRUE(reply);
@@ -359,7 +361,8 @@ TEST_F(FirmwareTest, BatteryLevelAndChargingStateAreThePowerBlocksFirstBytes) {
     };
     SimFirmware& firmware = Plug(SimKind::Mouse);
     SimChannel& channel = Vendor(SimKind::Mouse);
-    for (const Case c : {Case{40, SimCharging::Charging}, Case{100, SimCharging::Charged}, Case{7, SimCharging::OnBattery}}) {
+    for (const Case c :
+         {Case{40, SimCharging::Charging}, Case{100, SimCharging::Charged}, Case{7, SimCharging::OnBattery}}) {
         firmware.SetBattery(c.percent, c.charging);
         const auto reply = channel.Exchange(Request(cmd::kReadSmall, kPowerSize, 0));
         ASSERT_TRUE(reply);

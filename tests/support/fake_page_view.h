@@ -37,7 +37,7 @@ public:
         int currentIndex = -1;
         int currentPage = 0;
         std::uint32_t colour = 0;
-        std::map<int, int> timers;  // timer id -> period in ms
+        std::map<int, int> timers;      // timer id -> period in ms
         std::vector<bool> itemVisible;  // parallel to items; missing entries are visible
         std::string className;
         std::string userData;
@@ -115,7 +115,8 @@ public:
     bool ItemVisible(std::string_view name, int index) const override {
         const Control* c = Find(name);
         if (!c || index < 0 || index >= static_cast<int>(c->items.size())) return false;
-        return static_cast<std::size_t>(index) >= c->itemVisible.size() || c->itemVisible[static_cast<std::size_t>(index)];
+        return static_cast<std::size_t>(index) >= c->itemVisible.size() ||
+               c->itemVisible[static_cast<std::size_t>(index)];
     }
     int CurrentIndex(std::string_view name) const override { return Read(name, &Control::currentIndex, -1); }
     void SetCurrentIndex(std::string_view name, int index) override {

@@ -52,8 +52,7 @@ TEST(Vandrelctl, InfoTracesEachFrameAndPrintsTheInformationBlock) {
     for (std::size_t at = 0; (at = run.output.find("返回\n", at)) != std::string::npos; ++at) ++replies;
     EXPECT_EQ(requests, 3u);
     EXPECT_EQ(replies, 3u);
-    EXPECT_NE(run.output.find("04 25 00 03   22 00 00 00   00 00 00 00   00 00 00 00  00 00 00 00"),
-              std::string::npos)
+    EXPECT_NE(run.output.find("04 25 00 03   22 00 00 00   00 00 00 00   00 00 00 00  00 00 00 00"), std::string::npos)
         << "the 0x03 request for 34 bytes with its checksum 0x25\n"
         << run.output;
     EXPECT_NE(run.output.find("information block: "), std::string::npos);
@@ -76,8 +75,7 @@ TEST(Vandrelctl, ClearErrors) {
     };
     const Case cases[] = {
         {"--simulate info 'sim:gone?vid_320f&pid_221c&mi_01&col04'", 1, "no such device"},
-        {"--simulate send " + kMouseConsumer + " 05 01 00 00", 1,
-         "the collection (usage 000c:0001) takes no frames"},
+        {"--simulate send " + kMouseConsumer + " 05 01 00 00", 1, "the collection (usage 000c:0001) takes no frames"},
         {"--simulate info " + kMouseConsumer, 1, "takes no frames"},
         {"--simulate send " + kMouse + " zz", 2, "hexadecimal bytes"},
         {"--simulate send " + kMouse, 2, "vandrelctl: 'send' takes PATH HEX..."},

@@ -28,25 +28,26 @@ TEST_P(FormatTextTest, FillsByPositionAndKeepsEverythingElse) {
     EXPECT_EQ(FormatText(c.templateText, c.args), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FormatTextTest,
-    testing::Values(
-        FormatCase{"NoPlaceholders", "plain text", {"unused"}, "plain text"},
-        FormatCase{"SequentialInOrder", "%s has %d keys and %u zones", {"K1", "104", "3"}, "K1 has 104 keys and 3 zones"},
-        FormatCase{"WideString", "name: %ls", {"Mouse"}, "name: Mouse"},
-        FormatCase{"Numbered", "%2 before %1", {"a", "b"}, "b before a"},
-        FormatCase{"NumberedRepeated", "%1-%1", {"x"}, "x-x"},
-        FormatCase{"Percent", "100%% done", {}, "100% done"},
-        FormatCase{"ArgumentHoldingPlaceholder", "%s and %s", {"%s", "b"}, "%s and b"},
-        FormatCase{"StraySWithoutArgument", "name %s", {}, "name %s"},
-        FormatCase{"MoreTakersThanArgs", "%s %s %s", {"a"}, "a %s %s"},
-        FormatCase{"NumberedBeyondArgs", "%3", {"a"}, "%3"},
-        FormatCase{"WriteCountIsNotAPlaceholder", "x%ny", {"a"}, "x%ny"},
-        FormatCase{"HugeWidthIsNotAPlaceholder", "%999999d", {"a"}, "%999999d"},
-        FormatCase{"LoneTrailingPercent", "50%", {"a"}, "50%"},
-        FormatCase{"PercentZeroIsNotNumbered", "%0", {"a"}, "%0"},
-        FormatCase{"UnknownConversion", "%x %p", {"a"}, "%x %p"}),
-    [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FormatTextTest,
+                         testing::Values(FormatCase{"NoPlaceholders", "plain text", {"unused"}, "plain text"},
+                                         FormatCase{"SequentialInOrder",
+                                                    "%s has %d keys and %u zones",
+                                                    {"K1", "104", "3"},
+                                                    "K1 has 104 keys and 3 zones"},
+                                         FormatCase{"WideString", "name: %ls", {"Mouse"}, "name: Mouse"},
+                                         FormatCase{"Numbered", "%2 before %1", {"a", "b"}, "b before a"},
+                                         FormatCase{"NumberedRepeated", "%1-%1", {"x"}, "x-x"},
+                                         FormatCase{"Percent", "100%% done", {}, "100% done"},
+                                         FormatCase{"ArgumentHoldingPlaceholder", "%s and %s", {"%s", "b"}, "%s and b"},
+                                         FormatCase{"StraySWithoutArgument", "name %s", {}, "name %s"},
+                                         FormatCase{"MoreTakersThanArgs", "%s %s %s", {"a"}, "a %s %s"},
+                                         FormatCase{"NumberedBeyondArgs", "%3", {"a"}, "%3"},
+                                         FormatCase{"WriteCountIsNotAPlaceholder", "x%ny", {"a"}, "x%ny"},
+                                         FormatCase{"HugeWidthIsNotAPlaceholder", "%999999d", {"a"}, "%999999d"},
+                                         FormatCase{"LoneTrailingPercent", "50%", {"a"}, "50%"},
+                                         FormatCase{"PercentZeroIsNotNumbered", "%0", {"a"}, "%0"},
+                                         FormatCase{"UnknownConversion", "%x %p", {"a"}, "%x %p"}),
+                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 // A fresh folder for the files of one test, removed afterwards.
 class TempFolder : public testing::Test {
@@ -96,8 +97,9 @@ TEST_F(LanguageCatalogueTest, ReadsEntriesInOrderAndSkipsWrongTypes) {
 
 TEST_F(LanguageCatalogueTest, UnknownChoiceFallsBackToEnglish) {
     LanguageCatalogue catalogue;
-    ASSERT_TRUE(catalogue.Load(Write("Language.config",
-                                     R"({"Language": [{"Language_name": "English", "Language_file": "e.json", "Language_ID": 1033},
+    ASSERT_TRUE(catalogue.Load(
+        Write("Language.config",
+              R"({"Language": [{"Language_name": "English", "Language_file": "e.json", "Language_ID": 1033},
                                                       {"Language_name": "Deutsch", "Language_file": "d.json", "Language_ID": 1031}]})")));
     EXPECT_EQ(catalogue.IndexOfId(520), kFallbackLanguageIndex);
     EXPECT_EQ(catalogue.IndexOfName("Klingon"), kFallbackLanguageIndex);

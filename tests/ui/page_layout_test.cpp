@@ -46,7 +46,8 @@ private slots:
     void initTestCase() { libraryPaths_ = QCoreApplication::libraryPaths(); }
 
     void init() {
-        factory_.RegistControl(QStringLiteral("devicekeybutton"), [](QWidget* parent) { return new KeyButton(parent); });
+        factory_.RegistControl(QStringLiteral("devicekeybutton"),
+                               [](QWidget* parent) { return new KeyButton(parent); });
         LayoutLoader loader(factory_);
         root_.reset(loader.Load(LayoutPath()));
         QVERIFY2(root_ != nullptr, qPrintable(loader.LastError()));
@@ -63,7 +64,8 @@ private slots:
     void customClassComesFromFactoryAndUnknownClassYieldsNoControl() {
         QVERIFY(dynamic_cast<KeyButton*>(FindControl(root_.get(), QStringLiteral("key_a"))) != nullptr);
         QVERIFY(FindControlBelow(FindControl(root_.get(), QStringLiteral("keys")), QStringLiteral("key_a")) != nullptr);
-        QVERIFY(FindControlBelow(FindControl(root_.get(), QStringLiteral("pages")), QStringLiteral("key_a")) == nullptr);
+        QVERIFY(FindControlBelow(FindControl(root_.get(), QStringLiteral("pages")), QStringLiteral("key_a")) ==
+                nullptr);
         QVERIFY(!view_->HasControl("mystery"));
         QVERIFY(!view_->HasControl("insideMystery"));
         QVERIFY(view_->HasControl("page"));

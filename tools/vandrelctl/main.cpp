@@ -78,7 +78,8 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
 
 const char* OpenErrorText(platform::OpenError error) {
     switch (error) {
-        case platform::OpenError::NotFound: return "no such device (unplugged, or the path is wrong; see 'vandrelctl list')";
+        case platform::OpenError::NotFound:
+            return "no such device (unplugged, or the path is wrong; see 'vandrelctl list')";
         case platform::OpenError::AccessDenied:
             return "permission denied: install packaging/60-vandrel.rules into /etc/udev/rules.d/, "
                    "run 'udevadm control --reload && udevadm trigger', then replug the device";
@@ -103,8 +104,8 @@ int List() {
 
         device_io::CHidChannel probe;
         if (probe.OpenPath(*path, true, false, true, false)) {
-            std::printf("%s  %04x:%04x  interface %u  collection %u  usage %04x:%04x\n", path->c_str(), vid, pid,
-                        mi, col, probe.UsagePage(), probe.Usage());
+            std::printf("%s  %04x:%04x  interface %u  collection %u  usage %04x:%04x\n", path->c_str(), vid, pid, mi,
+                        col, probe.UsagePage(), probe.Usage());
         } else {
             std::printf("%s  %04x:%04x  interface %u  collection %u  (%s)\n", path->c_str(), vid, pid, mi, col,
                         OpenErrorText(probe.LastOpenError()));
@@ -164,8 +165,8 @@ int Info(const std::string& path) {
     const int status = protocol::CMD_READ_INFO(transport, info);
     protocol::CMD_SEQUENCE_END(transport);
     if (status != protocol::kStatusOk) {
-        std::fprintf(stderr, "vandrelctl: %s: information block not read: %s (%d)\n", path.c_str(),
-                     StatusText(status), status);
+        std::fprintf(stderr, "vandrelctl: %s: information block not read: %s (%d)\n", path.c_str(), StatusText(status),
+                     status);
         return kExitDevice;
     }
     const auto u16 = [&](std::size_t at) { return static_cast<unsigned>(info[at] | info[at + 1] << 8); };
@@ -187,9 +188,10 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(const std::vector<std::st
         if (w.empty() || w.size() > 2) return std::nullopt;
         unsigned value = 0;
         for (const char c : w) {
-            const int digit = (c >= '0' && c <= '9') ? c - '0'
+            const int digit = (c >= '0' && c <= '9')   ? c - '0'
                               : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                              : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+                              : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                       : -1;
             if (digit < 0) return std::nullopt;
             value = value * 16 + static_cast<unsigned>(digit);
         }
@@ -242,7 +244,9 @@ constexpr Command kCommands[] = {
     {"list", 0, 0, "no arguments", [](const std::vector<std::string>&) { return List(); }},
     {"info", 1, 1, "PATH", [](const std::vector<std::string>& args) { return Info(args[0]); }},
     {"send", 2, kAnyCount, "PATH HEX...",
-     [](const std::vector<std::string>& args) { return Send(args[0], {args.begin() + 1, args.end()}); }},
+     [](const std::vector<std::string>& args) {
+         return Send(args[0], {args.begin() + 1, args.end()});
+     }},
 };
 
 // Runs the command the words name; a name or a word count that does not fit

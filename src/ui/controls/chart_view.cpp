@@ -17,9 +17,8 @@ namespace {
 
 // Distinct hues first, then their lighter and darker companions.
 constexpr std::array<QRgb, kChartColourCount> kChartColours{
-    0xFF0099FF, 0xFFFF6A00, 0xFF2ECC71, 0xFFE74C3C, 0xFF9B59B6, 0xFFF1C40F,
-    0xFF1ABC9C, 0xFFE91E63, 0xFF34495E, 0xFF66CCFF, 0xFFFFAA66, 0xFF82E0AA,
-    0xFFF1948A, 0xFFC39BD3, 0xFFF7DC6F, 0xFF76D7C4, 0xFF8D6E63, 0xFF95A5A6,
+    0xFF0099FF, 0xFFFF6A00, 0xFF2ECC71, 0xFFE74C3C, 0xFF9B59B6, 0xFFF1C40F, 0xFF1ABC9C, 0xFFE91E63, 0xFF34495E,
+    0xFF66CCFF, 0xFFFFAA66, 0xFF82E0AA, 0xFFF1948A, 0xFFC39BD3, 0xFFF7DC6F, 0xFF76D7C4, 0xFF8D6E63, 0xFF95A5A6,
 };
 
 constexpr int kTwelveOClock16 = 90 * 16;
@@ -34,8 +33,8 @@ QColor ChartColour(std::size_t index) { return QColor::fromRgba(kChartColours[in
 
 std::vector<int> PieSpans16(const std::vector<double>& values) {
     std::vector<int> spans(values.size(), 0);
-    const double total = std::accumulate(values.begin(), values.end(), 0.0,
-                                         [](double sum, double v) { return sum + Positive(v); });
+    const double total =
+        std::accumulate(values.begin(), values.end(), 0.0, [](double sum, double v) { return sum + Positive(v); });
     if (total <= 0.0) return spans;
     // Rounded from the running sum, so that the slices close the circle.
     double running = 0.0;
@@ -130,9 +129,9 @@ void CChartViewUI::PaintLabel(QPainter& painter, const QRect& box, const QString
     rich.setTextFormat(Qt::RichText);
     rich.setTextWidth(box.width());
     const QSizeF shown = rich.size();
-    painter.drawStaticText(QPointF(box.left() + (box.width() - shown.width()) / 2.0,
-                                   box.top() + (box.height() - shown.height()) / 2.0),
-                           rich);
+    painter.drawStaticText(
+        QPointF(box.left() + (box.width() - shown.width()) / 2.0, box.top() + (box.height() - shown.height()) / 2.0),
+        rich);
 }
 
 void CChartViewUI::PaintPie(QPainter& painter) const {

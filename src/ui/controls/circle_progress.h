@@ -19,10 +19,10 @@ namespace vandrel::ui {
 double CircleSweepDegrees(int value, int minimum, int maximum);
 
 struct CircleRing {
-    QRectF disc;          // background disc and the sector's circle
-    int startAngle16 = 0; // QPainter angles, 1/16 degree, counter-clockwise from three o'clock
-    int spanAngle16 = 0;  // negative: clockwise
-    QRectF hole;          // the white inner disc
+    QRectF disc;           // background disc and the sector's circle
+    int startAngle16 = 0;  // QPainter angles, 1/16 degree, counter-clockwise from three o'clock
+    int spanAngle16 = 0;   // negative: clockwise
+    QRectF hole;           // the white inner disc
 };
 
 CircleRing CircleRingGeometry(const QRect& rect, int value, int minimum, int maximum);

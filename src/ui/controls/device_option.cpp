@@ -28,7 +28,7 @@ struct StemRow {
 
 // First match wins; a kind in no row is an unknown device.
 constexpr StemRow kStems[] = {
-    {1, std::nullopt, "kb"},  {2, std::nullopt, "ms"},  {3, 1, "soft_mp"}, {3, 0, "hard_mp"},
+    {1, std::nullopt, "kb"},    {2, std::nullopt, "ms"}, {3, 1, "soft_mp"},       {3, 0, "hard_mp"},
     {3, std::nullopt, nullptr}, {4, std::nullopt, "hd"}, {7, std::nullopt, "hd"}, {5, std::nullopt, "hub"},
 };
 constexpr const char* kUnknownStem = "unknow";
@@ -78,7 +78,8 @@ CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent), icons_(Icon
 CDeviceOptionUI::~CDeviceOptionUI() = default;
 
 QAbstractButton* CDeviceOptionUI::Select() const {
-    return qobject_cast<QAbstractButton*>(FindControlBelow(const_cast<CDeviceOptionUI*>(this), QStringLiteral("device_select")));
+    return qobject_cast<QAbstractButton*>(
+        FindControlBelow(const_cast<CDeviceOptionUI*>(this), QStringLiteral("device_select")));
 }
 
 QAbstractButton* CDeviceOptionUI::SynchroMark() const {
@@ -179,7 +180,8 @@ void CDeviceOptionUI::ArmTimer(int timerId, int periodMs) {
     // From a device's worker: the timer is armed on the UI thread, unless the
     // tab has gone meanwhile.
     QMetaObject::invokeMethod(
-        this, [self = QPointer<CDeviceOptionUI>(this), timerId, periodMs] {
+        this,
+        [self = QPointer<CDeviceOptionUI>(this), timerId, periodMs] {
             if (self) self->ArmOnUiThread(timerId, periodMs);
         },
         Qt::QueuedConnection);

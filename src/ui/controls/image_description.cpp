@@ -80,14 +80,19 @@ struct AttributeRule {
 const std::array<AttributeRule, 11> kAttributes{{
     {u"file", [](ImageDescription& d, QStringView v) { d.file = v.trimmed().toString(); }},
     // A resource name: this layer has no resource packs, so it is a file too.
-    {u"res", [](ImageDescription& d, QStringView v) { if (d.file.isEmpty()) d.file = v.trimmed().toString(); }},
+    {u"res",
+     [](ImageDescription& d, QStringView v) {
+         if (d.file.isEmpty()) d.file = v.trimmed().toString();
+     }},
     {u"dest", [](ImageDescription& d, QStringView v) { d.dest = ParseRect(v); }},
     {u"source", [](ImageDescription& d, QStringView v) { d.source = ParseRect(v); }},
-    {u"corner", [](ImageDescription& d, QStringView v) {
+    {u"corner",
+     [](ImageDescription& d, QStringView v) {
          if (const auto m = ParseFour(v)) d.corner = QMargins((*m)[0], (*m)[1], (*m)[2], (*m)[3]);
      }},
     {u"mask", [](ImageDescription& d, QStringView v) { d.mask = ParseColourAttribute(v); }},
-    {u"fade", [](ImageDescription& d, QStringView v) {
+    {u"fade",
+     [](ImageDescription& d, QStringView v) {
          bool ok = false;
          const int fade = v.trimmed().toInt(&ok);
          if (ok) d.fade = std::clamp(fade, 0, 255);
@@ -227,7 +232,8 @@ void DrawImage(QPainter& painter, const QRect& control, const ImageDescription& 
         const QSize tile(image.xtiled ? Scaled(source.width(), dpi) : target.width(),
                          image.ytiled ? Scaled(source.height(), dpi) : target.height());
         if (tile.isEmpty()) return;
-        painter.drawTiledPixmap(target, picture.copy(source).scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawTiledPixmap(target,
+                                picture.copy(source).scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } else {
         painter.drawPixmap(target, picture, source);
     }

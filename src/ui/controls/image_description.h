@@ -23,15 +23,15 @@ namespace vandrel::ui {
 
 struct ImageDescription {
     QString file;
-    std::optional<QRect> dest;    // relative to the control; the whole control when absent
-    std::optional<QRect> source;  // part of the picture; all of it when absent
-    QMargins corner;              // nine-patch margins in picture pixels
+    std::optional<QRect> dest;          // relative to the control; the whole control when absent
+    std::optional<QRect> source;        // part of the picture; all of it when absent
+    QMargins corner;                    // nine-patch margins in picture pixels
     std::optional<std::uint32_t> mask;  // 0xAARRGGBB drawn transparent (alpha ignored)
-    int fade = 255;               // opacity 0..255
-    bool hole = false;            // with corners: leave the middle out
+    int fade = 255;                     // opacity 0..255
+    bool hole = false;                  // with corners: leave the middle out
     bool xtiled = false;
     bool ytiled = false;
-    bool hsl = false;             // accepted; pictures are drawn as they are
+    bool hsl = false;  // accepted; pictures are drawn as they are
 
     bool Empty() const { return file.isEmpty(); }
     bool operator==(const ImageDescription&) const = default;

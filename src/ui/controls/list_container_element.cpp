@@ -19,9 +19,7 @@ bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter;
 
 }  // namespace
 
-CListContainerElementUI::CListContainerElementUI(QWidget* parent) : QFrame(parent) {
-    setFocusPolicy(Qt::StrongFocus);
-}
+CListContainerElementUI::CListContainerElementUI(QWidget* parent) : QFrame(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 void CListContainerElementUI::Activate() {
     if (isEnabled()) SendNotify(this, QStringLiteral("itemactivate"));

@@ -87,7 +87,8 @@ void CUpdateInfoListItemUI::SetState(int state) {
     state_ = state;
     const UpdateStateLook* look = UpdateStateLookOf(state);
     if (look == nullptr) return;
-    if (QWidget* text = SubControl("update_status_text", statusText_)) SetTextId(text, QString::fromLatin1(look->textId));
+    if (QWidget* text = SubControl("update_status_text", statusText_))
+        SetTextId(text, QString::fromLatin1(look->textId));
     if (QWidget* progress = SubControl("update_status_ing", statusIng_)) progress->setVisible(look->progressShown);
     if (QWidget* done = SubControl("update_status_ok", statusOk_)) done->setVisible(look->doneShown);
     if (QAbstractButton* check = Check()) {

@@ -64,13 +64,13 @@ private slots:
         QTest::addColumn<std::vector<int>>("probeIndices");
         QTest::addColumn<std::vector<int>>("heights");
         // Level i (i < 256) rises i x height / 8192.
-        QTest::newRow("8192 high shows the levels") << QSize(600, 8192) << 300 << std::vector<int>{0, 1, 255, 256, 299}
-                                                    << std::vector<int>{0, 1, 255, 0, 0};
-        QTest::newRow("1000 wide holds all 500") << QSize(1000, 4096) << 500 << std::vector<int>{200, 255, 499}
-                                                 << std::vector<int>{100, 127, 0};
+        QTest::newRow("8192 high shows the levels")
+            << QSize(600, 8192) << 300 << std::vector<int>{0, 1, 255, 256, 299} << std::vector<int>{0, 1, 255, 0, 0};
+        QTest::newRow("1000 wide holds all 500")
+            << QSize(1000, 4096) << 500 << std::vector<int>{200, 255, 499} << std::vector<int>{100, 127, 0};
         QTest::newRow("odd width fits one more") << QSize(7, 100) << 4 << std::vector<int>{3} << std::vector<int>{0};
-        QTest::newRow("a low label rounds down") << QSize(400, 50) << 200 << std::vector<int>{163, 164}
-                                                 << std::vector<int>{0, 1};
+        QTest::newRow("a low label rounds down")
+            << QSize(400, 50) << 200 << std::vector<int>{163, 164} << std::vector<int>{0, 1};
         QTest::newRow("no room") << QSize(0, 50) << 0 << std::vector<int>{} << std::vector<int>{};
     }
 
@@ -103,10 +103,12 @@ private slots:
         QTest::addColumn<std::vector<double>>("values");
         QTest::addColumn<std::vector<int>>("spans");
         QTest::newRow("halves") << std::vector<double>{1, 1} << std::vector<int>{-2880, -2880};
-        QTest::newRow("thirds, rounded to close") << std::vector<double>{1, 1, 1} << std::vector<int>{-1920, -1920, -1920};
+        QTest::newRow("thirds, rounded to close")
+            << std::vector<double>{1, 1, 1} << std::vector<int>{-1920, -1920, -1920};
         QTest::newRow("sevenths") << std::vector<double>{1, 1, 1, 1, 1, 1, 1}
                                   << std::vector<int>{-823, -823, -823, -822, -823, -823, -823};
-        QTest::newRow("negative counts as nothing") << std::vector<double>{3, -2, 1} << std::vector<int>{-4320, 0, -1440};
+        QTest::newRow("negative counts as nothing")
+            << std::vector<double>{3, -2, 1} << std::vector<int>{-4320, 0, -1440};
         QTest::newRow("nothing to show") << std::vector<double>{0, 0} << std::vector<int>{0, 0};
     }
 

@@ -57,8 +57,8 @@ private slots:
         QTest::newRow("on the delete area") << true << QPoint(60, 60) << QPoint(60, 60) << Events{"click_handdelete"};
         QTest::newRow("elsewhere inside") << true << QPoint(20, 20) << QPoint(20, 20) << Events{"click"};
         QTest::newRow("just outside the area") << true << QPoint(49, 60) << QPoint(49, 60) << Events{"click"};
-        QTest::newRow("pressed elsewhere, released on it") << true << QPoint(20, 20) << QPoint(69, 70)
-                                                           << Events{"click_handdelete"};
+        QTest::newRow("pressed elsewhere, released on it")
+            << true << QPoint(20, 20) << QPoint(69, 70) << Events{"click_handdelete"};
         QTest::newRow("not deletable") << false << QPoint(60, 60) << QPoint(60, 60) << Events{"click"};
         QTest::newRow("released outside the button") << true << QPoint(60, 60) << QPoint(90, 90) << Events{};
     }

@@ -15,12 +15,19 @@ char* toString(const ImageDescription& d) {
         return r ? QStringLiteral("%1,%2 %3x%4").arg(r->x()).arg(r->y()).arg(r->width()).arg(r->height())
                  : QStringLiteral("-");
     };
-    const QString text = QStringLiteral("file=%1 dest=%2 source=%3 corner=%4,%5,%6,%7 mask=%8 fade=%9 hole=%10 x=%11 y=%12 hsl=%13")
-                             .arg(d.file, rect(d.dest), rect(d.source))
-                             .arg(d.corner.left()).arg(d.corner.top()).arg(d.corner.right()).arg(d.corner.bottom())
-                             .arg(d.mask ? QString::number(*d.mask, 16) : QStringLiteral("-"))
-                             .arg(d.fade)
-                             .arg(d.hole).arg(d.xtiled).arg(d.ytiled).arg(d.hsl);
+    const QString text =
+        QStringLiteral("file=%1 dest=%2 source=%3 corner=%4,%5,%6,%7 mask=%8 fade=%9 hole=%10 x=%11 y=%12 hsl=%13")
+            .arg(d.file, rect(d.dest), rect(d.source))
+            .arg(d.corner.left())
+            .arg(d.corner.top())
+            .arg(d.corner.right())
+            .arg(d.corner.bottom())
+            .arg(d.mask ? QString::number(*d.mask, 16) : QStringLiteral("-"))
+            .arg(d.fade)
+            .arg(d.hole)
+            .arg(d.xtiled)
+            .arg(d.ytiled)
+            .arg(d.hsl);
     return qstrdup(qPrintable(text));
 }
 }  // namespace vandrel::ui
@@ -78,7 +85,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<ImageDescription>("expected");
 
-        QTest::newRow("plain file name") << QStringLiteral(" power/powered.png ") << Described(QStringLiteral("power/powered.png"));
+        QTest::newRow("plain file name") << QStringLiteral(" power/powered.png ")
+                                         << Described(QStringLiteral("power/powered.png"));
 
         ImageDescription all = Described(QStringLiteral("power/powered.png"));
         all.dest = QRect(0, 0, 20, 20);
@@ -90,8 +98,9 @@ private slots:
         all.xtiled = true;
         all.hsl = true;
         QTest::newRow("every attribute")
-            << QStringLiteral("file='power/powered.png' dest='0,0,20,20' source='10,5,30,25' corner='1,2,3,4' "
-                              "mask='#FFFF00FF' fade='200' hole='true' xtiled='true' ytiled='false' hsl='true'")
+            << QStringLiteral(
+                   "file='power/powered.png' dest='0,0,20,20' source='10,5,30,25' corner='1,2,3,4' "
+                   "mask='#FFFF00FF' fade='200' hole='true' xtiled='true' ytiled='false' hsl='true'")
             << all;
 
         ImageDescription loose = Described(QStringLiteral("a.png"));
@@ -109,8 +118,8 @@ private slots:
         QTest::newRow("unknown attributes skipped")
             << QStringLiteral("restype='PNG' file='c.png' colour='red' fade='-5'") << unknown;
 
-        QTest::newRow("resource name stands for the file") << QStringLiteral("res='r.png' restype='PNG'")
-                                                           << Described(QStringLiteral("r.png"));
+        QTest::newRow("resource name stands for the file")
+            << QStringLiteral("res='r.png' restype='PNG'") << Described(QStringLiteral("r.png"));
         QTest::newRow("unterminated quote yields nothing") << QStringLiteral("file='d.png") << ImageDescription{};
         QTest::newRow("empty") << QString() << ImageDescription{};
     }
@@ -127,7 +136,8 @@ private slots:
         QTest::newRow("hash") << QStringLiteral("#FF0099FF") << std::optional<std::uint32_t>(0xFF0099FFu);
         QTest::newRow("bare") << QStringLiteral("ff0078c8") << std::optional<std::uint32_t>(0xFF0078C8u);
         QTest::newRow("0x") << QStringLiteral(" 0xFF666666 ") << std::optional<std::uint32_t>(0xFF666666u);
-        QTest::newRow("six digits have no alpha") << QStringLiteral("#0099FF") << std::optional<std::uint32_t>(0x000099FFu);
+        QTest::newRow("six digits have no alpha")
+            << QStringLiteral("#0099FF") << std::optional<std::uint32_t>(0x000099FFu);
         QTest::newRow("empty") << QString() << std::optional<std::uint32_t>();
         QTest::newRow("not hexadecimal") << QStringLiteral("#GG0000") << std::optional<std::uint32_t>();
         QTest::newRow("too long") << QStringLiteral("#1FF0099FF") << std::optional<std::uint32_t>();
@@ -144,28 +154,32 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QList<Probe>>("probes");
 
-        QTest::newRow("whole control without dest") << QStringLiteral("img/red.png") << 96
+        QTest::newRow("whole control without dest")
+            << QStringLiteral("img/red.png") << 96
             << QList<Probe>{{{10, 10}, kRed}, {{29, 29}, kRed}, {{9, 9}, kNothing}, {{30, 30}, kNothing}};
-        QTest::newRow("dest relative to the control") << QStringLiteral("file='img/red.png' dest='5,5,15,15'") << 96
+        QTest::newRow("dest relative to the control")
+            << QStringLiteral("file='img/red.png' dest='5,5,15,15'") << 96
             << QList<Probe>{{{15, 15}, kRed}, {{24, 24}, kRed}, {{14, 14}, kNothing}, {{25, 25}, kNothing}};
         QTest::newRow("dest scaled by the dpi") << QStringLiteral("file='img/red.png' dest='0,0,5,5'") << 192
-            << QList<Probe>{{{19, 19}, kRed}, {{20, 20}, kNothing}};
-        QTest::newRow("cut to the control") << QStringLiteral("file='img/red.png' dest='-10,-10,40,40'") << 96
+                                                << QList<Probe>{{{19, 19}, kRed}, {{20, 20}, kNothing}};
+        QTest::newRow("cut to the control")
+            << QStringLiteral("file='img/red.png' dest='-10,-10,40,40'") << 96
             << QList<Probe>{{{10, 10}, kRed}, {{29, 29}, kRed}, {{5, 5}, kNothing}, {{35, 35}, kNothing}};
         QTest::newRow("source part only") << QStringLiteral("file='img/split.png' source='10,0,20,10'") << 96
-            << QList<Probe>{{{10, 10}, kBlue}, {{29, 29}, kBlue}};
-        QTest::newRow("whole picture without source") << QStringLiteral("img/split.png") << 96
-            << QList<Probe>{{{12, 20}, kRed}, {{27, 20}, kBlue}};
-        QTest::newRow("corners with a hole") << QStringLiteral("file='img/frame.png' corner='5,5,5,5' hole='true'") << 96
+                                          << QList<Probe>{{{10, 10}, kBlue}, {{29, 29}, kBlue}};
+        QTest::newRow("whole picture without source")
+            << QStringLiteral("img/split.png") << 96 << QList<Probe>{{{12, 20}, kRed}, {{27, 20}, kBlue}};
+        QTest::newRow("corners with a hole")
+            << QStringLiteral("file='img/frame.png' corner='5,5,5,5' hole='true'") << 96
             << QList<Probe>{{{10, 10}, kRed}, {{20, 12}, kRed}, {{27, 20}, kRed}, {{20, 20}, kNothing}};
-        QTest::newRow("corners without a hole") << QStringLiteral("file='img/frame.png' corner='5,5,5,5'") << 96
-            << QList<Probe>{{{20, 20}, kRed}};
-        QTest::newRow("mask colour is transparent") << QStringLiteral("file='img/magenta.png' mask='#FFFF00FF'") << 96
-            << QList<Probe>{{{20, 20}, kNothing}};
-        QTest::newRow("missing file draws nothing") << QStringLiteral("file='img/absent.png'") << 96
-            << QList<Probe>{{{20, 20}, kNothing}};
-        QTest::newRow("fade 0 draws nothing") << QStringLiteral("file='img/red.png' fade='0'") << 96
-            << QList<Probe>{{{20, 20}, kNothing}};
+        QTest::newRow("corners without a hole")
+            << QStringLiteral("file='img/frame.png' corner='5,5,5,5'") << 96 << QList<Probe>{{{20, 20}, kRed}};
+        QTest::newRow("mask colour is transparent")
+            << QStringLiteral("file='img/magenta.png' mask='#FFFF00FF'") << 96 << QList<Probe>{{{20, 20}, kNothing}};
+        QTest::newRow("missing file draws nothing")
+            << QStringLiteral("file='img/absent.png'") << 96 << QList<Probe>{{{20, 20}, kNothing}};
+        QTest::newRow("fade 0 draws nothing")
+            << QStringLiteral("file='img/red.png' fade='0'") << 96 << QList<Probe>{{{20, 20}, kNothing}};
     }
 
     void drawsIntoTheControl() {

@@ -43,16 +43,16 @@ private slots:
 
         // Keys (panel coordinates, 40 x 40): key_0 at 20,20; key_1 80,20;
         // key_2 140,20; key_3 200,20; key_4 80,100. key_0 is marked before.
-        QTest::newRow("three keys, dragged up and left") << true << QPoint(150, 70) << QPoint(50, 10)
-                                                         << QStringList{"key_0", "key_1", "key_2"} << true;
-        QTest::newRow("one key; the earlier mark is cleared") << true << QPoint(60, 90) << QPoint(130, 150)
-                                                             << QStringList{"key_4"} << true;
-        QTest::newRow("a corner pixel is enough") << true << QPoint(239, 59) << QPoint(300, 80)
-                                                  << QStringList{"key_3"} << true;
-        QTest::newRow("empty area clears every mark") << true << QPoint(300, 100) << QPoint(390, 170) << QStringList{}
-                                                      << true;
-        QTest::newRow("press and release without a move") << true << QPoint(150, 70) << QPoint(150, 70)
-                                                          << QStringList{"key_0"} << false;
+        QTest::newRow("three keys, dragged up and left")
+            << true << QPoint(150, 70) << QPoint(50, 10) << QStringList{"key_0", "key_1", "key_2"} << true;
+        QTest::newRow("one key; the earlier mark is cleared")
+            << true << QPoint(60, 90) << QPoint(130, 150) << QStringList{"key_4"} << true;
+        QTest::newRow("a corner pixel is enough")
+            << true << QPoint(239, 59) << QPoint(300, 80) << QStringList{"key_3"} << true;
+        QTest::newRow("empty area clears every mark")
+            << true << QPoint(300, 100) << QPoint(390, 170) << QStringList{} << true;
+        QTest::newRow("press and release without a move")
+            << true << QPoint(150, 70) << QPoint(150, 70) << QStringList{"key_0"} << false;
         QTest::newRow("disabled panel") << false << QPoint(150, 70) << QPoint(50, 10) << QStringList{"key_0"} << false;
     }
 

@@ -34,7 +34,8 @@ private slots:
         QTest::addColumn<QString>("tag");
         QTest::addColumn<QString>("className");
         const auto row = [](const char* name, const char* tag, const char* className) {
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(tag) << QString::fromLatin1(className);
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(tag)
+                                << QString::fromLatin1(className);
         };
         row("ring", "CircleProgress", "vandrel::ui::CCircleProgressUI");
         row("key_esc", "DeviceKeyButton", "vandrel::ui::CDeviceKeyButtonUI");

@@ -101,7 +101,8 @@ private slots:
         CListContainerElementUI* element = qobject_cast<CListContainerElementUI*>(item);
         element->Activate();
 
-        const Events expected = menu ? Events{"itemactivate", "itemactivate", "menu"} : Events{"itemactivate", "itemactivate"};
+        const Events expected =
+            menu ? Events{"itemactivate", "itemactivate", "menu"} : Events{"itemactivate", "itemactivate"};
         QCOMPARE(page.EventsOf(control), expected);
         if (menu) {
             const auto& last = page.Events().back();
