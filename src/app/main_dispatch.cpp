@@ -13,7 +13,7 @@
 
 #include "app/desktop_settings.h"
 #include "app/main_window.h"
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "platform/trace.h"
 #include "profiles/json_file_store.h"
 #include "profiles/utf_text.h"

@@ -21,7 +21,7 @@
 #include "app/sleep_watcher.h"
 #include "app/window_tags.h"
 #include "device_io/device_tables.h"
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "platform/file_backup.h"
 #include "platform/folders.h"
 #include "platform/trace.h"

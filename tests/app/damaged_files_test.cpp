@@ -20,7 +20,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "platform/file_guard.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"

@@ -17,7 +17,7 @@
 #include "app/control_table.h"
 #include "app/main_window.h"
 #include "device_io/device_tables.h"
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
 #include "program_files.h"

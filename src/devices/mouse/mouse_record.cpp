@@ -1,4 +1,4 @@
-#include "devices/mouse_record.h"
+#include "devices/mouse/mouse_record.h"
 
 #include <algorithm>
 

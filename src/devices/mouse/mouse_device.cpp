@@ -1,8 +1,8 @@
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 
 #include <algorithm>
 
-#include "devices/mouse_page.h"
+#include "devices/mouse/mouse_page.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 

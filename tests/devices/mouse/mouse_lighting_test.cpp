@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "devices/mouse_lighting.h"
+#include "devices/mouse/mouse_lighting.h"
 
 namespace vandrel::devices::mouse {
 namespace {

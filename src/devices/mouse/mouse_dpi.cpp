@@ -1,4 +1,4 @@
-#include "devices/mouse_dpi.h"
+#include "devices/mouse/mouse_dpi.h"
 
 #include <algorithm>
 

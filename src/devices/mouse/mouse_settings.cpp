@@ -1,4 +1,4 @@
-#include "devices/mouse_settings.h"
+#include "devices/mouse/mouse_settings.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "devices/mouse_lighting.h"
+#include "devices/mouse/mouse_lighting.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "devices/mouse_device.h"
-#include "devices/mouse_page.h"
+#include "devices/mouse/mouse_device.h"
+#include "devices/mouse/mouse_page.h"
 #include "platform/folders.h"
 #include "profiles/utf_text.h"
 

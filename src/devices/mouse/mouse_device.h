@@ -41,11 +41,11 @@
 #include <vector>
 
 #include "devices/lighting_thread.h"
-#include "devices/mouse_dpi.h"
-#include "devices/mouse_light_adapter.h"
-#include "devices/mouse_lighting.h"
-#include "devices/mouse_record.h"
-#include "devices/mouse_settings.h"
+#include "devices/mouse/mouse_dpi.h"
+#include "devices/mouse/mouse_light_adapter.h"
+#include "devices/mouse/mouse_lighting.h"
+#include "devices/mouse/mouse_record.h"
+#include "devices/mouse/mouse_settings.h"
 #include "devices/usb_device.h"
 #include "lighting/engine.h"
 #include "lighting/light_control.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "devices/mouse_record.h"
+#include "devices/mouse/mouse_record.h"
 
 namespace vandrel::devices::mouse {
 namespace {

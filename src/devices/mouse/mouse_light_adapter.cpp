@@ -1,6 +1,6 @@
-#include "devices/mouse_light_adapter.h"
+#include "devices/mouse/mouse_light_adapter.h"
 
-#include "devices/mouse_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "profiles/device_profile_ui.h"
 
 namespace vandrel::devices {

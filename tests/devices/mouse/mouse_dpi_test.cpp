@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "devices/mouse_dpi.h"
+#include "devices/mouse/mouse_dpi.h"
 
 namespace vandrel::devices::mouse {
 namespace {

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "devices/mouse_dpi.h"
-#include "devices/mouse_settings.h"
+#include "devices/mouse/mouse_dpi.h"
+#include "devices/mouse/mouse_settings.h"
 #include "platform/page_view.h"
 #include "profiles/mouse_profile_data.h"
 

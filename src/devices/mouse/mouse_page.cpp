@@ -1,8 +1,8 @@
-#include "devices/mouse_page.h"
+#include "devices/mouse/mouse_page.h"
 
 #include <charconv>
 
-#include "devices/mouse_record.h"
+#include "devices/mouse/mouse_record.h"
 
 namespace vandrel::devices::mouse {
 namespace {

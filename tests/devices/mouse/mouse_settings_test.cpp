@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "devices/mouse_settings.h"
+#include "devices/mouse/mouse_settings.h"
 
 namespace vandrel::devices::mouse {
 namespace {
