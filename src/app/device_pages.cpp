@@ -4,11 +4,14 @@
 
 #include <QBoxLayout>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStackedLayout>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include "device_io/device_tables.h"
+#include "devices/device_kind_registry.h"
 #include "platform/trace.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
@@ -110,10 +113,6 @@ DevicePages::DevicePages(QWidget& window, ui::WidgetPageView& windowView, platfo
 
 DevicePages::~DevicePages() = default;
 
-void DevicePages::SetCreator(std::size_t kindRow, DeviceCreator creator) {
-    if (kindRow < creators_.size()) creators_[kindRow] = std::move(creator);
-}
-
 QWidget* DevicePages::Load(const QString& layout, QWidget* parent) const {
     const QString path = ui::Skin::Instance().LayoutPath(layout);
     if (path.isEmpty()) return nullptr;
@@ -136,12 +135,11 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     if (tabs == nullptr || pages == nullptr || powers == nullptr) return std::nullopt;
 
     const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
-    const device_io::DevicePageRow& pageRow = device_io::DevicePageTable()[kindRow];
     // Built in this order; if one fails, nothing of the kind stays. The page
     // only has to be there: it is built later (see the header).
     std::unique_ptr<QWidget> power(Load(ui::ToQt(device_io::kPowerPanelLayout), nullptr));
     std::unique_ptr<QWidget> option(Load(ui::ToQt(kind.optionLayout), nullptr));
-    const bool pageThere = !ui::Skin::Instance().LayoutPath(ui::ToQt(pageRow.pageLayout)).isEmpty();
+    const bool pageThere = !ui::Skin::Instance().LayoutPath(ui::ToQt(devices::PageLayoutOf(kindRow))).isEmpty();
     auto* powerPanel = qobject_cast<ui::CMpDevicePowerUI*>(power.get());
     auto* optionButton = qobject_cast<ui::CDeviceOptionUI*>(option.get());
     if (powerPanel == nullptr || optionButton == nullptr || !pageThere) return std::nullopt;
@@ -172,9 +170,17 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
 
     devices::DeviceObjects objects;
     objects.host = std::make_unique<OptionHost>(optionButton);
-    objects.device =
-        creators_[kindRow] ? creators_[kindRow](backend_) : std::make_unique<devices::CMorvaneUSBDevice>(backend_);
+    const devices::DeviceKindEntry* entry = devices::DeviceKindRegistry::Instance().Find(kindRow);
+    devices::DeviceContext context{backend_};
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        context.screenWidth = screen->geometry().width();
+        context.screenHeight = screen->geometry().height();
+    }
+    objects.device = entry != nullptr && entry->create ? entry->create(context)
+                                                       : std::make_unique<devices::CMorvaneUSBDevice>(backend_);
     if (!objects.device) return std::nullopt;
+    if (auto* power = objects.device->Capability<devices::IPower>())
+        power->SetPowerSink([this, kindRow](std::span<const std::uint8_t> report) { ShowPower(kindRow, report); });
     return objects;
 }
 
@@ -197,7 +203,7 @@ void DevicePages::BuildPage(std::size_t kindRow) {
     // Taken first: showing the page cannot start its build again.
     QWidget* const place = std::exchange(waiting_[kindRow].place, nullptr);
     devices::CMorvaneUSBDevice* const device = std::exchange(waiting_[kindRow].device, nullptr);
-    QWidget* page = Load(ui::ToQt(device_io::DevicePageTable()[kindRow].pageLayout), place);
+    QWidget* page = Load(ui::ToQt(devices::PageLayoutOf(kindRow)), place);
     if (page == nullptr) return;  // a broken layout leaves the place empty
     place->layout()->addWidget(page);
 
@@ -221,6 +227,13 @@ bool DevicePages::BuildNextPage() {
 void DevicePages::OnPageShown(int pageIndex) {
     for (std::size_t i = 0; i < kKindCount; ++i)
         if (waiting_[i].place && kinds_[i].pageIndex == pageIndex) BuildPage(i);
+}
+
+void DevicePages::ShowPower(std::size_t kindRow, std::span<const std::uint8_t> report) {
+    const KindWidgets& built = kinds_[kindRow];
+    if (!built.power) return;
+    built.power->Update(report.data(), report.size());
+    built.power->Show(true);
 }
 
 const KindWidgets* DevicePages::Widgets(std::size_t kindRow) const {

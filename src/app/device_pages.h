@@ -12,14 +12,16 @@
 // their device arrived. The device is given its page when the page is built,
 // always before its first synchronisation reads the page.
 //
-// The device class of each kind comes from a table of creators; a kind whose
-// class is not there yet gets the device base, which shows the tab and page.
+// The device class of each kind comes from the device kind registry; a kind
+// whose class is not there yet gets the device base, which shows the tab and
+// page.
 #pragma once
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include <QPointer>
 #include <QWidget>
@@ -40,8 +42,6 @@ inline constexpr std::size_t kKindCount = 4;
 // At the latest this long after its device arrived a page is built; the
 // device reads its page from its first synchronisation on.
 inline constexpr int kPageDeadlineMs = devices::period::kFirstSyncMs / 2;
-
-using DeviceCreator = std::function<std::unique_ptr<devices::CMorvaneUSBDevice>(platform::IHidBackend&)>;
 
 // What was built for one kind.
 struct KindWidgets {
@@ -67,8 +67,6 @@ public:
                 const ui::ControlFactory& windowTags, NotifySink notify, MessageSink messages);
     ~DevicePages() override;
 
-    void SetCreator(std::size_t kindRow, DeviceCreator creator);
-
     std::optional<devices::DeviceObjects> Create(std::size_t kindRow) override;
     void AttachPage(std::size_t kindRow, devices::CMorvaneUSBDevice& device) override;
 
@@ -93,6 +91,8 @@ private:
     // Builds one waiting page; false when none waits.
     bool BuildNextPage();
     void OnPageShown(int pageIndex);
+    // A power-state read of a kind's device, for its power panel.
+    void ShowPower(std::size_t kindRow, std::span<const std::uint8_t> report);
 
     QWidget& window_;
     ui::WidgetPageView& windowView_;
@@ -100,7 +100,6 @@ private:
     const ui::ControlFactory& windowTags_;
     NotifySink notify_;
     MessageSink messages_;
-    std::array<DeviceCreator, kKindCount> creators_;
     std::array<KindWidgets, kKindCount> kinds_;
     std::array<WaitingPage, kKindCount> waiting_;
     std::unique_ptr<PageSchedule> schedule_;

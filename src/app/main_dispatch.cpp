@@ -13,8 +13,10 @@
 
 #include "app/desktop_settings.h"
 #include "app/main_window.h"
-#include "devices/mouse/mouse_device.h"
+#include "devices/capabilities.h"
+#include "devices/device_kind_registry.h"
 #include "platform/trace.h"
+#include "platform/typed_number.h"
 #include "profiles/json_file_store.h"
 #include "profiles/utf_text.h"
 #include "ui/find_control.h"
@@ -70,20 +72,40 @@ void CMainWnd::Dispatch(const Route& route, const platform::NotifyEvent& event) 
         platform::Trace("not in this version (" + std::string(OperationName(route.operation)) + "): " + event.control);
 }
 
-devices::CMorvaneMouseDevice* CMainWnd::CurrentMouse() const {
-    return dynamic_cast<devices::CMorvaneMouseDevice*>(CurrentDevice());
+template <class C>
+C* CMainWnd::CapabilityFor(const Route& route, const platform::NotifyEvent& event) {
+    devices::CMorvaneUSBDevice* device = CurrentDevice();
+    if (device == nullptr) return nullptr;
+    const std::optional<std::size_t> kind = CurrentKind();
+    const devices::DeviceKindEntry* entry = kind ? devices::DeviceKindRegistry::Instance().Find(*kind) : nullptr;
+    C* capability = device->Capability<C>();
+    if (entry != nullptr && entry->Binds(route.operation) && capability != nullptr) return capability;
+    if (lackTraced_.insert(route.row).second)
+        platform::Trace("not on this device (" + std::string(devices::CapabilityName(C::kKind)) +
+                        "): " + event.control);
+    return nullptr;
+}
+
+// The handler reads what it needs of the page and calls the capability.
+template <class C, class Action>
+void CMainWnd::BindOnDevice(Operation operation, Action action) {
+    operations_[operation] = [this, action](const Route& route, const platform::NotifyEvent& event) {
+        C* capability = CapabilityFor<C>(route, event);
+        platform::IPageView* page = CurrentPage();
+        if (capability != nullptr && page != nullptr) action(*capability, *page, route, event);
+    };
 }
 
 void CMainWnd::BindOperations() {
     using O = Operation;
+    using devices::ILighting;
+    using devices::IProfiles;
+    using devices::ISystemSettings;
+    using devices::SystemSetting;
+    using PageView = platform::IPageView;
+    using Event = platform::NotifyEvent;
     const auto bind = [this](Operation operation, OperationHandler handler) {
         operations_[operation] = std::move(handler);
-    };
-    // The mouse's own operations take the control's index.
-    const auto onMouse = [this, &bind](Operation operation, auto action) {
-        bind(operation, [this, action](const Route& route, const platform::NotifyEvent& event) {
-            if (devices::CMorvaneMouseDevice* mouse = CurrentMouse()) action(*mouse, route, event);
-        });
     };
 
     bind(O::HideToTray, [this](const Route&, const auto&) { HideToTray(); });
@@ -93,40 +115,68 @@ void CMainWnd::BindOperations() {
     bind(O::Restore, [this](const Route&, const auto&) { showNormal(); });
     bind(O::SelectPreviousTab, [this](const Route&, const auto&) { SelectNeighbourTab(false); });
     bind(O::SelectNextTab, [this](const Route&, const auto&) { SelectNeighbourTab(true); });
-    bind(O::ChooseTab, [this](const Route&, const platform::NotifyEvent& e) {
+    bind(O::ChooseTab, [this](const Route&, const Event& e) {
         if (SwitchedOn(e)) ChooseTab();
     });
 
-    onMouse(O::DpiSlider, [](auto& mouse, const Route& r, const auto&) { mouse.OnDpiSliderChanged(r.index); });
-    onMouse(O::DpiSliderMoving, [](auto& mouse, const Route& r, const auto&) { mouse.OnDpiSliderMoving(r.index); });
-    onMouse(O::DpiEdit, [](auto& mouse, const Route& r, const auto&) { mouse.OnDpiEditCommitted(r.index); });
-    onMouse(O::DpiEnable, [](auto& mouse, const Route& r, const auto&) { mouse.OnDpiEnableChanged(r.index); });
-    onMouse(O::DpiSelect, [](auto& mouse, const Route& r, const platform::NotifyEvent& e) {
-        if (SwitchedOn(e)) mouse.OnDpiStageSelected(r.index);
+    // DPI stages, report rate and pointer: the control's index and value. A
+    // failed write is said by the device itself (the settings notice), so
+    // these handlers have nothing to add to the status they get back.
+    BindOnDevice<ISystemSettings>(O::DpiSlider, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+        static_cast<void>(s.SetDpiStagePosition(r.index, p.Value(e.control)));
     });
-    onMouse(O::ReportRate, [](auto& mouse, const Route& r, const platform::NotifyEvent& e) {
-        if (SwitchedOn(e)) mouse.OnReportRateSelected(r.index);
+    BindOnDevice<ISystemSettings>(O::DpiSliderMoving,
+                                  [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+                                      s.PreviewDpiStagePosition(r.index, p.Value(e.control));
+                                  });
+    BindOnDevice<ISystemSettings>(O::DpiEdit, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+        static_cast<void>(s.SetDpiStage(r.index, platform::NumberFromText(p.Text(e.control))));
     });
-    onMouse(O::PointerSpeed, [](auto& mouse, const Route&, const auto&) { mouse.OnPointerSpeedChanged(); });
-    onMouse(O::WheelLines, [](auto& mouse, const Route&, const auto&) { mouse.OnWheelLinesChanged(); });
-    onMouse(O::DoubleClick, [](auto& mouse, const Route&, const auto&) { mouse.OnDoubleClickChanged(); });
-    onMouse(O::PointerPrecision, [](auto& mouse, const Route&, const auto&) { mouse.OnPointerPrecisionChanged(); });
-    onMouse(O::ScrollPage, [](auto& mouse, const Route&, const auto&) { mouse.OnScrollPageChanged(); });
-    onMouse(O::LightingControl, [](auto& mouse, const Route&, const platform::NotifyEvent& e) {
+    BindOnDevice<ISystemSettings>(O::DpiEnable, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+        static_cast<void>(s.EnableDpiStage(r.index, p.Selected(e.control)));
+    });
+    BindOnDevice<ISystemSettings>(O::DpiSelect, [](ISystemSettings& s, PageView&, const Route& r, const Event& e) {
+        if (SwitchedOn(e)) static_cast<void>(s.SelectDpiStage(r.index));
+    });
+    BindOnDevice<ISystemSettings>(O::ReportRate, [](ISystemSettings& s, PageView&, const Route& r, const Event& e) {
+        if (SwitchedOn(e)) static_cast<void>(s.SetReportRate(r.index));
+    });
+    struct SystemRow {
+        Operation operation;
+        SystemSetting setting;
+        bool check;  // a check's mark, else a slider's value
+    };
+    static constexpr std::array<SystemRow, 5> kSystemRows{{
+        {O::PointerSpeed, SystemSetting::PointerSpeed, false},
+        {O::WheelLines, SystemSetting::WheelLines, false},
+        {O::DoubleClick, SystemSetting::DoubleClickTime, false},
+        {O::PointerPrecision, SystemSetting::PointerPrecision, true},
+        {O::ScrollPage, SystemSetting::ScrollPage, true},
+    }};
+    for (const SystemRow& row : kSystemRows) {
+        BindOnDevice<ISystemSettings>(
+            row.operation, [row](ISystemSettings& s, PageView& p, const Route&, const Event& e) {
+                s.SetSystemValue(row.setting, row.check ? (p.Selected(e.control) ? 1 : 0) : p.Value(e.control));
+            });
+    }
+
+    // The lighting panel reads its own controls and drives the lighting.
+    BindOnDevice<ILighting>(O::LightingControl, [](ILighting& l, PageView&, const Route&, const Event& e) {
         // Options report both the one switched off and the one switched on.
         if (e.type == "selectchanged" && e.control != "deng_7color_check" && !SwitchedOn(e)) return;
-        mouse.OnLightingControl(e.control);
+        if (auto* panel = l.LightPanel()) panel->ApplyControl(e.control, l.LightingDevice());
     });
-    onMouse(O::QuickColour,
-            [](auto& mouse, const Route&, const platform::NotifyEvent& e) { mouse.OnLightingControl(e.control); });
-    onMouse(O::PaletteColour, [](auto& mouse, const Route&, const auto&) {
-        if (const auto* panel = mouse.LightPanel()) mouse.OnLightingColour(panel->PaletteColour());
+    BindOnDevice<ILighting>(O::QuickColour, [](ILighting& l, PageView&, const Route&, const Event& e) {
+        if (auto* panel = l.LightPanel()) panel->ApplyControl(e.control, l.LightingDevice());
     });
-    onMouse(O::SameMode, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.LightPanel()) panel->ApplySameMode(mouse.LightingDevice(), {}, {});
+    BindOnDevice<ILighting>(O::PaletteColour, [](ILighting& l, PageView&, const Route&, const Event&) {
+        if (auto* panel = l.LightPanel()) panel->ApplyColour(panel->PaletteColour(), l.LightingDevice());
+    });
+    BindOnDevice<ILighting>(O::SameMode, [](ILighting& l, PageView&, const Route&, const Event&) {
+        if (auto* panel = l.LightPanel()) panel->ApplySameMode(l.LightingDevice(), {}, {});
     });
 
-    bind(O::FunctionPage, [this](const Route&, const platform::NotifyEvent& e) {
+    bind(O::FunctionPage, [this](const Route&, const Event& e) {
         if (SwitchedOn(e)) FunctionPage(e.control);
     });
     bind(O::ZelborDpiSlider, [this](const Route& r, const auto&) {
@@ -135,31 +185,36 @@ void CMainWnd::BindOperations() {
     });
     bind(O::ZelborDpiEdit, [this](const Route& r, const auto&) { ZelborDpiEdit(r.index); });
     bind(O::DesktopDeviceSettings, [this](const Route& r, const auto&) { OpenDesktopPanel(r.index); });
-    bind(O::DefaultSettings, [this](const Route&, const auto&) { ResetToDefaults(); });
-    bind(O::DeviceReset, [this](const Route&, const auto&) { ResetDevice(); });
+    BindOnDevice<IProfiles>(O::DefaultSettings,
+                            [this](IProfiles& p, PageView&, const Route&, const Event&) { ResetToDefaults(p); });
+    BindOnDevice<IProfiles>(O::DeviceReset,
+                            [this](IProfiles& p, PageView&, const Route&, const Event&) { ResetDevice(p); });
 
     // The new profile is the one the list file names as selected: the combo
-    // and the mouse follow it, so what the page shows is what runs.
-    onMouse(O::ProfileAdd, [](auto& mouse, const Route&, const auto&) {
-        auto* panel = mouse.ProfilePanel();
+    // and the device follow it, so what the page shows is what runs.
+    BindOnDevice<IProfiles>(O::ProfileAdd, [](IProfiles& p, PageView&, const Route&, const Event&) {
+        auto* panel = p.ProfilePanel();
         if (panel == nullptr || !panel->AddProfile()) return;
         panel->SelectProfileEntry(panel->ProfileCount() - 1);
-        mouse.OnProfileSelected();
+        static_cast<void>(p.SelectProfile());
     });
-    onMouse(O::ProfileDuplicate, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.ProfilePanel()) panel->CopyProfile();
+    BindOnDevice<IProfiles>(O::ProfileDuplicate, [](IProfiles& p, PageView&, const Route&, const Event&) {
+        if (auto* panel = p.ProfilePanel()) panel->CopyProfile();
     });
-    onMouse(O::ProfileDelete, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.ProfilePanel(); panel && panel->DeleteProfile()) mouse.OnProfileSelected();
+    BindOnDevice<IProfiles>(O::ProfileDelete, [](IProfiles& p, PageView&, const Route&, const Event&) {
+        if (auto* panel = p.ProfilePanel(); panel && panel->DeleteProfile()) static_cast<void>(p.SelectProfile());
     });
-    bind(O::ProfileImport, [this](const Route&, const auto&) { ImportProfile(); });
-    bind(O::ProfileExport, [this](const Route&, const auto&) { ExportProfile(); });
-    bind(O::ProfileRename, [this](const Route&, const auto&) { RenameProfile(); });
-    bind(O::ProfileChosen, [this](const Route&, const auto&) {
+    BindOnDevice<IProfiles>(O::ProfileImport,
+                            [this](IProfiles& p, PageView&, const Route&, const Event&) { ImportProfile(p); });
+    BindOnDevice<IProfiles>(O::ProfileExport,
+                            [this](IProfiles& p, PageView&, const Route&, const Event&) { ExportProfile(p); });
+    BindOnDevice<IProfiles>(O::ProfileRename,
+                            [this](IProfiles& p, PageView&, const Route&, const Event&) { RenameProfile(p); });
+    BindOnDevice<IProfiles>(O::ProfileChosen, [this](IProfiles&, PageView&, const Route&, const Event&) {
         view_->SetTimer(root_->objectName().toStdString(), main_timer::kProfileSwitch, kProfileSwitchDelayMs);
     });
-    onMouse(O::ProfileFold, [](auto& mouse, const Route&, const auto&) {
-        if (auto* panel = mouse.ProfilePanel()) panel->ShowMenu(!panel->MenuShown());
+    BindOnDevice<IProfiles>(O::ProfileFold, [](IProfiles& p, PageView&, const Route&, const Event&) {
+        if (auto* panel = p.ProfilePanel()) panel->ShowMenu(!panel->MenuShown());
     });
 }
 
@@ -171,17 +226,25 @@ void CMainWnd::FunctionPage(const std::string& tab) {
     if (it == kFunctionTabs.end() || device == nullptr) return;
     const int category = static_cast<int>(it - kFunctionTabs.begin()) + 1;
     device->ShowPageSection(category);
-    if (devices::CMorvaneMouseDevice* mouse = CurrentMouse())
-        if (auto* panel = mouse->ProfilePanel()) panel->SelectTab(category);
+    if (auto* profiles = device->Capability<devices::IProfiles>())
+        if (auto* panel = profiles->ProfilePanel()) panel->SelectTab(category);
+}
+
+// After a profile switch or reset the macros go out too; the window says
+// when they did not.
+void CMainWnd::UploadMacrosOf(devices::CMorvaneUSBDevice& device) {
+    if (auto* keys = device.Capability<devices::IKeyMap>(); keys != nullptr && keys->UploadMacros() < 0)
+        MessageBox(QStringLiteral("message_text_7"));
 }
 
 // Timer 1055: the profile chosen in the combo becomes the device's.
 void CMainWnd::SwitchProfile() {
-    if (devices::CMorvaneMouseDevice* mouse = CurrentMouse()) {
-        if (auto* panel = mouse->ProfilePanel()) panel->SelectProfileEntry(panel->CurrentIndex());
-        mouse->OnProfileSelected();
-        if (mouse->UploadMacros() < 0) MessageBox(QStringLiteral("message_text_7"));
-    }
+    devices::CMorvaneUSBDevice* device = CurrentDevice();
+    auto* profiles = device != nullptr ? device->Capability<devices::IProfiles>() : nullptr;
+    if (profiles == nullptr) return;
+    if (auto* panel = profiles->ProfilePanel()) panel->SelectProfileEntry(panel->CurrentIndex());
+    static_cast<void>(profiles->SelectProfile());  // a failed write is reported by the device's own notice
+    UploadMacrosOf(*device);
 }
 
 QString CMainWnd::ChooseFile(bool save) {
@@ -198,46 +261,41 @@ QString CMainWnd::ChooseFile(bool save) {
 
 // Only a file that names a profile ("profilename" and "profileUUID") is
 // taken; any other file is left alone without a message.
-void CMainWnd::ImportProfile() {
-    devices::CMorvaneMouseDevice* mouse = CurrentMouse();
-    profiles::CDeviceProfileUI* panel = mouse != nullptr ? mouse->ProfilePanel() : nullptr;
+void CMainWnd::ImportProfile(devices::IProfiles& profiles) {
+    profiles::CDeviceProfileUI* panel = profiles.ProfilePanel();
     if (panel == nullptr || panel->CurrentIndex() == -1) return;
     const QString path = ChooseFile(false);
     if (path.isEmpty()) return;
     const Json::Value document = profiles::CJsonFileStore().ReadJson(path.toStdString());
     if (!document.isObject() || document["profilename"].isNull() || document["profileUUID"].isNull()) return;
-    if (panel->ImportProfile(path.toStdString())) mouse->OnProfileSelected();
+    if (panel->ImportProfile(path.toStdString())) static_cast<void>(profiles.SelectProfile());
 }
 
-void CMainWnd::ExportProfile() {
-    devices::CMorvaneMouseDevice* mouse = CurrentMouse();
-    profiles::CDeviceProfileUI* panel = mouse != nullptr ? mouse->ProfilePanel() : nullptr;
+void CMainWnd::ExportProfile(devices::IProfiles& profiles) {
+    profiles::CDeviceProfileUI* panel = profiles.ProfilePanel();
     if (panel == nullptr || panel->CurrentIndex() == -1) return;
     const QString path = ChooseFile(true);
     if (!path.isEmpty()) panel->ExportProfile(path.toStdString());
 }
 
-void CMainWnd::RenameProfile() {
-    devices::CMorvaneMouseDevice* mouse = CurrentMouse();
-    profiles::CDeviceProfileUI* panel = mouse != nullptr ? mouse->ProfilePanel() : nullptr;
+void CMainWnd::RenameProfile(devices::IProfiles& profiles) {
+    profiles::CDeviceProfileUI* panel = profiles.ProfilePanel();
     if (panel == nullptr) return;
     const int result = panel->RenameProfile(panel->EditedName());
     if (result == profiles::CDeviceProfileUI::kRenameTaken) MessageBox(QStringLiteral("message_text_5"));
     else if (result != profiles::CDeviceProfileUI::kRenamed) MessageBox(QStringLiteral("message_text_25"));
 }
 
-void CMainWnd::ResetToDefaults() {
-    devices::CMorvaneMouseDevice* mouse = CurrentMouse();
-    if (mouse == nullptr || MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
-    mouse->ResetToDefaults();
-    mouse->RefreshPage();
+void CMainWnd::ResetToDefaults(devices::IProfiles& profiles) {
+    if (MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
+    static_cast<void>(profiles.ResetToDefaults());  // a failed write is reported by the device's own notice
+    if (devices::CMorvaneUSBDevice* device = CurrentDevice()) device->RefreshPage();
 }
 
-void CMainWnd::ResetDevice() {
-    devices::CMorvaneMouseDevice* mouse = CurrentMouse();
-    if (mouse == nullptr || MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
-    mouse->OnProfileReset();
-    if (mouse->UploadMacros() < 0) MessageBox(QStringLiteral("message_text_7"));
+void CMainWnd::ResetDevice(devices::IProfiles& profiles) {
+    if (MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
+    static_cast<void>(profiles.ResetProfile());  // a failed write is reported by the device's own notice
+    if (devices::CMorvaneUSBDevice* device = CurrentDevice()) UploadMacrosOf(*device);
 }
 
 void CMainWnd::ZelborDpiEdit(int n) {

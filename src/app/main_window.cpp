@@ -21,7 +21,6 @@
 #include "app/sleep_watcher.h"
 #include "app/window_tags.h"
 #include "device_io/device_tables.h"
-#include "devices/mouse/mouse_device.h"
 #include "platform/file_backup.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
@@ -85,15 +84,6 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
         [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
             OnDeviceMessage(message, wParam, lParam);
         });
-    pages_->SetCreator(device_io::FindDeviceKindByName("mouse").value_or(0), [this](platform::IHidBackend& hid) {
-        auto mouse = std::make_unique<devices::CMorvaneMouseDevice>(hid);
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen != nullptr) mouse->SetScreenSize(screen->geometry().width(), screen->geometry().height());
-        mouse->SetPowerSink([this, device = mouse.get()](const devices::PowerReport& report) {
-            ShowPower(static_cast<std::size_t>(device->KindRowIndex()), report.data(), report.size());
-        });
-        return mouse;
-    });
     if (settings_.useTray) CreateTray();
     if (bus_ != nullptr)
         connect(bus_, &MessageBus::MessageReceived, this,
@@ -327,6 +317,12 @@ devices::CMorvaneUSBDevice* CMainWnd::CurrentDevice() const {
     return kind && manager_ ? manager_->Device(*kind) : nullptr;
 }
 
+platform::IPageView* CMainWnd::CurrentPage() const {
+    const auto kind = CurrentKind();
+    const KindWidgets* widgets = kind ? pages_->Widgets(*kind) : nullptr;
+    return widgets != nullptr ? widgets->pageView.get() : nullptr;
+}
+
 std::optional<std::size_t> CMainWnd::CurrentKind() const {
     // Tabs in the order the container holds them.
     QWidget* tabs = ui::FindControl(root_, QLatin1String(kTabContainer));
@@ -400,13 +396,6 @@ void CMainWnd::OnAccessDenied(const std::string& path) {
     if (accessNoticeShown_) return;
     accessNoticeShown_ = true;
     ui::SetTextId(ui::FindControl(root_, QStringLiteral("No_device_tip")), QStringLiteral("no_access_text"));
-}
-
-void CMainWnd::ShowPower(std::size_t kindRow, const std::uint8_t* report, std::size_t length) {
-    const KindWidgets* widgets = pages_->Widgets(kindRow);
-    if (widgets == nullptr || !widgets->power) return;
-    widgets->power->Update(report, length);
-    widgets->power->Show(true);
 }
 
 void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {

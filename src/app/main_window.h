@@ -33,10 +33,6 @@
 class QSystemTrayIcon;
 class QMenu;
 
-namespace vandrel::devices {
-class CMorvaneMouseDevice;
-}
-
 namespace vandrel::app {
 
 class MessageBus;
@@ -88,6 +84,8 @@ public:
 
     // The device of the first attached and selected tab; nullptr when none.
     devices::CMorvaneUSBDevice* CurrentDevice() const;
+    // Its page; nullptr while the page is not built.
+    platform::IPageView* CurrentPage() const;
     std::optional<std::size_t> CurrentKind() const;
     devices::CDeviceManager& Manager() { return *manager_; }
     DevicePages& Pages() { return *pages_; }
@@ -147,14 +145,23 @@ private:
     // Notify dispatch (main_dispatch.cpp): the window's operations.
     void BindOperations();
     void Dispatch(const Route& route, const platform::NotifyEvent& event);
-    devices::CMorvaneMouseDevice* CurrentMouse() const;
+    // Binds an operation that runs on a capability of the current device;
+    // see main_dispatch.cpp.
+    template <class C, class Action>
+    void BindOnDevice(Operation operation, Action action);
+    // The device and its capability for a device operation; nothing, said
+    // once in the trace, when the device's kind does not bind the operation
+    // or the device lacks the capability.
+    template <class C>
+    C* CapabilityFor(const Route& route, const platform::NotifyEvent& event);
     void FunctionPage(const std::string& tab);
     void SwitchProfile();
-    void ImportProfile();
-    void ExportProfile();
-    void RenameProfile();
-    void ResetToDefaults();
-    void ResetDevice();
+    void UploadMacrosOf(devices::CMorvaneUSBDevice& device);
+    void ImportProfile(devices::IProfiles& profiles);
+    void ExportProfile(devices::IProfiles& profiles);
+    void RenameProfile(devices::IProfiles& profiles);
+    void ResetToDefaults(devices::IProfiles& profiles);
+    void ResetDevice(devices::IProfiles& profiles);
     void ZelborDpiEdit(int n);
     void OpenDesktopPanel(int n);
     void ShowSettingsNotice(const QString& textId);
@@ -163,7 +170,6 @@ private:
     void ShowNotice(const QString& text, const QString& tooltip = {});
     void ShowNextNotice();
     void ShowFileNotice(const platform::FileNotice& notice);
-    void ShowPower(std::size_t kindRow, const std::uint8_t* report, std::size_t length);
     QString ChooseFile(bool save);
 
     void CreateTray();
@@ -187,6 +193,7 @@ private:
     std::unique_ptr<ui::WidgetPageView> view_;
     std::map<Operation, OperationHandler> operations_;
     std::set<const DispatchRow*> laterTraced_;  // rows of later features, said once
+    std::set<const DispatchRow*> lackTraced_;   // rows the current device cannot run, said once
     FileChooser chooseFile_;
 
     QtUiDispatcher dispatcher_{*this};

@@ -13,70 +13,12 @@
 #include <span>
 #include <string_view>
 
+#include "devices/operations.h"
 #include "platform/page_view.h"
 
 namespace vandrel::app {
 
-enum class Operation {
-    // Window
-    HideToTray,
-    HideWindow,
-    Minimise,
-    Maximise,
-    Restore,
-    SelectPreviousTab,
-    SelectNextTab,
-    ChooseTab,
-    // Mouse: DPI, report rate, pointer
-    DpiSlider,
-    DpiSliderMoving,
-    DpiEdit,
-    DpiEnable,
-    DpiSelect,
-    DpiColour,
-    ReportRate,
-    PointerSpeed,
-    WheelLines,
-    DoubleClick,
-    PointerPrecision,
-    ScrollPage,
-    ZelborDpiSlider,
-    ZelborDpiEdit,
-    // Desktop and device
-    DesktopDeviceSettings,
-    DefaultSettings,
-    DeviceReset,
-    FunctionPage,
-    // Profiles
-    ProfileAdd,
-    ProfileDelete,
-    ProfileDuplicate,
-    ProfileImport,
-    ProfileExport,
-    ProfileRename,
-    ProfileChosen,
-    ProfileFold,
-    // Lighting
-    LightingControl,
-    QuickColour,
-    PaletteColour,
-    SameMode,
-    // Later features: keys, macros, recoil, keyboard, headset, audio light,
-    // settings window, skin frame, palette window, light control handover.
-    KeyClick,
-    KeyEditor,
-    Macro,
-    Recoil,
-    Keyboard,
-    Headset,
-    AudioLight,
-    SettingsWindow,
-    SkinFrame,
-    LightControlHandover,
-    PerKeyLighting,
-    MouseSettingOption,
-    Nothing,
-};
+using devices::Operation;
 
 struct DispatchRow {
     std::string_view name;

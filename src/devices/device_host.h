@@ -15,6 +15,8 @@ namespace vandrel::devices {
 // Messages to the main window.
 inline constexpr std::uint32_t kMessagePowerState = 3329;  // wParam: battery level, lParam: 0
 inline constexpr std::uint32_t kMessageOptionLink = 3331;  // wParam: kind row index, lParam: 1 reachable, 0 not
+// A settings write failed: wParam the device's kind row index, lParam the status.
+inline constexpr std::uint32_t kMessageSettingsWriteFailed = 3332;  // 0x0D04
 
 // The option button's timers.
 namespace timer {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "devices/device_kind_registry.h"
 #include "devices/device_option_timers.h"
 #include "platform/trace.h"
 #include "protocol/commands.h"
@@ -204,7 +205,7 @@ CDeviceManager::Entry* CDeviceManager::EnsureEntry(std::size_t kindRow, const De
     const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
     const device_io::DevicePageRow& page = device_io::DevicePageTable()[kindRow];
     CMorvaneUSBDevice& device = *built->device;
-    device.SetPageLayoutName(std::string(page.pageLayout));
+    device.SetPageLayoutName(std::string(PageLayoutOf(kindRow)));
     device.SetKeyCount(static_cast<std::size_t>(page.keyCount));
     device.SetLedCount(static_cast<std::size_t>(page.ledCount));
     device.SetKindRowIndex(static_cast<int>(kindRow));
@@ -284,7 +285,7 @@ void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const st
     ShowOption(kindRow);
     DeviceOptionTimers(device, *entry.host).ArmFirstSync();
     entry.host->PostMainMessage(kMessageOptionLink, static_cast<std::intptr_t>(kindRow), 1);
-    if (device.PowerManaged()) device.ReadPowerState();
+    if (device.PowerManaged()) ReadPowerStateOf(device);
 }
 
 void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, const std::string& path) {
@@ -301,7 +302,7 @@ void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, co
     // The link query takes the command lock, so it runs after IoLock is released.
     if (device.PowerManaged()) {
         PollReceiverLink(device);
-        device.ReadPowerState();
+        ReadPowerStateOf(device);
     }
     entry.host->ArmTimer(timer::kLinkCheck, period::kLinkCheckFirstMs);
 }

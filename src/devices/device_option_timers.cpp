@@ -45,7 +45,7 @@ void DeviceOptionTimers::FirstSync() {
 }
 
 void DeviceOptionTimers::PowerState() {
-    device_.ReadPowerState();
+    ReadPowerStateOf(device_);
     if (device_.PowerManaged()) host_.ArmTimer(timer::kPowerState, period::kPowerMs);
 }
 
@@ -55,7 +55,7 @@ void DeviceOptionTimers::LinkCheck() {
     const bool shown = host_.OptionVisible();
     if (reachable && !shown) {
         PostLink(true);
-        if (device_.PowerManaged()) device_.ReadPowerState();
+        if (device_.PowerManaged()) ReadPowerStateOf(device_);
     } else if (!reachable && shown) {
         PostLink(false);
     }

@@ -283,16 +283,6 @@ profiles::LightInfo CMorvaneUSBDevice::RunningLight() const {
     return light_;
 }
 
-void CMorvaneUSBDevice::SetAudioLighting(int style, int background, int foreground) {
-    std::lock_guard lock(lightMutex_);
-    audioLighting_ = {style, background, foreground};
-}
-
-std::array<int, 3> CMorvaneUSBDevice::GetAudioLighting() const {
-    std::lock_guard lock(lightMutex_);
-    return audioLighting_;
-}
-
 const std::string* CMorvaneUSBDevice::KeyButton(std::size_t index) const {
     return index < keyButtons_.size() && keyButtons_[index] ? &*keyButtons_[index] : nullptr;
 }

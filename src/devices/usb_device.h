@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "device_io/supported_devices.h"
+#include "devices/capabilities.h"
 #include "devices/device_host.h"
 #include "devices/led_streamer.h"
 #include "devices/notification_thread.h"
@@ -68,13 +69,24 @@ std::optional<IndexedName> SplitIndexedName(std::string_view text);
 
 class CMorvaneUSBDevice {
 public:
-    using KeyMap = std::map<int, std::uint32_t>;
-
     CMorvaneUSBDevice();
     explicit CMorvaneUSBDevice(platform::IHidBackend& backend);
     virtual ~CMorvaneUSBDevice();
     CMorvaneUSBDevice(const CMorvaneUSBDevice&) = delete;
     CMorvaneUSBDevice& operator=(const CMorvaneUSBDevice&) = delete;
+
+    // --- Capabilities ---------------------------------------------------------
+    // What this device offers of what only some kinds have; nullptr when it
+    // has none.
+    template <class C>
+    C* Capability() {
+        return static_cast<C*>(capabilities_[static_cast<std::size_t>(C::kKind)]);
+    }
+    template <class C>
+    const C* Capability() const {
+        return static_cast<const C*>(capabilities_[static_cast<std::size_t>(C::kKind)]);
+    }
+    bool Offers(CapabilityKind kind) const { return capabilities_[static_cast<std::size_t>(kind)] != nullptr; }
 
     // --- Set up by the device manager -------------------------------------
     void SetPageLayoutName(std::string name) { pageLayoutName_ = std::move(name); }
@@ -140,15 +152,6 @@ public:
     // --- Operations ---------------------------------------------------------
     // Binds the page's key buttons and LED previews, then runs SetUpPage.
     virtual void Attach(platform::IPageView& page);
-    virtual int ApplyProfileLighting() { return 0; }
-    // Lighting steps, run by the lighting thread; the engine fills them in.
-    virtual void StepBreathing() {}
-    virtual void StepFourColourBreathing() {}
-    virtual void StepStatic() {}
-    virtual void StepColourCycle() {}
-    virtual void StepFlashing() {}
-    virtual void StepFourColourFlashing() {}
-    virtual void StepAllOff() {}
     // Timer 1000: paints the visible previews (PaintPreviews). It is armed
     // when a colour changed (LedsMayHaveChanged), at most once each
     // kPreviewPaintInterval, and never while nobody sees the previews.
@@ -166,19 +169,10 @@ public:
     virtual void Resynchronise() {}
     virtual void OnTimer1003() {}
     virtual void OnTimer1004() {}
-    virtual void ReadPowerState() {}
     virtual int CheckLink() { return 1; }
     virtual void LoadProfile() {}
     virtual void RefreshPage() {}
-    virtual void RepairMacroKeys() {}
     virtual void LoadDefaultProfile() {}
-    virtual std::vector<std::string> UsedMacros() { return {}; }
-    virtual int UploadKeyMap() { return 0; }
-    virtual int UploadCurrentKeyMap() { return 0; }
-    virtual int UploadMacros() { return 0; }
-    virtual int WriteLightRecord() { return 0; }
-    virtual void LoadLightConfiguration() {}
-    virtual void ReplaceKeyMap(const KeyMap& map) { keyMaps_[2] = map; }
     // Reactive lighting over the device's levels and ring, with the lighting
     // engine's fading profiles (0, 29, other). Out-of-range indexes are ignored.
     virtual void DecayLevel(int index, int mode);
@@ -195,12 +189,6 @@ public:
     virtual int GetLightNameIndex() const { return lightNameIndex_; }
     virtual void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3);
     profiles::LightWords GetLighting() const;
-    virtual void SetAudioLighting(int style, int background, int foreground);
-    virtual std::array<int, 3> GetAudioLighting() const;
-    virtual void SelectKey(int index) { selectedKey_ = index; }
-    int SelectedKey() const { return selectedKey_; }
-    virtual void SetAudioLevels(const std::uint8_t* /*levels*/, std::size_t /*count*/) {}
-    virtual void SetExternalColour(std::uint32_t /*colour*/) {}
 
     // --- State for the kinds and the engine ---------------------------------
     lighting::LedBuffer& Leds() { return leds_; }
@@ -217,6 +205,11 @@ public:
     const std::string* LedPreview(std::size_t index) const;
 
 protected:
+    // A kind offers a capability from its constructor on.
+    template <class C>
+    void Offer(C& capability) {
+        capabilities_[static_cast<std::size_t>(C::kKind)] = &capability;
+    }
     // The kind's own page set-up, run at the end of Attach.
     virtual void SetUpPage() {}
     // A usage other than 0x401 from a companion channel, on that channel's
@@ -233,7 +226,6 @@ protected:
     // reconnect, a new start of the lighting).
     void RestartStream() { streamer_->Resend(); }
     std::vector<std::array<std::uint8_t, kLedScratchSize>>& LedScratch() { return ledScratch_; }
-    std::array<KeyMap, 3>& KeyMaps() { return keyMaps_; }
 
     // Running effect counters, shared with the lighting thread.
     std::atomic<std::uint8_t> effectStep_{0};
@@ -250,6 +242,7 @@ private:
 
     protocol::CDeviceTransport vendor_;
     protocol::CDeviceTransport companion_;
+    std::array<void*, kCapabilityKindCount> capabilities_{};
 
     std::string pageLayoutName_;
     std::string profileName_;
@@ -260,13 +253,11 @@ private:
     std::vector<std::optional<std::string>> ledPreviews_;
     lighting::LedBuffer leds_;
     std::vector<std::array<std::uint8_t, kLedScratchSize>> ledScratch_;
-    std::array<KeyMap, 3> keyMaps_;
 
     std::mutex lightStepsLock_;
     std::mutex ledListLock_;
-    mutable std::mutex lightMutex_;  // the running LightInfo and the audio lighting values
+    mutable std::mutex lightMutex_;  // the running LightInfo
     profiles::LightInfo light_;
-    std::array<int, 3> audioLighting_{};
 
     std::array<std::atomic<std::uint8_t>, kReactiveLevels> reactiveLevels_{};
     std::array<std::atomic<std::uint8_t>, kReactiveLevels> reactiveHues_{};
@@ -292,12 +283,16 @@ private:
     int lightNameIndex_ = 0;
     int logoLedIndex_ = -1;
     int selectionIndex_ = -1;
-    int selectedKey_ = -1;
     int keyFunctionCategory_ = 1;
 
     std::unique_ptr<NotificationThread> wiredNotifier_;
     std::unique_ptr<NotificationThread> wirelessNotifier_;
     std::unique_ptr<LedStreamer> streamer_;
 };
+
+// Reads the power state of a device that has one.
+inline void ReadPowerStateOf(CMorvaneUSBDevice& device) {
+    if (IPower* power = device.Capability<IPower>()) power->ReadPowerState();
+}
 
 }  // namespace vandrel::devices

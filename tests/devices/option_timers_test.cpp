@@ -13,10 +13,12 @@ namespace vandrel::devices {
 namespace {
 
 // Records the hooks the timers run, in the host's log.
-class RecordingDevice : public CMorvaneUSBDevice {
+class RecordingDevice : public CMorvaneUSBDevice, public IPower {
 public:
     RecordingDevice(platform::IHidBackend& backend, testing::FakeDeviceHost& log)
-        : CMorvaneUSBDevice(backend), log_(log) {}
+        : CMorvaneUSBDevice(backend), log_(log) {
+        Offer<IPower>(*this);
+    }
     ~RecordingDevice() override { Shutdown(); }
 
     void RefreshPreview() override { log_.Log("RefreshPreview"); }
@@ -25,6 +27,7 @@ public:
     void OnTimer1003() override { log_.Log("OnTimer1003"); }
     void OnTimer1004() override { log_.Log("OnTimer1004"); }
     void ReadPowerState() override { log_.Log("ReadPowerState"); }
+    void SetPowerSink(PowerSink /*sink*/) override {}
     int CheckLink() override {
         log_.Log("CheckLink");
         return reachable ? 1 : 0;

@@ -57,6 +57,10 @@ CMorvaneMouseDevice::CMorvaneMouseDevice(platform::IHidBackend& backend, platfor
     profile_.SetSectionIndex(0);
     ClearReactive();
     ReactiveRing()[0].store(1);
+    Offer<ILighting>(*this);
+    Offer<IPower>(*this);
+    Offer<ISystemSettings>(*this);
+    Offer<IProfiles>(*this);
     lightingThread_ = std::make_unique<LightingThread>(
         ticks_, LightingSchedule{[this] { return NextStepTicks(); }, [this] { RunLightingPass(); }});
 }
@@ -272,11 +276,11 @@ void CMorvaneMouseDevice::LoadProfile() {
 }
 
 void CMorvaneMouseDevice::ReadProfileSettings() {
-    KeyMaps()[0].clear();
-    KeyMaps()[1].clear();
+    keyMaps_[0].clear();
+    keyMaps_[1].clear();
     for (const profiles::KeyEntry& key : profile_.GetKeyList()) {
-        KeyMaps()[0][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.assignment));
-        KeyMaps()[1][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.defaultAssignment));
+        keyMaps_[0][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.assignment));
+        keyMaps_[1][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.defaultAssignment));
     }
     ApplyProfileLighting();
     stages_ = profile_.GetDpiStages();

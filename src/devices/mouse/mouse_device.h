@@ -58,9 +58,6 @@
 
 namespace vandrel::devices {
 
-// To the main window after a settings write failed: wParam the device's kind
-// row index, lParam the status.
-inline constexpr std::uint32_t kMessageSettingsWriteFailed = 3332;  // 0x0D04
 
 // Notifications of the mouse's companion collection.
 inline constexpr std::uint16_t kUsageClickFlash = 0x403;         // a click, for the reactive flash
@@ -72,7 +69,11 @@ inline constexpr int kNotifiedChangeDelayMs = 10;
 inline constexpr std::size_t kPowerReportSize = 6;
 using PowerReport = std::array<std::uint8_t, kPowerReportSize>;
 
-class CMorvaneMouseDevice : public CMorvaneUSBDevice {
+class CMorvaneMouseDevice : public CMorvaneUSBDevice,
+                            public ILighting,
+                            public IPower,
+                            public ISystemSettings,
+                            public IProfiles {
 public:
     static constexpr std::size_t kKeyMapCapacity = protocol::kMaxMemorySize;
     static constexpr std::size_t kKeySlotsByte = 5;
@@ -83,8 +84,6 @@ public:
 
     using InfoBlock = std::array<std::uint8_t, protocol::kInfoBlockSize>;
     using KeyMapBytes = std::array<std::uint8_t, kKeyMapCapacity>;
-    // The power panel: the six bytes of each power-state read.
-    using PowerSink = std::function<void(const PowerReport&)>;
     // The desktop's pointer settings, re-applied after a system setting changed.
     using SystemSink = std::function<void(const mouse::MouseSystemSettings&)>;
 
@@ -109,39 +108,39 @@ public:
     // Power block (6 bytes at offset 0, command 0x1A) to the power sink, and
     // message 3329 with byte 4; skipped while held, closed or unreachable.
     void ReadPowerState() override;
+    void SetPowerSink(PowerSink sink) override { powerSink_ = std::move(sink); }
     // 1 when the transport is open and the mouse answers: on the cable always,
     // on the receiver when the link query says it is reachable.
     int CheckLink() override;
-    int ApplyProfileLighting() override;
+    int ApplyProfileLighting();
     void PaintPreviews() override;
     void LoadProfile() override;
     void RefreshPage() override;
     // The template into the current profile (name and identifier stay).
     void LoadDefaultProfile() override;
-    void LoadLightConfiguration() override;
+    void LoadLightConfiguration();
     void SetProfilePaths() override;
     std::string GetProfilePath() const override { return profile_.GetProfilePath(); }
     void SaveProfile() override;
     void ShowPageSection(int category) override;
     void SetLightNameIndex(int index) override;
     void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3) override;
-    void SelectKey(int index) override;
     // The record of onboard profile 0 with bytes 0 and 59 = 0 and 1 and the
     // screen size given by SetScreenSize.
-    int WriteLightRecord() override;
+    int WriteLightRecord();
     // Builds the record from the profile and writes its 66 bytes at
     // onboardProfile x 128 between commands 0x01 and 0x02. On the receiver an
     // unreachable mouse stops it before anything is sent (status 0).
     int WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight);
 
     // --- Lighting ---------------------------------------------------------------
-    void StepBreathing() override;
-    void StepFourColourBreathing() override;
-    void StepStatic() override;
-    void StepColourCycle() override;
-    void StepFlashing() override;
-    void StepFourColourFlashing() override;
-    void StepAllOff() override;
+    void StepBreathing();
+    void StepFourColourBreathing();
+    void StepStatic();
+    void StepColourCycle();
+    void StepFlashing();
+    void StepFourColourFlashing();
+    void StepAllOff();
     virtual void StepWave();
     virtual void StepReactiveBand();
     // On the mouse, the reactive flash.
@@ -152,51 +151,35 @@ public:
     void RunLightingPass();
     void SetLightingPaused(bool paused);
 
-    // --- Page operations (the main window's dispatch) ---------------------------
-    // Each returns the status of the settings write it caused, or 1 when the
+    // --- Operations -----------------------------------------------------------------
+    // Each returns the status of the settings write it caused, or ok when the
     // change needed none (refused by the stage rules, an index out of range).
     void SetScreenSize(int width, int height);
-    // "DPI_slider_"n "valuechanged": the slider's position becomes the stage's.
-    int OnDpiSliderChanged(int stage);
-    // "DPI_slider_"n "movevaluechanged": shows the resolution and keeps the
-    // position in the device's copy; stored and written on "valuechanged".
-    void OnDpiSliderMoving(int stage);
-    // "DPI_edit_"n "killfocus" or return: the typed resolution, clamped to the
-    // edit's range, becomes the nearest position; the edit shows its resolution.
-    int OnDpiEditCommitted(int stage);
-    // "DPI_enable_check_"n "selectchanged". The last stage on stays on;
-    // switching off the active stage makes the next one on active.
-    int OnDpiEnableChanged(int stage);
-    // "DPI_select_check_"n "selectchanged": a stage that is off is not taken.
-    int OnDpiStageSelected(int stage);
-    // The colour picked for "DPI_color_option_"n (0xAARRGGBB).
-    int SetDpiStageColour(int stage, std::uint32_t argb);
-    // "polling_rate_option_"n "selectchanged".
-    int OnReportRateSelected(int option);
+    DeviceStatus SetDpiStage(int stage, int resolution) override;
+    DeviceStatus SetDpiStagePosition(int stage, int position) override;
+    void PreviewDpiStagePosition(int stage, int position) override;
+    DeviceStatus EnableDpiStage(int stage, bool enabled) override;
+    DeviceStatus SelectDpiStage(int stage) override;
+    // The colour picked for stage n (0xAARRGGBB).
+    DeviceStatus SetDpiStageColour(int stage, std::uint32_t argb) override;
+    DeviceStatus SetReportRate(int option) override;
     // The system settings live in the profile and the desktop (SystemSink);
     // the mouse does not keep them.
-    void OnPointerSpeedChanged();      // "pointer_speed_slider"
-    void OnWheelLinesChanged();        // "scroll_speed_slider"
-    void OnDoubleClickChanged();       // "double_click_slider"
-    void OnPointerPrecisionChanged();  // "pointer_precision_check"
-    void OnScrollPageChanged();        // "scrolls_page_check"
+    void SetSystemValue(SystemSetting setting, int value) override;
     // "default_btn" once confirmed: LoadDefaultProfile, then write.
-    int ResetToDefaults();
-    // A control of the lighting panel, or the palette's colour; false when
-    // the page has no lighting panel or the control is not one of its own.
-    bool OnLightingControl(std::string_view control);
-    bool OnLightingColour(std::uint32_t argb);
-    // The profile panel chose another profile: select it, load, refresh, write.
-    int OnProfileSelected();
+    DeviceStatus ResetToDefaults() override;
+    // The running lighting becomes `info`: stored, saved, applied, written.
+    DeviceStatus SetLighting(const profiles::LightInfo& info) override;
+    // The profile the list has selected: loaded, shown, written.
+    DeviceStatus SelectProfile() override;
     // "device_reset_btn" once confirmed: the selected profile back to the
     // template, loaded, shown and written.
-    int OnProfileReset();
+    DeviceStatus ResetProfile() override;
 
     // --- Panels and sinks -------------------------------------------------------
-    lighting::CLightControlUI* LightPanel() { return lightPanel_.get(); }
-    profiles::CDeviceProfileUI* ProfilePanel() { return profilePanel_.get(); }
-    lighting::ILightingDevice& LightingDevice() { return lightingDevice_; }
-    void SetPowerSink(PowerSink sink) { powerSink_ = std::move(sink); }
+    lighting::CLightControlUI* LightPanel() override { return lightPanel_.get(); }
+    profiles::CDeviceProfileUI* ProfilePanel() override { return profilePanel_.get(); }
+    lighting::ILightingDevice& LightingDevice() override { return lightingDevice_; }
     void SetSystemSink(SystemSink sink) { systemSink_ = std::move(sink); }
 
     // --- State ------------------------------------------------------------------
@@ -242,11 +225,11 @@ private:
 
     // Page operations' shared steps.
     bool ValidStage(int stage) const;
+    void ShowStagePosition(int stage, int position);
     int SliderPosition(int value) const;
     void SetStagePosition(int stage, int position);
     int StoreStages();
     void ShowStages();
-    void ChangeSystem(const std::function<void(mouse::MouseSystemSettings&)>& change);
 
     // Lighting thread.
     std::optional<std::uint32_t> NextStepTicks();
@@ -260,6 +243,9 @@ private:
     InfoBlock info_{};
     bool infoRead_ = false;
     KeyMapBytes keyMap_{};
+    // The profile's key assignments by key index: the current and the
+    // default codes, and the one taken in from the key-assignment panel.
+    std::array<IKeyMap::KeyMap, 3> keyMaps_;
     std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
     mutable std::mutex recordMutex_;
     mouse::SettingsRecord record_{};

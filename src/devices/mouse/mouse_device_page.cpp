@@ -1,6 +1,7 @@
 // CMorvaneMouseDevice on its page: page set-up, what the page shows, and the
 // operations the page's controls lead to.
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "devices/mouse/mouse_device.h"
@@ -133,12 +134,6 @@ void CMorvaneMouseDevice::ShowPageSection(int category) {
     page->SetVisible(controls::kTipInfo, false);
 }
 
-void CMorvaneMouseDevice::SelectKey(int index) {
-    CMorvaneUSBDevice::SelectKey(index);
-    // The key-assignment panel shows the key's current and default codes once
-    // it is built.
-}
-
 void CMorvaneMouseDevice::SetScreenSize(int width, int height) {
     screenWidth_ = width;
     screenHeight_ = height;
@@ -148,8 +143,7 @@ void CMorvaneMouseDevice::SetScreenSize(int width, int height) {
 // --- DPI stages -----------------------------------------------------------------
 
 bool CMorvaneMouseDevice::ValidStage(int stage) const {
-    return Page() != nullptr && stage >= 0 && stage < mouse::kStageCount &&
-           static_cast<std::size_t>(stage) < stages_.size();
+    return stage >= 0 && stage < mouse::kStageCount && static_cast<std::size_t>(stage) < stages_.size();
 }
 
 int CMorvaneMouseDevice::SliderPosition(int value) const {
@@ -163,6 +157,10 @@ void CMorvaneMouseDevice::SetStagePosition(int stage, int position) {
     if (s.xy == 0) s.dpiY = s.dpiX;
 }
 
+void CMorvaneMouseDevice::ShowStagePosition(int stage, int position) {
+    if (platform::IPageView* page = Page()) mouse::ShowStageResolution(*page, stage, position, Sensor());
+}
+
 int CMorvaneMouseDevice::StoreStages() {
     profile_.SetDpiStages(stages_);
     profile_.SetActiveStage(activeStage_);
@@ -170,51 +168,48 @@ int CMorvaneMouseDevice::StoreStages() {
     return WriteLightRecord();
 }
 
-void CMorvaneMouseDevice::OnDpiSliderMoving(int stage) {
+void CMorvaneMouseDevice::PreviewDpiStagePosition(int stage, int position) {
     if (!ValidStage(stage)) return;
-    const int position = SliderPosition(Page()->Value(Indexed(controls::kDpiSlider, stage)));
-    SetStagePosition(stage, position);
-    mouse::ShowStageResolution(*Page(), stage, position, Sensor());
+    const int clamped = SliderPosition(position);
+    SetStagePosition(stage, clamped);
+    ShowStagePosition(stage, clamped);
 }
 
-int CMorvaneMouseDevice::OnDpiSliderChanged(int stage) {
+DeviceStatus CMorvaneMouseDevice::SetDpiStagePosition(int stage, int position) {
     if (!ValidStage(stage)) return protocol::kStatusOk;
-    OnDpiSliderMoving(stage);
+    PreviewDpiStagePosition(stage, position);
     return StoreStages();
 }
 
-int CMorvaneMouseDevice::OnDpiEditCommitted(int stage) {
+DeviceStatus CMorvaneMouseDevice::SetDpiStage(int stage, int resolution) {
     if (!ValidStage(stage)) return protocol::kStatusOk;
-    platform::IPageView& page = *Page();
-    const mouse::SensorRules rules = Sensor();
     if (!infoRead_) {
         // Without the information block a resolution has no position.
         ShowStages();
         return protocol::kStatusOk;
     }
+    const mouse::SensorRules rules = Sensor();
     const mouse::ValueRange range = mouse::EditRange(rules);
-    const int typed = mouse::NumberFromText(page.Text(Indexed(controls::kDpiEdit, stage)));
-    const int position = mouse::PositionOf(rules, std::clamp(typed, range.minimum, range.maximum));
+    const int position = mouse::PositionOf(rules, std::clamp(resolution, range.minimum, range.maximum));
     SetStagePosition(stage, position);
-    mouse::ShowStageResolution(page, stage, position, rules);
+    ShowStagePosition(stage, position);
     return StoreStages();
 }
 
-int CMorvaneMouseDevice::OnDpiEnableChanged(int stage) {
+DeviceStatus CMorvaneMouseDevice::EnableDpiStage(int stage, bool enabled) {
     if (!ValidStage(stage)) return protocol::kStatusOk;
-    const bool on = Page()->Selected(Indexed(controls::kDpiEnable, stage));
-    if (!on && !mouse::CanDisableStage(stages_, stage)) {
+    if (!enabled && !mouse::CanDisableStage(stages_, stage)) {
         ShowStages();
         return protocol::kStatusOk;
     }
-    stages_[static_cast<std::size_t>(stage)].active = on ? 1 : 0;
-    if (!on && stage == activeStage_) activeStage_ = mouse::NextEnabledStage(stages_, stage).value_or(stage);
+    stages_[static_cast<std::size_t>(stage)].active = enabled ? 1 : 0;
+    if (!enabled && stage == activeStage_) activeStage_ = mouse::NextEnabledStage(stages_, stage).value_or(stage);
     ShowStages();
     return StoreStages();
 }
 
-int CMorvaneMouseDevice::OnDpiStageSelected(int stage) {
-    if (!ValidStage(stage) || !Page()->Selected(Indexed(controls::kDpiSelect, stage))) return protocol::kStatusOk;
+DeviceStatus CMorvaneMouseDevice::SelectDpiStage(int stage) {
+    if (!ValidStage(stage)) return protocol::kStatusOk;
     if (!mouse::StageEnabled(stages_, stage)) {
         ShowStages();
         return protocol::kStatusOk;
@@ -224,7 +219,7 @@ int CMorvaneMouseDevice::OnDpiStageSelected(int stage) {
     return StoreStages();
 }
 
-int CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
+DeviceStatus CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
     if (!ValidStage(stage)) return protocol::kStatusOk;
     profiles::DpiStage& s = stages_[static_cast<std::size_t>(stage)];
     s.red = static_cast<std::uint8_t>(argb >> 16);
@@ -236,77 +231,62 @@ int CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
 
 // --- Report rate and system settings -----------------------------------------------
 
-int CMorvaneMouseDevice::OnReportRateSelected(int option) {
-    platform::IPageView* page = Page();
-    if (page == nullptr || option < 0 || option >= mouse::kReportRateCount ||
-        !page->Selected(Indexed(controls::kReportRate, option)))
-        return protocol::kStatusOk;
+DeviceStatus CMorvaneMouseDevice::SetReportRate(int option) {
+    if (option < 0 || option >= mouse::kReportRateCount) return protocol::kStatusOk;
     system_.reportRate = static_cast<std::uint16_t>(option);
     const profiles::SystemWords words = mouse::ToWords(system_);
     profile_.SetMouseSystem(words[0], words[1], words[2]);
     SaveProfile();
-    mouse::ShowReportRate(*page, option);
+    if (platform::IPageView* page = Page()) mouse::ShowReportRate(*page, option);
     return WriteLightRecord();
 }
 
-void CMorvaneMouseDevice::ChangeSystem(const std::function<void(mouse::MouseSystemSettings&)>& change) {
-    if (Page() == nullptr) return;
-    change(system_);
+void CMorvaneMouseDevice::SetSystemValue(SystemSetting setting, int value) {
+    struct Field {
+        SystemSetting setting;
+        std::uint16_t mouse::MouseSystemSettings::*member;
+        bool check;  // 1 or 0
+    };
+    static constexpr Field kFields[] = {
+        {SystemSetting::PointerSpeed, &mouse::MouseSystemSettings::pointerSpeed, false},
+        {SystemSetting::WheelLines, &mouse::MouseSystemSettings::wheelLines, false},
+        {SystemSetting::DoubleClickTime, &mouse::MouseSystemSettings::doubleClickTime, false},
+        {SystemSetting::PointerPrecision, &mouse::MouseSystemSettings::pointerPrecision, true},
+        {SystemSetting::ScrollPage, &mouse::MouseSystemSettings::scrollPage, true},
+    };
+    const auto* field = std::ranges::find(kFields, setting, &Field::setting);
+    if (field == std::end(kFields)) return;
+    system_.*field->member = field->check ? static_cast<std::uint16_t>(value != 0 ? 1 : 0) : mouse::SystemValue(value);
     const profiles::SystemWords words = mouse::ToWords(system_);
     profile_.SetMouseSystem(words[0], words[1], words[2]);
     SaveProfile();
     if (systemSink_) systemSink_(system_);
 }
 
-void CMorvaneMouseDevice::OnPointerSpeedChanged() {
-    ChangeSystem([this](auto& s) { s.pointerSpeed = mouse::SystemValue(Page()->Value(controls::kPointerSpeed)); });
-}
+// --- Defaults, lighting and profiles --------------------------------------------------
 
-void CMorvaneMouseDevice::OnWheelLinesChanged() {
-    ChangeSystem([this](auto& s) { s.wheelLines = mouse::SystemValue(Page()->Value(controls::kWheelLines)); });
-}
-
-void CMorvaneMouseDevice::OnDoubleClickChanged() {
-    ChangeSystem([this](auto& s) { s.doubleClickTime = mouse::SystemValue(Page()->Value(controls::kDoubleClick)); });
-}
-
-void CMorvaneMouseDevice::OnPointerPrecisionChanged() {
-    ChangeSystem([this](auto& s) { s.pointerPrecision = Page()->Selected(controls::kPrecision) ? 1 : 0; });
-}
-
-void CMorvaneMouseDevice::OnScrollPageChanged() {
-    ChangeSystem([this](auto& s) { s.scrollPage = Page()->Selected(controls::kScrollPage) ? 1 : 0; });
-}
-
-// --- Defaults, lighting panel and profiles -------------------------------------------
-
-int CMorvaneMouseDevice::ResetToDefaults() {
+DeviceStatus CMorvaneMouseDevice::ResetToDefaults() {
     LoadDefaultProfile();
     return WriteLightRecord();
 }
 
-bool CMorvaneMouseDevice::OnLightingControl(std::string_view control) {
-    return lightPanel_ && lightPanel_->ApplyControl(control, lightingDevice_);
+DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
+    lightingDevice_.SetLighting(info);
+    SaveProfile();
+    ApplyProfileLighting();
+    return WriteLightRecord();
 }
 
-bool CMorvaneMouseDevice::OnLightingColour(std::uint32_t argb) {
-    if (!lightPanel_) return false;
-    lightPanel_->ApplyColour(argb, lightingDevice_);
-    return true;
-}
-
-int CMorvaneMouseDevice::OnProfileSelected() {
+DeviceStatus CMorvaneMouseDevice::SelectProfile() {
     if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::kStatusOk;
     profilePanel_->SelectProfileEntry(profilePanel_->CurrentIndex());
     SetProfileName(profilePanel_->CurrentProfileId());
     LoadProfile();
-    RepairMacroKeys();
     RefreshPage();
-    UploadMacros();
     return WriteLightRecord();
 }
 
-int CMorvaneMouseDevice::OnProfileReset() {
+DeviceStatus CMorvaneMouseDevice::ResetProfile() {
     if (!profilePanel_) return protocol::kStatusOk;
     if (!profilePanel_->ResetProfile()) return protocol::kStatusWriteFailed;
     LoadProfile();

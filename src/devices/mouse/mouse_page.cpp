@@ -1,7 +1,5 @@
 #include "devices/mouse/mouse_page.h"
 
-#include <charconv>
-
 #include "devices/mouse/mouse_record.h"
 
 namespace vandrel::devices::mouse {
@@ -20,16 +18,6 @@ void SelectOne(platform::IPageView& page, std::string_view prefix, int count, in
 }  // namespace
 
 std::string Indexed(std::string_view prefix, int index) { return std::string(prefix) + std::to_string(index); }
-
-int NumberFromText(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return 0;
-    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return 0;
-    return value;
-}
 
 std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className,
                                      std::string_view container) {

@@ -53,9 +53,6 @@ inline constexpr std::string_view kShootPanelClass = "ShootControlItem";
 
 std::string Indexed(std::string_view prefix, int index);
 
-// A typed number: decimal digits, anything else reads as 0.
-int NumberFromText(std::string_view text);
-
 // Every control of the page, depth first from `container`, whose class is
 // `className`; nothing when there is none.
 std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className,

@@ -10,16 +10,17 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_manager.h"
+#include "devices/fake_device_host.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
-#include "devices/fake_device_host.h"
+#include "devices/sim_device_fixture.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
+#include "platform/typed_number.h"
 #include "profiles/json_file_store.h"
 #include "profiles/temp_folder.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
-#include "devices/sim_device_fixture.h"
 #include "support/fake_page_view.h"
 
 namespace vandrel::devices {
@@ -30,6 +31,13 @@ using mouse::Indexed;
 using sim::SimKind;
 using sim::SimLink;
 using sim::SimRegion;
+
+// What the power sink got, as the report it was read from.
+PowerReport Report(std::span<const std::uint8_t> bytes) {
+    PowerReport report{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), report.size()), report.begin());
+    return report;
+}
 namespace cmd = protocol::cmd;
 namespace frame = protocol::frame;
 namespace controls = mouse::controls;
@@ -286,9 +294,7 @@ TEST_F(MouseTest, FailedReadOfTheInformationBlockOrKeyMapKeepsWhatWasRead) {
 
 TEST_F(MouseTest, DpiSliderStoresTheStageAndWritesTheSettingsRecord) {
     CMorvaneMouseDevice& m = Connected();
-    page_.SetValue("DPI_slider_1", 60);
-
-    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStagePosition(1, 60), protocol::kStatusOk);
 
     const Json::Value stage = Section()["DPIStages"]["StageDPIs"][1];
     EXPECT_EQ(stage["StageDPIX"].asInt(), 60);
@@ -302,12 +308,12 @@ TEST_F(MouseTest, DpiSliderStoresTheStageAndWritesTheSettingsRecord) {
 TEST_F(MouseTest, MovingSliderShowsTheResolutionAndWritesOnlyWhenReleased) {
     CMorvaneMouseDevice& m = Connected();
     const std::string before = ProfileText();
-    page_.SetValue("DPI_slider_2", 100);
-    m.OnDpiSliderMoving(2);
+    m.PreviewDpiStagePosition(2, 100);
     EXPECT_EQ(page_.Text("DPI_edit_2"), "5050");
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(ProfileText(), before);
-    m.OnDpiSliderChanged(2);
+    EXPECT_EQ(page_.Value("DPI_slider_2"), 100) << "the preview keeps the position";
+    EXPECT_EQ(m.SetDpiStagePosition(2, page_.Value("DPI_slider_2")), protocol::kStatusOk);
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][2]["StageDPIX"].asInt(), 100);
 }
 
@@ -324,8 +330,7 @@ TEST_F(MouseTest, TypedResolutionSelectsItsPosition) {
     CMorvaneMouseDevice& m = Connected();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        page_.SetText("DPI_edit_3", c.typed);
-        EXPECT_EQ(m.OnDpiEditCommitted(3), protocol::kStatusOk);
+        EXPECT_EQ(m.SetDpiStage(3, platform::NumberFromText(c.typed)), protocol::kStatusOk);
         EXPECT_EQ(page_.Value("DPI_slider_3"), c.position);
         EXPECT_EQ(page_.Text("DPI_edit_3"), c.shown);
         EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][3]["StageDPIX"].asInt(), c.position);
@@ -341,12 +346,10 @@ TEST_F(MouseTest, SteppedSensorShowsAndTakesItsOwnResolutions) {
     ASSERT_TRUE(firmware.WriteRegion(SimRegion::Info, 9, std::vector<std::uint8_t>{0x25, 0x33, 50, 0xF4, 0x01, 50, 0}));
     m.Connect();
 
-    page_.SetValue("DPI_slider_0", 60);
-    m.OnDpiSliderChanged(0);
+    static_cast<void>(m.SetDpiStagePosition(0, 60));
     EXPECT_EQ(page_.Text("DPI_edit_0"), "4850");
 
-    page_.SetText("DPI_edit_1", "4850");
-    m.OnDpiEditCommitted(1);
+    static_cast<void>(m.SetDpiStage(1, 4850));
     EXPECT_EQ(page_.Value("DPI_slider_1"), 60);
     EXPECT_EQ(page_.Text("DPI_edit_1"), "4850");
 }
@@ -366,21 +369,16 @@ TEST_F(MouseTest, InformationBlockWithStepZeroAndLowestAboveTheTopStaysUsable) {
         }
     }
     EXPECT_EQ(page_.Value("DPI_slider_4"), 10) << "the template's 127 clamped to the slider";
-    page_.SetText("DPI_edit_2", "5000");
-    EXPECT_EQ(m.OnDpiEditCommitted(2), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStage(2, 5000), protocol::kStatusOk);
     EXPECT_EQ(page_.Value("DPI_slider_2"), 10);
     EXPECT_EQ(page_.Text("DPI_edit_2"), "3010");
-    page_.SetValue("DPI_slider_2", 4);
-    m.OnDpiSliderChanged(2);
+    static_cast<void>(m.SetDpiStagePosition(2, 4));
     EXPECT_EQ(page_.Text("DPI_edit_2"), "3004");
 }
 
 TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
     CMorvaneMouseDevice& m = Connected();
-    const auto setEnabled = [&](int stage, bool on) {
-        page_.SetSelected(Indexed(controls::kDpiEnable, stage), on);
-        return m.OnDpiEnableChanged(stage);
-    };
+    const auto setEnabled = [&](int stage, bool on) { return m.EnableDpiStage(stage, on); };
     // Switching off the active stage 1 makes stage 2 active.
     setEnabled(1, false);
     EXPECT_EQ(m.ActiveStage(), 2);
@@ -389,9 +387,8 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][1]["StageActive"].asInt(), 0);
 
     // A stage that is off cannot become active.
-    page_.SetSelected("DPI_select_check_1", true);
     firmware_->ClearFrames();
-    m.OnDpiStageSelected(1);
+    static_cast<void>(m.SelectDpiStage(1));
     EXPECT_EQ(m.ActiveStage(), 2);
     EXPECT_EQ(SelectedOf(controls::kDpiSelect, 5), 2);
     EXPECT_TRUE(Requests().empty());
@@ -407,8 +404,7 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
     EXPECT_TRUE(Requests().empty());
 
     setEnabled(4, true);
-    page_.SetSelected("DPI_select_check_4", true);
-    m.OnDpiStageSelected(4);
+    static_cast<void>(m.SelectDpiStage(4));
     EXPECT_EQ(Settings()[12], 4);
     EXPECT_EQ(Section()["DPIStages"]["StageActive"].asInt(), 4);
     EXPECT_TRUE(page_.Enabled("DPI_enable_check_2"));
@@ -428,8 +424,7 @@ TEST_F(MouseTest, StageColourIsStoredShownAndWritten) {
 
 TEST_F(MouseTest, ReportRateOptionGoesToByte11) {
     CMorvaneMouseDevice& m = Connected();
-    page_.SetSelected("polling_rate_option_3", true);
-    EXPECT_EQ(m.OnReportRateSelected(3), protocol::kStatusOk);
+    EXPECT_EQ(m.SetReportRate(3), protocol::kStatusOk);
     EXPECT_EQ(Settings()[11], 3);
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 3);
     EXPECT_EQ(Section()["SystemStages"]["DoubleClickTime"].asInt(), 500) << "the other half of the word stays";
@@ -437,26 +432,24 @@ TEST_F(MouseTest, ReportRateOptionGoesToByte11) {
     EXPECT_EQ(Requests(), kRecordWrite);
 
     firmware_->ClearFrames();
-    page_.SetSelected("polling_rate_option_0", false);
-    m.OnReportRateSelected(0);
-    EXPECT_TRUE(Requests().empty()) << "an option losing its mark changes nothing";
+    for (const int option : {-1, 5}) static_cast<void>(m.SetReportRate(option));
+    EXPECT_TRUE(Requests().empty()) << "an option the mouse does not have changes nothing";
 }
 
 TEST_F(MouseTest, SystemSettingsAreStoredInTheProfileAndReappliedWithoutWritingTheMouse) {
     struct Case {
-        std::string_view control;
-        void (CMorvaneMouseDevice::*handler)();
+        SystemSetting setting;
         const char* key;
         int value;  // slider value, or 1/0 for a check
         int stored;
     };
     const Case cases[] = {
-        {controls::kPointerSpeed, &CMorvaneMouseDevice::OnPointerSpeedChanged, "MouseSpeed", 15, 15},
-        {controls::kWheelLines, &CMorvaneMouseDevice::OnWheelLinesChanged, "WheelScorlllinse", 7, 7},
-        {controls::kDoubleClick, &CMorvaneMouseDevice::OnDoubleClickChanged, "DoubleClickTime", 900, 900},
-        {controls::kDoubleClick, &CMorvaneMouseDevice::OnDoubleClickChanged, "DoubleClickTime", -20, 0},
-        {controls::kPrecision, &CMorvaneMouseDevice::OnPointerPrecisionChanged, "PointerPrecision", 0, 0},
-        {controls::kScrollPage, &CMorvaneMouseDevice::OnScrollPageChanged, "ScorllPage", 1, 1},
+        {SystemSetting::PointerSpeed, "MouseSpeed", 15, 15},
+        {SystemSetting::WheelLines, "WheelScorlllinse", 7, 7},
+        {SystemSetting::DoubleClickTime, "DoubleClickTime", 900, 900},
+        {SystemSetting::DoubleClickTime, "DoubleClickTime", -20, 0},
+        {SystemSetting::PointerPrecision, "PointerPrecision", 0, 0},
+        {SystemSetting::ScrollPage, "ScorllPage", 1, 1},
     };
     CMorvaneMouseDevice& m = Connected();
     std::vector<mouse::MouseSystemSettings> applied;
@@ -464,9 +457,7 @@ TEST_F(MouseTest, SystemSettingsAreStoredInTheProfileAndReappliedWithoutWritingT
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         const Json::Value before = Section()["SystemStages"];
-        page_.SetValue(c.control, c.value);
-        page_.SetSelected(c.control, c.value != 0);
-        (m.*c.handler)();
+        m.SetSystemValue(c.setting, c.value);
         Json::Value expected = before;
         expected[c.key] = c.stored;
         EXPECT_EQ(Section()["SystemStages"], expected) << "only its own key changes";
@@ -479,10 +470,8 @@ TEST_F(MouseTest, SystemSettingsAreStoredInTheProfileAndReappliedWithoutWritingT
 
 TEST_F(MouseTest, DefaultButtonPutsTheTemplateBackAndWritesIt) {
     CMorvaneMouseDevice& m = Connected();
-    page_.SetValue("DPI_slider_1", 200);
-    m.OnDpiSliderChanged(1);
-    page_.SetSelected("polling_rate_option_4", true);
-    m.OnReportRateSelected(4);
+    static_cast<void>(m.SetDpiStagePosition(1, 200));
+    static_cast<void>(m.SetReportRate(4));
     const std::string id = m.ProfileName();
     const std::string templateText = profiles::CJsonFileStore().ReadText(platform::DefaultTemplatePath("mouse"));
 
@@ -501,19 +490,18 @@ TEST_F(MouseTest, DefaultButtonPutsTheTemplateBackAndWritesIt) {
 
 TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     CMorvaneMouseDevice& m = Connected();
-    page_.SetValue("DPI_slider_1", 200);
-    m.OnDpiSliderChanged(1);
+    static_cast<void>(m.SetDpiStagePosition(1, 200));
     const std::string first = m.ProfileName();
     ASSERT_TRUE(m.ProfilePanel()->AddProfile());
 
     page_.SetCurrentIndex("device_profile_combo", 1);
-    EXPECT_EQ(m.OnProfileSelected(), protocol::kStatusOk);
+    EXPECT_EQ(m.SelectProfile(), protocol::kStatusOk);
     EXPECT_NE(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 15);
     EXPECT_EQ(Settings()[14 + 9 + 2], 15);
 
     page_.SetCurrentIndex("device_profile_combo", 0);
-    m.OnProfileSelected();
+    static_cast<void>(m.SelectProfile());
     EXPECT_EQ(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 200);
     EXPECT_EQ(Settings()[14 + 9 + 2], 200);
@@ -526,7 +514,7 @@ TEST_F(MouseTest, BrightnessThroughTheLightingPanelReachesTheProfileAndTheRecord
     ASSERT_NE(m.LightPanel(), nullptr);
     page_.SetValue(lighting::light_controls::kBrightness, 2);
 
-    EXPECT_TRUE(m.OnLightingControl(lighting::light_controls::kBrightness));
+    EXPECT_TRUE(m.LightPanel()->ApplyControl(lighting::light_controls::kBrightness, m.LightingDevice()));
 
     EXPECT_EQ(Section()["LightInfo"]["Light"].asInt(), 2);
     EXPECT_EQ(Settings()[2], 2);
@@ -536,14 +524,15 @@ TEST_F(MouseTest, BrightnessThroughTheLightingPanelReachesTheProfileAndTheRecord
 
 TEST_F(MouseTest, LightingPanelColourAndModeReachTheRecord) {
     CMorvaneMouseDevice& m = Connected();
-    EXPECT_TRUE(m.OnLightingColour(0xFF102030u));
+    ASSERT_NE(m.LightPanel(), nullptr);
+    m.LightPanel()->ApplyColour(0xFF102030u, m.LightingDevice());
     EXPECT_EQ(SettingsAt(5, 4), (std::vector<std::uint8_t>{0, 0x10, 0x20, 0x30})) << "seven colours off, the colour";
 
     page_.SetCurrentIndex(lighting::light_controls::kModeCombo, 6);
-    EXPECT_TRUE(m.OnLightingControl(lighting::light_controls::kModeCombo));
+    EXPECT_TRUE(m.LightPanel()->ApplyControl(lighting::light_controls::kModeCombo, m.LightingDevice()));
     EXPECT_EQ(Settings()[1], 6);
     EXPECT_EQ(Section()["LightInfo"]["SelectItem"].asInt(), 6);
-    EXPECT_FALSE(m.OnLightingControl("DPI_slider_1")) << "not a control of the panel";
+    EXPECT_FALSE(m.LightPanel()->ApplyControl("DPI_slider_1", m.LightingDevice())) << "not a control of the panel";
 }
 
 TEST_F(MouseTest, LightingThreadPaintsNewSettingsWithoutWaitingForTicks) {
@@ -816,10 +805,7 @@ TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
     const std::string notice = "post " + std::to_string(kMessageSettingsWriteFailed) + " " + std::to_string(kMouseRow) +
                                " " + std::to_string(protocol::kStatusRefusedFF);
-    const auto move = [&](int position) {
-        page_.SetValue("DPI_slider_0", position);
-        return m.OnDpiSliderChanged(0);
-    };
+    const auto move = [&](int position) { return m.SetDpiStagePosition(0, position); };
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF, 2);
 
     EXPECT_EQ(move(20), protocol::kStatusRefusedFF);
@@ -909,7 +895,7 @@ TEST_F(MouseTest, PowerStateGoesToThePanelWithTheLinkInByte3) {
         sim::SimFirmware& firmware = Open(c.link);
         firmware.SetBattery(c.percent, c.charging);
         std::vector<PowerReport> reports;
-        m.SetPowerSink([&](const PowerReport& r) { reports.push_back(r); });
+        m.SetPowerSink([&](std::span<const std::uint8_t> r) { reports.push_back(Report(r)); });
 
         m.ReadPowerState();
 
@@ -924,7 +910,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     CMorvaneMouseDevice& m = Build();
     sim::SimFirmware& firmware = Open(SimLink::Receiver);
     std::vector<PowerReport> reports;
-    m.SetPowerSink([&](const PowerReport& r) { reports.push_back(r); });
+    m.SetPowerSink([&](std::span<const std::uint8_t> r) { reports.push_back(Report(r)); });
     EXPECT_EQ(m.CheckLink(), 1);
     m.Connect();
     EXPECT_EQ(m.Info()[5], 11) << "read through the receiver";
@@ -1007,9 +993,7 @@ TEST_F(MouseTest, PageWithoutPanelsStillWorks) {
     Open(SimLink::Cable);
     m.Connect();
     EXPECT_EQ(m.LightPanel(), nullptr);
-    EXPECT_FALSE(m.OnLightingControl(lighting::light_controls::kBrightness));
-    bare.SetValue("DPI_slider_1", 30);
-    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStagePosition(1, 30), protocol::kStatusOk);
     EXPECT_EQ(Settings()[14 + 9 + 2], 30) << "the template in memory, written to the mouse";
 }
 

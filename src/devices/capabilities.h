@@ -1,0 +1,144 @@
+// What only some kinds of device have, as interfaces a kind offers or not.
+// The window, the dispatch and the option timers ask a device for a
+// capability (device.Capability<ISystemSettings>()) and do nothing when it
+// has none; nobody casts a device to its kind.
+//
+// Every operation takes its values and acts on the device it is called on:
+// whoever calls it (a page handler that read the widgets, a script, a test)
+// drives the device the same way, with or without a page.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lighting/light_control.h"
+#include "profiles/device_profile_ui.h"
+#include "profiles/profile_records.h"
+#include "protocol/commands.h"
+
+namespace vandrel::devices {
+
+// The status of the device write an operation caused, in the protocol's
+// numbers; protocol::kStatusOk when it needed none or was refused by the
+// device's own rules (an index out of range, a stage that must stay on).
+using DeviceStatus = int;
+
+enum class CapabilityKind : std::size_t { Lighting, KeyMap, Power, SystemSettings, Audio, Profiles };
+inline constexpr std::size_t kCapabilityKindCount = 6;
+
+// For the trace: "lighting", "key map" ...
+std::string_view CapabilityName(CapabilityKind kind);
+
+// The running lighting, driven by values or by the page's lighting panel.
+class ILighting {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::Lighting;
+    virtual ~ILighting() = default;
+
+    // The device as the lighting panel drives it.
+    virtual lighting::ILightingDevice& LightingDevice() = 0;
+    // The page's lighting panel; nullptr before the page is attached or when
+    // the page has none.
+    virtual lighting::CLightControlUI* LightPanel() = 0;
+    // The running lighting becomes `info`: kept in the profile, saved,
+    // applied, and written to a device that keeps its lighting.
+    virtual DeviceStatus SetLighting(const profiles::LightInfo& info) = 0;
+};
+
+// Key assignment and macros.
+class IKeyMap {
+public:
+    using KeyMap = std::map<int, std::uint32_t>;
+    static constexpr CapabilityKind kKind = CapabilityKind::KeyMap;
+    virtual ~IKeyMap() = default;
+
+    virtual void SelectKey(int index) = 0;
+    virtual DeviceStatus UploadKeyMap() = 0;
+    virtual DeviceStatus UploadCurrentKeyMap() = 0;
+    // Negative when the macros did not go out (the window then says so).
+    virtual DeviceStatus UploadMacros() = 0;
+    virtual void RepairMacroKeys() = 0;
+    virtual std::vector<std::string> UsedMacros() = 0;
+    virtual void ReplaceKeyMap(const KeyMap& map) = 0;
+};
+
+// The battery and charging state of a wireless device.
+class IPower {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::Power;
+    // The bytes of each power-state read, for the power panel.
+    using PowerSink = std::function<void(std::span<const std::uint8_t>)>;
+    virtual ~IPower() = default;
+
+    virtual void ReadPowerState() = 0;
+    virtual void SetPowerSink(PowerSink sink) = 0;
+};
+
+// The pointer settings a device keeps in its profile and the desktop applies.
+enum class SystemSetting { PointerSpeed, WheelLines, DoubleClickTime, PointerPrecision, ScrollPage };
+
+// DPI stages, report rate and the pointer's system settings.
+class ISystemSettings {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::SystemSettings;
+    virtual ~ISystemSettings() = default;
+
+    // A typed resolution, clamped to the sensor's range, becomes the nearest
+    // position of the stage.
+    virtual DeviceStatus SetDpiStage(int stage, int resolution) = 0;
+    // A slider position becomes the stage's.
+    virtual DeviceStatus SetDpiStagePosition(int stage, int position) = 0;
+    // While a slider moves: the stage shows the position's resolution and
+    // keeps it, without storing or writing it.
+    virtual void PreviewDpiStagePosition(int stage, int position) = 0;
+    // The last stage on stays on; switching off the active stage makes the
+    // next one on active.
+    virtual DeviceStatus EnableDpiStage(int stage, bool enabled) = 0;
+    // A stage that is off is not taken.
+    virtual DeviceStatus SelectDpiStage(int stage) = 0;
+    virtual DeviceStatus SetDpiStageColour(int stage, std::uint32_t argb) = 0;
+    virtual DeviceStatus SetReportRate(int option) = 0;
+    // Kept in the profile and applied to the desktop; the device does not
+    // keep them. Checks take 1 or 0.
+    virtual void SetSystemValue(SystemSetting setting, int value) = 0;
+};
+
+// Sound-driven lighting of the computer's audio.
+class IAudio {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::Audio;
+    virtual ~IAudio() = default;
+
+    virtual void SetAudioLevels(std::span<const std::uint8_t> levels) = 0;
+    virtual void SetAudioLighting(int style, int background, int foreground) = 0;
+    virtual std::array<int, 3> GetAudioLighting() const = 0;
+};
+
+// The device's named profiles and the settings it runs from them.
+class IProfiles {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::Profiles;
+    virtual ~IProfiles() = default;
+
+    // The page's profile panel; nullptr before the page is attached or when
+    // the page has none.
+    virtual profiles::CDeviceProfileUI* ProfilePanel() = 0;
+    // The profile the list names as selected becomes the device's: loaded,
+    // shown and written.
+    virtual DeviceStatus SelectProfile() = 0;
+    // The selected profile back to the template, loaded, shown and written;
+    // kStatusWriteFailed when its file could not be written.
+    virtual DeviceStatus ResetProfile() = 0;
+    // The template's settings into the current profile (its name and
+    // identifier stay), then written.
+    virtual DeviceStatus ResetToDefaults() = 0;
+};
+
+}  // namespace vandrel::devices

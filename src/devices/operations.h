@@ -1,0 +1,70 @@
+// What a control of the window or of a device page can run, named apart from
+// the controls: the window's routing tables map control names to these, the
+// device kinds name the ones their pages bind, and scripts will run them by
+// the same names.
+#pragma once
+
+namespace vandrel::devices {
+
+enum class Operation {
+    // Window
+    HideToTray,
+    HideWindow,
+    Minimise,
+    Maximise,
+    Restore,
+    SelectPreviousTab,
+    SelectNextTab,
+    ChooseTab,
+    // Mouse: DPI, report rate, pointer
+    DpiSlider,
+    DpiSliderMoving,
+    DpiEdit,
+    DpiEnable,
+    DpiSelect,
+    DpiColour,
+    ReportRate,
+    PointerSpeed,
+    WheelLines,
+    DoubleClick,
+    PointerPrecision,
+    ScrollPage,
+    ZelborDpiSlider,
+    ZelborDpiEdit,
+    // Desktop and device
+    DesktopDeviceSettings,
+    DefaultSettings,
+    DeviceReset,
+    FunctionPage,
+    // Profiles
+    ProfileAdd,
+    ProfileDelete,
+    ProfileDuplicate,
+    ProfileImport,
+    ProfileExport,
+    ProfileRename,
+    ProfileChosen,
+    ProfileFold,
+    // Lighting
+    LightingControl,
+    QuickColour,
+    PaletteColour,
+    SameMode,
+    // Later features: keys, macros, recoil, keyboard, headset, audio light,
+    // settings window, skin frame, palette window, light control handover.
+    KeyClick,
+    KeyEditor,
+    Macro,
+    Recoil,
+    Keyboard,
+    Headset,
+    AudioLight,
+    SettingsWindow,
+    SkinFrame,
+    LightControlHandover,
+    PerKeyLighting,
+    MouseSettingOption,
+    Nothing,
+};
+
+}  // namespace vandrel::devices
