@@ -183,7 +183,7 @@ public:
         device_ = std::make_unique<devices::CMorvaneUSBDevice>(backend);
 
         device_io::DeviceIdentity identity;
-        identity.deviceType = device_io::DEVICE_MOUSE;
+        identity.deviceType = device_io::DeviceType::Mouse;
         device_->SetIdentity(identity);
         device_->SetLedCount(kMouseLeds);
         protocol::CDeviceTransport& transport = device_->Transport();

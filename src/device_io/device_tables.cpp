@@ -3,16 +3,19 @@
 namespace vandrel::device_io {
 namespace {
 
+using enum DeviceType;
+
 constexpr std::string_view kOptionLayout = "XML/CustomControlXML/DeviceOption.xml";
 constexpr std::string_view kHeaderContainer = "tab_header_device";
 constexpr std::string_view kPowerContainer = "device_power_switch";
 constexpr std::string_view kLightingConfig = "zelbor_light";
 
+// The last column is the kind's cable type.
 constexpr std::array<DeviceKindRow, 4> kKinds{{
-    {"mouse", kOptionLayout, kHeaderContainer, kPowerContainer, {0, 0, 0, 1}, 0x320F, 0x221C, DEVICE_MOUSE},
-    {"keyboard", kOptionLayout, kHeaderContainer, kPowerContainer, {1, 1, -1, 0}, 0x320F, 0x5078, DEVICE_KEYBOARD},
-    {"MousePad", kOptionLayout, kHeaderContainer, kPowerContainer, {2, 2, 1, 2}, 0x320F, 0x1004, DEVICE_MOUSEPAD},
-    {"HD", kOptionLayout, kHeaderContainer, kPowerContainer, {3, 3, -1, 3}, 0x0C76, 0x1630, DEVICE_HEADSET},
+    {"mouse", kOptionLayout, kHeaderContainer, kPowerContainer, {0, 0, 0, 1}, kVendorMorvane, 0x221C, Mouse},
+    {"keyboard", kOptionLayout, kHeaderContainer, kPowerContainer, {1, 1, -1, 0}, kVendorMorvane, 0x5078, Keyboard},
+    {"MousePad", kOptionLayout, kHeaderContainer, kPowerContainer, {2, 2, 1, 2}, kVendorMorvane, 0x1004, MousePad},
+    {"HD", kOptionLayout, kHeaderContainer, kPowerContainer, {3, 3, -1, 3}, kVendorHeadset, 0x1630, Headset},
 }};
 
 constexpr std::array<DevicePageRow, 4> kPages{{
@@ -32,13 +35,13 @@ constexpr std::array<ModelCatalogueRow, 4> kModels{{
 static_assert(kKinds.size() == kPages.size(), "one page row per kind row");
 
 struct CableOfReceiver {
-    std::uint16_t receiverType;
-    std::uint16_t cableType;
+    DeviceType receiverType;
+    DeviceType cableType;
 };
 
 constexpr std::array<CableOfReceiver, 2> kCableOfReceiver{{
-    {DEVICE_MOUSE_RECEIVER, DEVICE_MOUSE},
-    {DEVICE_KEYBOARD_RECEIVER, DEVICE_KEYBOARD},
+    {MouseReceiver, Mouse},
+    {KeyboardReceiver, Keyboard},
 }};
 
 }  // namespace
@@ -47,7 +50,7 @@ std::span<const DeviceKindRow> DeviceKindTable() { return kKinds; }
 std::span<const DevicePageRow> DevicePageTable() { return kPages; }
 std::span<const ModelCatalogueRow> ModelCatalogue() { return kModels; }
 
-std::uint16_t CableType(std::uint16_t deviceType) {
+DeviceType CableType(DeviceType deviceType) {
     for (const auto& entry : kCableOfReceiver)
         if (entry.receiverType == deviceType) return entry.cableType;
     return deviceType;
@@ -57,10 +60,11 @@ KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
     if (slot >= slots.size()) return {};
     const DeviceIdentity& own = slots[slot];
     KindKey key{own.vendorId, own.productId, CableType(own.deviceType)};
-    if (IsReceiverType(own.deviceType) && own.hasTwin && own.twinIndex < slots.size()) {
-        key.vendorId = slots[own.twinIndex].vendorId;
-        key.productId = slots[own.twinIndex].productId;
-    } else if (IsReceiverType(own.deviceType)) {
+    if (!IsReceiverType(own.deviceType)) return key;
+    if (const auto twin = TwinSlot(slots, slot)) {
+        key.vendorId = slots[*twin].vendorId;
+        key.productId = slots[*twin].productId;
+    } else {
         key.deviceType = own.deviceType;  // no cable twin: nothing to map it to
     }
     return key;

@@ -29,7 +29,7 @@ struct DeviceKindRow {
     std::array<int, 4> displayValues;  // the fourth goes to the device (SetLightNameIndex)
     std::uint16_t vendorId;
     std::uint16_t productId;
-    std::uint16_t deviceType;  // the cable type of the kind
+    DeviceType deviceType;  // the cable type of the kind
 };
 
 struct DevicePageRow {
@@ -58,18 +58,18 @@ std::span<const ModelCatalogueRow> ModelCatalogue();
 struct KindKey {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    std::uint16_t deviceType = 0;
+    DeviceType deviceType{};
     friend bool operator==(const KindKey&, const KindKey&) = default;
 };
 
 // The cable type for a device type: receiver mouse -> mouse, receiver
 // keyboard -> keyboard; every other type is its own cable type.
-std::uint16_t CableType(std::uint16_t deviceType);
+DeviceType CableType(DeviceType deviceType);
 
 // The key of the kind a slot belongs to. A receiver slot (mouse or keyboard)
-// with a twin takes the cable type and its twin's VID and PID, so that a
-// device first seen through its receiver still finds its kind. A receiver
-// slot without a twin keeps its own VID and PID and finds no kind.
+// with a twin (TwinSlot) takes the cable type and its twin's VID and PID, so
+// that a device first seen through its receiver still finds its kind. A
+// receiver slot without a twin keeps its own VID and PID and finds no kind.
 KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
 
 // Row index in DeviceKindTable (and DevicePageTable).

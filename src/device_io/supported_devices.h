@@ -9,36 +9,45 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace vandrel::device_io {
 
-enum DeviceType : std::uint16_t {
-    DEVICE_KEYBOARD = 1,
-    DEVICE_MOUSE = 2,
-    DEVICE_MOUSEPAD = 3,
-    DEVICE_MOUSE_RECEIVER = 6,
-    DEVICE_HEADSET = 7,
-    DEVICE_KEYBOARD_RECEIVER = 9,
+// What a row of the table is. The values are the numbers the devices' own
+// tables use; TypeNumber gives them where a number leaves the program.
+enum class DeviceType : std::uint16_t {
+    Keyboard = 1,
+    Mouse = 2,
+    MousePad = 3,
+    MouseReceiver = 6,
+    Headset = 7,
+    KeyboardReceiver = 9,
 };
 
-enum DeviceRole : std::uint16_t { ROLE_VENDOR = 0, ROLE_COMPANION = 255 };
+enum class DeviceRole : std::uint16_t {
+    Vendor = 0,       // the 64-byte frames
+    Companion = 255,  // the notifications
+};
+
+constexpr std::uint16_t TypeNumber(DeviceType type) { return static_cast<std::uint16_t>(type); }
 
 struct DeviceIdentity {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     std::uint16_t interfaceNumber = 0;
     std::uint16_t collectionNumber = 0;
-    std::uint16_t deviceType = 0;
-    std::uint16_t role = ROLE_VENDOR;
+    DeviceType deviceType{};  // none until a table row gives it
+    DeviceRole role = DeviceRole::Vendor;
     std::uint16_t connected = 0;
     std::uint16_t usagePage = 0;
     std::uint16_t usage = 0;
-    std::uint16_t hasTwin = 0;
-    std::uint16_t twinIndex = 0;
-    std::string devicePath;
+    // The product id of the same device over its other link (cable or
+    // receiver); 0 when it has none. See TwinSlot.
+    std::uint16_t twinProductId = 0;
+    std::string devicePath{};  // empty while the slot is free
 
-    // Connected, twin fields and path do not take part in identity.
+    // Connected, twin and path do not take part in identity.
     friend bool operator==(const DeviceIdentity& a, const DeviceIdentity& b) {
         return a.vendorId == b.vendorId && a.productId == b.productId && a.interfaceNumber == b.interfaceNumber &&
                a.collectionNumber == b.collectionNumber && a.deviceType == b.deviceType && a.role == b.role &&
@@ -49,26 +58,142 @@ struct DeviceIdentity {
 inline constexpr std::uint16_t kVendorMorvane = 0x320F;
 inline constexpr std::uint16_t kVendorHeadset = 0x0C76;
 
+// The two collections of interface 1 of the mice, keyboards and the pad.
+inline constexpr std::uint16_t kVendorCollection = 4;
+inline constexpr std::uint16_t kCompanionCollection = 3;
+inline constexpr std::uint16_t kUsagePageVendor = 0xFF1C;
+inline constexpr std::uint16_t kUsageVendor = 0x92;
+inline constexpr std::uint16_t kUsagePageConsumer = 0x000C;
+inline constexpr std::uint16_t kUsageConsumer = 0x01;
+
 // Slot index = row index.
 inline const std::array<DeviceIdentity, 11>& SupportedDeviceTable() {
     static const std::array<DeviceIdentity, 11> rows = {{
-        {0x320F, 0x5078, 1, 4, DEVICE_KEYBOARD, ROLE_VENDOR, 0, 0xFF1C, 0x92, 1, 2, {}},
-        {0x320F, 0x5078, 1, 3, DEVICE_KEYBOARD, ROLE_COMPANION, 0, 0x000C, 0x01, 1, 3, {}},
-        {0x320F, 0x5001, 1, 4, DEVICE_KEYBOARD_RECEIVER, ROLE_VENDOR, 0, 0xFF1C, 0x92, 1, 0, {}},
-        {0x320F, 0x5001, 1, 3, DEVICE_KEYBOARD_RECEIVER, ROLE_COMPANION, 0, 0x000C, 0x01, 1, 1, {}},
-        {0x320F, 0x221C, 1, 4, DEVICE_MOUSE, ROLE_VENDOR, 0, 0xFF1C, 0x92, 1, 6, {}},
-        {0x320F, 0x221C, 1, 3, DEVICE_MOUSE, ROLE_COMPANION, 0, 0x000C, 0x01, 1, 7, {}},
-        {0x320F, 0x221D, 1, 4, DEVICE_MOUSE_RECEIVER, ROLE_VENDOR, 0, 0xFF1C, 0x92, 1, 4, {}},
-        {0x320F, 0x221D, 1, 3, DEVICE_MOUSE_RECEIVER, ROLE_COMPANION, 0, 0x000C, 0x01, 1, 5, {}},
-        {0x320F, 0x1004, 1, 4, DEVICE_MOUSEPAD, ROLE_VENDOR, 0, 0xFF1C, 0x92, 0, 0, {}},
-        {0x320F, 0x1004, 1, 3, DEVICE_MOUSEPAD, ROLE_COMPANION, 0, 0x000C, 0x01, 0, 0, {}},
-        {0x0C76, 0x1630, 3, 0, DEVICE_HEADSET, ROLE_VENDOR, 0, 0x000C, 0x01, 0, 0, {}},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x5078,
+         .interfaceNumber = 1,
+         .collectionNumber = kVendorCollection,
+         .deviceType = DeviceType::Keyboard,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageVendor,
+         .usage = kUsageVendor,
+         .twinProductId = 0x5001},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x5078,
+         .interfaceNumber = 1,
+         .collectionNumber = kCompanionCollection,
+         .deviceType = DeviceType::Keyboard,
+         .role = DeviceRole::Companion,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer,
+         .twinProductId = 0x5001},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x5001,
+         .interfaceNumber = 1,
+         .collectionNumber = kVendorCollection,
+         .deviceType = DeviceType::KeyboardReceiver,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageVendor,
+         .usage = kUsageVendor,
+         .twinProductId = 0x5078},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x5001,
+         .interfaceNumber = 1,
+         .collectionNumber = kCompanionCollection,
+         .deviceType = DeviceType::KeyboardReceiver,
+         .role = DeviceRole::Companion,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer,
+         .twinProductId = 0x5078},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x221C,
+         .interfaceNumber = 1,
+         .collectionNumber = kVendorCollection,
+         .deviceType = DeviceType::Mouse,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageVendor,
+         .usage = kUsageVendor,
+         .twinProductId = 0x221D},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x221C,
+         .interfaceNumber = 1,
+         .collectionNumber = kCompanionCollection,
+         .deviceType = DeviceType::Mouse,
+         .role = DeviceRole::Companion,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer,
+         .twinProductId = 0x221D},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x221D,
+         .interfaceNumber = 1,
+         .collectionNumber = kVendorCollection,
+         .deviceType = DeviceType::MouseReceiver,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageVendor,
+         .usage = kUsageVendor,
+         .twinProductId = 0x221C},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x221D,
+         .interfaceNumber = 1,
+         .collectionNumber = kCompanionCollection,
+         .deviceType = DeviceType::MouseReceiver,
+         .role = DeviceRole::Companion,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer,
+         .twinProductId = 0x221C},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x1004,
+         .interfaceNumber = 1,
+         .collectionNumber = kVendorCollection,
+         .deviceType = DeviceType::MousePad,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageVendor,
+         .usage = kUsageVendor},
+        {.vendorId = kVendorMorvane,
+         .productId = 0x1004,
+         .interfaceNumber = 1,
+         .collectionNumber = kCompanionCollection,
+         .deviceType = DeviceType::MousePad,
+         .role = DeviceRole::Companion,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer},
+        // One consumer collection, no "&col" in the path.
+        {.vendorId = kVendorHeadset,
+         .productId = 0x1630,
+         .interfaceNumber = 3,
+         .collectionNumber = 0,
+         .deviceType = DeviceType::Headset,
+         .role = DeviceRole::Vendor,
+         .usagePage = kUsagePageConsumer,
+         .usage = kUsageConsumer},
     }};
     return rows;
 }
 
-inline bool IsReceiverType(std::uint16_t type) {
-    return type == DEVICE_MOUSE_RECEIVER || type == DEVICE_KEYBOARD_RECEIVER;
+inline bool IsReceiverType(DeviceType type) {
+    return type == DeviceType::MouseReceiver || type == DeviceType::KeyboardReceiver;
+}
+
+// The slot of the same device over its other link: the slot of the same
+// vendor and role whose product id the slot names as its twin. Nothing when
+// the slot names no twin or no slot has that product id.
+// (The list is not called "slots": Qt defines that name as a macro.)
+inline std::optional<std::size_t> TwinSlot(std::span<const DeviceIdentity> slotList, std::size_t slot) {
+    if (slot >= slotList.size() || slotList[slot].twinProductId == 0) return std::nullopt;
+    const DeviceIdentity& own = slotList[slot];
+    for (std::size_t i = 0; i < slotList.size(); ++i) {
+        const DeviceIdentity& s = slotList[i];
+        if (s.vendorId == own.vendorId && s.productId == own.twinProductId && s.role == own.role) return i;
+    }
+    return std::nullopt;
+}
+
+// The first row of a type in a role.
+inline std::optional<std::size_t> FindRowByType(DeviceType type, DeviceRole role) {
+    const auto& rows = SupportedDeviceTable();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].deviceType == type && rows[i].role == role) return i;
+    return std::nullopt;
 }
 
 // The first row equal on the four numbers a path carries (the scan's pre-match).

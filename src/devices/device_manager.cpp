@@ -21,22 +21,22 @@ using device_io::SlotList;
 // The trace texts of each device type: on arrival, when its vendor slot is
 // lost, and on removal.
 struct TypeTexts {
-    std::uint16_t deviceType;
+    device_io::DeviceType deviceType;
     std::string_view arrived;
     std::string_view lost;
     std::string_view removed;
 };
 
 constexpr std::array<TypeTexts, 6> kTypeTexts{{
-    {device_io::DEVICE_KEYBOARD, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
-    {device_io::DEVICE_KEYBOARD_RECEIVER, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
-    {device_io::DEVICE_MOUSE, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
-    {device_io::DEVICE_MOUSE_RECEIVER, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
-    {device_io::DEVICE_MOUSEPAD, "添加一个鼠标垫设备", "", "删除一个鼠标垫设备"},
-    {device_io::DEVICE_HEADSET, "", "", ""},
+    {device_io::DeviceType::Keyboard, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
+    {device_io::DeviceType::KeyboardReceiver, "添加一个键盘设备", "键盘设备丢失", "删除一个键盘设备"},
+    {device_io::DeviceType::Mouse, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
+    {device_io::DeviceType::MouseReceiver, "添加一个鼠标设备", "鼠标设备丢失", "删除一个鼠标设备"},
+    {device_io::DeviceType::MousePad, "添加一个鼠标垫设备", "", "删除一个鼠标垫设备"},
+    {device_io::DeviceType::Headset, "", "", ""},
 }};
 
-const TypeTexts* TextsOf(std::uint16_t deviceType) {
+const TypeTexts* TextsOf(device_io::DeviceType deviceType) {
     for (const auto& texts : kTypeTexts)
         if (texts.deviceType == deviceType) return &texts;
     return nullptr;
@@ -46,18 +46,18 @@ void TraceText(std::string_view text) {
     if (!text.empty()) platform::Trace(text);
 }
 
-bool IsTwinCapable(std::uint16_t deviceType) {
-    return deviceType == device_io::DEVICE_MOUSE || deviceType == device_io::DEVICE_KEYBOARD ||
+bool IsTwinCapable(device_io::DeviceType deviceType) {
+    return deviceType == device_io::DeviceType::Mouse || deviceType == device_io::DeviceType::Keyboard ||
            device_io::IsReceiverType(deviceType);
 }
 
 // The slot's counterpart over the other link, when it is connected and points
 // back at the slot: the device is then reachable over that link too.
 std::optional<std::size_t> ConnectedTwin(const SlotList& slots, std::size_t slot) {
-    const DeviceIdentity& own = slots[slot];
-    if (!own.hasTwin || own.twinIndex >= slots.size()) return std::nullopt;
-    const DeviceIdentity& twin = slots[own.twinIndex];
-    if (twin.connected && !twin.devicePath.empty() && twin.twinIndex == slot) return own.twinIndex;
+    const auto twinSlot = device_io::TwinSlot(slots, slot);
+    if (!twinSlot) return std::nullopt;
+    const DeviceIdentity& twin = slots[*twinSlot];
+    if (twin.connected && !twin.devicePath.empty() && device_io::TwinSlot(slots, *twinSlot) == slot) return twinSlot;
     return std::nullopt;
 }
 
@@ -66,19 +66,19 @@ std::optional<std::size_t> ConnectedTwin(const SlotList& slots, std::size_t slot
 std::size_t DeviceSlotOf(const SlotList& slots, std::size_t slot) {
     std::size_t named = slot;
     const DeviceIdentity& own = slots[slot];
-    if (own.role == device_io::ROLE_COMPANION) {
+    if (own.role == device_io::DeviceRole::Companion) {
         for (std::size_t i = 0; i < slots.size(); ++i) {
             const DeviceIdentity& s = slots[i];
             if (s.vendorId == own.vendorId && s.productId == own.productId && s.deviceType == own.deviceType &&
-                s.role == device_io::ROLE_VENDOR) {
+                s.role == device_io::DeviceRole::Vendor) {
                 named = i;
                 break;
             }
         }
     }
     const DeviceIdentity& vendor = slots[named];
-    if (device_io::IsReceiverType(vendor.deviceType) && vendor.hasTwin && vendor.twinIndex < slots.size())
-        named = vendor.twinIndex;
+    const auto twin = device_io::TwinSlot(slots, named);
+    if (device_io::IsReceiverType(vendor.deviceType) && twin) named = *twin;
     return named;
 }
 
@@ -136,7 +136,7 @@ void CDeviceManager::OnDeviceArrived(std::size_t slot) {
     Entry* entry = EnsureEntry(*kindRow, slots[DeviceSlotOf(slots, slot)]);
     if (!entry) return;
 
-    if (own.role == device_io::ROLE_COMPANION) OpenCompanion(slots, slot, *entry);
+    if (own.role == device_io::DeviceRole::Companion) OpenCompanion(slots, slot, *entry);
     else OpenVendor(slots, slot, *entry);
     if (events_) events_->OnDevicesChanged(true);
 }
@@ -150,7 +150,7 @@ void CDeviceManager::OnDeviceRemoved(std::size_t slot) {
     Entry* entry = kindRow ? EntryOf(*kindRow) : nullptr;
     if (!entry) return;
 
-    if (own.role == device_io::ROLE_COMPANION) {
+    if (own.role == device_io::DeviceRole::Companion) {
         CloseCompanion(slots, slot, *entry);
     } else {
         CloseVendor(slots, slot, *entry);

@@ -47,8 +47,9 @@ std::uint32_t PreviewArgb(lighting::LedColor c) {
 
 }  // namespace
 
-PageSection PageSectionFor(int category, std::uint16_t deviceType) {
-    const bool cableKeyboardOrMouse = deviceType == device_io::DEVICE_KEYBOARD || deviceType == device_io::DEVICE_MOUSE;
+PageSection PageSectionFor(int category, device_io::DeviceType deviceType) {
+    const bool cableKeyboardOrMouse =
+        deviceType == device_io::DeviceType::Keyboard || deviceType == device_io::DeviceType::Mouse;
     for (const PageSectionRow& row : kPageSections)
         if (row.category == category && (!row.onlyCableKeyboardOrMouse || cableKeyboardOrMouse)) return row.section;
     return kDefaultPageSection;
@@ -127,7 +128,7 @@ void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
     }
     platform::Trace("接收到自动添加设备的同步信息要求");
     if (IDeviceHost* host = host_.load()) {
-        const bool pad = DeviceType() == device_io::DEVICE_MOUSEPAD;
+        const bool pad = DeviceType() == device_io::DeviceType::MousePad;
         host->ArmTimer(timer::kResync, pad ? kResyncDelayPadMs : kResyncDelayMs);
     }
 }
@@ -140,7 +141,7 @@ void CMorvaneUSBDevice::SetHostLighting(bool enabled) {
     }
     streamer_->Enable();
     SchedulePreviewPaint();
-    if (DeviceType() == device_io::DEVICE_KEYBOARD) protocol::CMD_HOST_LIGHTING(vendor_);
+    if (DeviceType() == device_io::DeviceType::Keyboard) protocol::CMD_HOST_LIGHTING(vendor_);
 }
 
 void CMorvaneUSBDevice::Attach(platform::IPageView& page) {

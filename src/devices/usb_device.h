@@ -57,7 +57,7 @@ struct PageSection {
     int functionPage = 0;
     std::optional<int> keyFunctionPage;
 };
-PageSection PageSectionFor(int category, std::uint16_t deviceType);
+PageSection PageSectionFor(int category, device_io::DeviceType deviceType);
 
 // "key_3" -> {"key_", 3}; nothing when the text does not end in "_" and a
 // decimal number.
@@ -117,8 +117,8 @@ public:
     // Also sets the device type and role.
     void SetIdentity(const device_io::DeviceIdentity& identity);
     const device_io::DeviceIdentity& Identity() const { return identity_; }
-    std::uint16_t DeviceType() const { return deviceType_.load(); }
-    std::uint16_t DeviceRole() const { return deviceRole_.load(); }
+    device_io::DeviceType DeviceType() const { return deviceType_.load(); }
+    device_io::DeviceRole DeviceRole() const { return deviceRole_.load(); }
 
     protocol::CDeviceTransport& Transport() { return vendor_; }
     protocol::CDeviceTransport& CompanionTransport() { return companion_; }
@@ -264,8 +264,8 @@ private:
     std::array<std::atomic<std::uint8_t>, kReactiveRingSize> reactiveRing_{};
 
     device_io::DeviceIdentity identity_;
-    std::atomic<std::uint16_t> deviceType_{0};
-    std::atomic<std::uint16_t> deviceRole_{0};
+    std::atomic<device_io::DeviceType> deviceType_{};
+    std::atomic<device_io::DeviceRole> deviceRole_{};
 
     std::atomic<IDeviceHost*> host_{nullptr};
     platform::IPageView* page_ = nullptr;

@@ -26,7 +26,7 @@ struct Target {
 };
 
 std::vector<SimCollection> CollectionsOf(SimKind kind) {
-    if (ModelOf(kind).singleCollection) return {SimCollection::Single};
+    if (!HasCompanion(kind)) return {SimCollection::Single};
     return {SimCollection::Companion, SimCollection::Vendor};
 }
 
@@ -39,15 +39,23 @@ std::vector<Target> AllTargets() {
     return targets;
 }
 
+// The single collection serves as the vendor collection.
+const device_io::DeviceIdentity& RowOf(const Target& t) {
+    const auto role =
+        t.collection == SimCollection::Companion ? device_io::DeviceRole::Companion : device_io::DeviceRole::Vendor;
+    return *SupportedRow(t.kind, t.link, role);  // every target has its row (AllTargets, PathFor)
+}
+
 std::string PathOf(const Target& t) {
-    const SimModel& model = ModelOf(t.kind);
+    const device_io::DeviceIdentity& row = RowOf(t);
     char identity[64];
-    std::snprintf(identity, sizeof identity, "?vid_%04x&pid_%04x&mi_%02x", model.vendorId, ProductId(t.kind, t.link),
-                  model.interfaceNumber);
-    std::string path = "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") + identity;
-    if (const unsigned number = CollectionLayout(t.collection).pathNumber; number != 0) {
+    std::snprintf(identity, sizeof identity, "?vid_%04x&pid_%04x&mi_%02x", row.vendorId, row.productId,
+                  row.interfaceNumber);
+    std::string path =
+        "sim:" + std::string(ModelOf(t.kind).name) + (t.link == SimLink::Receiver ? "-receiver" : "") + identity;
+    if (row.collectionNumber != 0) {
         char collection[16];
-        std::snprintf(collection, sizeof collection, "&col%02x", number);
+        std::snprintf(collection, sizeof collection, "&col%02x", row.collectionNumber);
         path += collection;
     }
     return path;
@@ -61,7 +69,7 @@ std::optional<Target> Resolve(const std::string& path) {
 
 std::string PathFor(SimKind kind, SimLink link, SimCollection collection) {
     if (!LinkExists(kind, link)) return {};
-    if (ModelOf(kind).singleCollection) collection = SimCollection::Single;
+    if (!HasCompanion(kind)) collection = SimCollection::Single;
     return PathOf({kind, link, collection});
 }
 
@@ -69,8 +77,9 @@ platform::HidDeviceInfo InfoOf(const Target& t) {
     const SimCollectionLayout& layout = CollectionLayout(t.collection);
     const auto descriptor = InterfaceDescriptor(t.collection);
     platform::HidDeviceInfo info;
-    info.vendorId = ModelOf(t.kind).vendorId;
-    info.productId = ProductId(t.kind, t.link);
+    const device_io::DeviceIdentity& row = RowOf(t);
+    info.vendorId = row.vendorId;
+    info.productId = row.productId;
     info.versionNumber = kVersionNumber;
     info.caps = layout.caps;
     info.reportDescriptor.assign(descriptor.begin(), descriptor.end());

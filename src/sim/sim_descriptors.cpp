@@ -80,10 +80,9 @@ platform::HidCollectionCaps Caps(std::uint16_t usagePage, std::uint16_t usage, s
 }
 
 const std::array<SimCollectionLayout, 3> kCollections{{
-    {SimCollection::Vendor, 3, 4, Caps(0xFF1C, 0x92, 64, 64, {kFrameReportId}), {kFrameReportId}, {kFrameReportId}},
-    {SimCollection::Companion, 2, 3, Caps(0x000C, 0x01, 3, 0, {kNotificationReportId}), {kNotificationReportId}, {}},
+    {SimCollection::Vendor, 3, Caps(0xFF1C, 0x92, 64, 64, {kFrameReportId}), {kFrameReportId}, {kFrameReportId}},
+    {SimCollection::Companion, 2, Caps(0x000C, 0x01, 3, 0, {kNotificationReportId}), {kNotificationReportId}, {}},
     {SimCollection::Single,
-     0,
      0,
      Caps(0x000C, 0x01, 64, 64, {kNotificationReportId, kFrameReportId, kHeadsetLedReportId}),
      {kNotificationReportId, kFrameReportId},

@@ -37,8 +37,7 @@ inline constexpr std::uint8_t kHeadsetLedReportId = 0xFF;
 
 struct SimCollectionLayout {
     SimCollection collection;
-    std::size_t index;    // 0-based top-level collection in the interface descriptor
-    unsigned pathNumber;  // the "&col" number, 0 when the path has none
+    std::size_t index;  // 0-based top-level collection in the interface descriptor
     platform::HidCollectionCaps caps;
     std::vector<std::uint8_t> inputIds;
     std::vector<std::uint8_t> outputIds;

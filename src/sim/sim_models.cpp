@@ -230,11 +230,7 @@ const std::array<SimModel, 4> kModels{{
     {
         .kind = SimKind::Mouse,
         .name = "mouse",
-        .vendorId = 0x320F,
-        .cableProductId = 0x221C,
-        .receiverProductId = 0x221D,
-        .interfaceNumber = 1,
-        .singleCollection = false,
+        .cableType = device_io::DeviceType::Mouse,
         .factoryKeys = kMouseKeys,
         .keysHaveLeds = false,
         // a 26000-DPI sensor: slider positions 0..519 at 50 DPI per step from 50
@@ -250,11 +246,7 @@ const std::array<SimModel, 4> kModels{{
     {
         .kind = SimKind::Keyboard,
         .name = "keyboard",
-        .vendorId = 0x320F,
-        .cableProductId = 0x5078,
-        .receiverProductId = 0x5001,
-        .interfaceNumber = 1,
-        .singleCollection = false,
+        .cableType = device_io::DeviceType::Keyboard,
         .factoryKeys = kKeyboardKeys,
         .keysHaveLeds = true,
         .sensor = {},
@@ -269,11 +261,7 @@ const std::array<SimModel, 4> kModels{{
     {
         .kind = SimKind::MousePad,
         .name = "mousepad",
-        .vendorId = 0x320F,
-        .cableProductId = 0x1004,
-        .receiverProductId = 0,
-        .interfaceNumber = 1,
-        .singleCollection = false,
+        .cableType = device_io::DeviceType::MousePad,
         .factoryKeys = {},
         .keysHaveLeds = false,
         .sensor = {},
@@ -288,11 +276,7 @@ const std::array<SimModel, 4> kModels{{
     {
         .kind = SimKind::Headset,
         .name = "headset",
-        .vendorId = 0x0C76,
-        .cableProductId = 0x1630,
-        .receiverProductId = 0,
-        .interfaceNumber = 3,
-        .singleCollection = true,
+        .cableType = device_io::DeviceType::Headset,
         .factoryKeys = {},
         .keysHaveLeds = false,
         .sensor = {},
@@ -374,11 +358,19 @@ const SimModel& ModelOf(SimKind kind) {
     return *std::find_if(kModels.begin(), kModels.end(), [kind](const SimModel& m) { return m.kind == kind; });
 }
 
-bool HasReceiver(SimKind kind) { return ModelOf(kind).receiverProductId != 0; }
+const device_io::DeviceIdentity* SupportedRow(SimKind kind, SimLink link, device_io::DeviceRole role) {
+    const auto& rows = device_io::SupportedDeviceTable();
+    auto row = device_io::FindRowByType(ModelOf(kind).cableType, role);
+    if (row && link == SimLink::Receiver) row = device_io::TwinSlot(rows, *row);
+    return row ? &rows[*row] : nullptr;
+}
 
-std::uint16_t ProductId(SimKind kind, SimLink link) {
-    const SimModel& m = ModelOf(kind);
-    return link == SimLink::Receiver ? m.receiverProductId : m.cableProductId;
+bool HasReceiver(SimKind kind) {
+    return SupportedRow(kind, SimLink::Receiver, device_io::DeviceRole::Vendor) != nullptr;
+}
+
+bool HasCompanion(SimKind kind) {
+    return SupportedRow(kind, SimLink::Cable, device_io::DeviceRole::Companion) != nullptr;
 }
 
 SimMemory FactoryMemory(SimKind kind) {

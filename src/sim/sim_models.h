@@ -1,7 +1,10 @@
-// The simulated device models: what each kind is (USB identity, key slots,
-// sensor, memory sizes) and what its memory holds when it leaves the factory.
-// Everything that differs between kinds lives in the model table of
-// sim_models.cpp; the firmware code is the same for all of them.
+// The simulated device models: what each kind is (key slots, sensor, memory
+// sizes) and what its memory holds when it leaves the factory. Everything
+// that differs between kinds lives in the model table of sim_models.cpp; the
+// firmware code is the same for all of them. A model's USB identity (vendor
+// and product ids, interface and collection numbers) is that of the
+// supported-device table's rows of its device type, and of their twins for
+// the receiver.
 #pragma once
 
 #include <array>
@@ -11,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device_io/supported_devices.h"
 #include "sim/sim_types.h"
 
 namespace vandrel::sim {
@@ -46,12 +50,8 @@ struct SimSensor {
 
 struct SimModel {
     SimKind kind;
-    std::string_view name;  // path prefix: "sim:" + name
-    std::uint16_t vendorId;
-    std::uint16_t cableProductId;
-    std::uint16_t receiverProductId;  // 0: cable only
-    std::uint8_t interfaceNumber;
-    bool singleCollection;                    // one collection, no "&col" in the path (the headset)
+    std::string_view name;                    // path prefix: "sim:" + name
+    device_io::DeviceType cableType;          // its rows in the supported-device table
     std::span<const SimKeyCode> factoryKeys;  // one per key slot: K = size
     bool keysHaveLeds;                        // the LED map gives each key slot its LED slot
     SimSensor sensor;
@@ -65,8 +65,16 @@ struct SimModel {
 };
 
 const SimModel& ModelOf(SimKind kind);
+
+// The supported-device row of the kind's collection in `role` over `link`:
+// the row of its cable type, or that row's twin on the receiver. Nothing for
+// a link or a collection the kind does not have.
+const device_io::DeviceIdentity* SupportedRow(SimKind kind, SimLink link, device_io::DeviceRole role);
+
 bool HasReceiver(SimKind kind);
-std::uint16_t ProductId(SimKind kind, SimLink link);
+// A kind without a companion row has a single collection that serves both
+// roles (the headset).
+bool HasCompanion(SimKind kind);
 
 using SimMemory = std::array<std::vector<std::uint8_t>, kSimRegionCount>;
 

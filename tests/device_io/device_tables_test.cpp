@@ -29,19 +29,20 @@ TEST(DeviceKind, EverySlotFindsTheKindOfItsCableRow) {
 
 TEST(DeviceKind, ReceiverWithoutCableTwinAndUnknownKeysFindNoKind) {
     SlotList slots = MakeSlotList();
-    slots[2].hasTwin = 0;
-    slots[6].hasTwin = 0;
+    slots[2].twinProductId = 0;
+    slots[6].twinProductId = 0;
     EXPECT_FALSE(FindDeviceKindOfSlot(slots, 2));
     EXPECT_FALSE(FindDeviceKindOfSlot(slots, 6));
     EXPECT_FALSE(FindDeviceKindOfSlot(slots, slots.size()));
 
     const KindKey unknown[] = {
-        {0x320F, 0x5001, DEVICE_KEYBOARD_RECEIVER},  // the receiver's own PID is no kind
-        {0x320F, 0x221D, DEVICE_MOUSE},
-        {0x320F, 0x221C, DEVICE_KEYBOARD},
-        {0, 0, 0},
+        {0x320F, 0x5001, DeviceType::KeyboardReceiver},  // the receiver's own PID is no kind
+        {0x320F, 0x221D, DeviceType::Mouse},
+        {0x320F, 0x221C, DeviceType::Keyboard},
+        {0, 0, {}},
     };
-    for (const auto& key : unknown) EXPECT_FALSE(FindDeviceKind(key)) << key.productId << "/" << key.deviceType;
+    for (const auto& key : unknown)
+        EXPECT_FALSE(FindDeviceKind(key)) << key.productId << "/" << TypeNumber(key.deviceType);
 }
 
 TEST(DeviceKind, EachKindIsTheCableVendorRowOfTheSupportedTable) {
@@ -49,7 +50,8 @@ TEST(DeviceKind, EachKindIsTheCableVendorRowOfTheSupportedTable) {
         bool found = false;
         for (const auto& row : SupportedDeviceTable())
             found |= row.vendorId == kind.vendorId && row.productId == kind.productId &&
-                     row.deviceType == kind.deviceType && row.role == ROLE_VENDOR && !IsReceiverType(row.deviceType);
+                     row.deviceType == kind.deviceType && row.role == DeviceRole::Vendor &&
+                     !IsReceiverType(row.deviceType);
         EXPECT_TRUE(found) << kind.kindName;
         EXPECT_EQ(FindDeviceKindByName(kind.kindName),
                   FindDeviceKind({kind.vendorId, kind.productId, kind.deviceType}));

@@ -317,7 +317,7 @@ TEST_F(HotPlugTest, ReceiverOnlyKeyboardGetsItsDevice) {
         ASSERT_NE(manager.Device(kKeyboardRow), nullptr);
         ExpectLink(StateOf(Vendor(kKeyboardRow)), kOnReceiver);
         EXPECT_TRUE(Companion(kKeyboardRow).IsWireless());
-        EXPECT_EQ(manager.Device(kKeyboardRow)->Identity().deviceType, device_io::DEVICE_KEYBOARD);
+        EXPECT_EQ(manager.Device(kKeyboardRow)->Identity().deviceType, device_io::DeviceType::Keyboard);
     });
 }
 

@@ -179,7 +179,7 @@ TEST_F(LedStreamTest, CableGetsTheStreamInChunksOf56) {
         {15, {45}},
         {170, {56, 56, 56, 56, 56, 56, 56, 56, 56, 6}},
     };
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DeviceType::Mouse);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.leds);
         // The LED count is set up while nothing streams, as the device manager does.
@@ -189,7 +189,7 @@ TEST_F(LedStreamTest, CableGetsTheStreamInChunksOf56) {
 }
 
 TEST_F(LedStreamTest, EachChangeIsOneFrameOfScaledColoursAndNoChangeSendsNothing) {
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DeviceType::Mouse);
     FillThenStream(firmware, 15);
     EXPECT_EQ(Frames(firmware, 1), std::vector<int>{45});
     for (std::uint8_t n = 2; n <= 4; ++n) {
@@ -208,7 +208,7 @@ TEST_F(LedStreamTest, EachChangeIsOneFrameOfScaledColoursAndNoChangeSendsNothing
 }
 
 TEST_F(LedStreamTest, FrameTheMouseRefusesIsSentAgain) {
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DeviceType::Mouse);
     firmware.QueueCommandFault(protocol::cmd::kLightStream, sim::SimFault::StatusFF);
     FillThenStream(firmware, 15);
     EXPECT_EQ(Frames(firmware, 2), (std::vector<int>{45, 45}));
@@ -217,14 +217,14 @@ TEST_F(LedStreamTest, FrameTheMouseRefusesIsSentAgain) {
 }
 
 TEST_F(LedStreamTest, ReceiverGetsNoStream) {
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Receiver, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Receiver, device_io::DeviceType::Mouse);
     FillLeds(15);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(StreamFrameLengths(firmware).empty());
 }
 
 TEST_F(LedStreamTest, HostLightingOffStopsTheStreamAtOnce) {
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DeviceType::Mouse);
     FillLeds(15);
     Frames(firmware, 1);
 
@@ -242,13 +242,13 @@ TEST_F(LedStreamTest, HostLightingOffStopsTheStreamAtOnce) {
 TEST_F(LedStreamTest, HostLightingOnSendsItsCommandOnlyToACableKeyboard) {
     struct Case {
         SimKind kind;
-        std::uint16_t type;
+        device_io::DeviceType type;
         bool sends;
     };
     const Case cases[] = {
-        {SimKind::Keyboard, device_io::DEVICE_KEYBOARD, true},
-        {SimKind::Mouse, device_io::DEVICE_MOUSE, false},
-        {SimKind::MousePad, device_io::DEVICE_MOUSEPAD, false},
+        {SimKind::Keyboard, device_io::DeviceType::Keyboard, true},
+        {SimKind::Mouse, device_io::DeviceType::Mouse, false},
+        {SimKind::MousePad, device_io::DeviceType::MousePad, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));

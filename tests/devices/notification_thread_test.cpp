@@ -26,13 +26,13 @@ protected:
 TEST_F(NotificationTest, ResyncRequestArmsTimer1002ForTheKind) {
     struct Case {
         SimKind kind;
-        std::uint16_t type;
+        device_io::DeviceType type;
         const char* armed;
     };
     const Case cases[] = {
-        {SimKind::Mouse, device_io::DEVICE_MOUSE, "arm 1002 50"},
-        {SimKind::Keyboard, device_io::DEVICE_KEYBOARD, "arm 1002 50"},
-        {SimKind::MousePad, device_io::DEVICE_MOUSEPAD, "arm 1002 500"},
+        {SimKind::Mouse, device_io::DeviceType::Mouse, "arm 1002 50"},
+        {SimKind::Keyboard, device_io::DeviceType::Keyboard, "arm 1002 50"},
+        {SimKind::MousePad, device_io::DeviceType::MousePad, "arm 1002 500"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.armed);
@@ -53,7 +53,7 @@ TEST_F(NotificationTest, ClosingTheCompanionEndsItsThreadPromptly) {
     };
     for (const Case c : {Case{SimLink::Cable, false}, Case{SimLink::Receiver, true}}) {
         SCOPED_TRACE(c.wireless);
-        Open(SimKind::Mouse, c.link, device_io::DEVICE_MOUSE);
+        Open(SimKind::Mouse, c.link, device_io::DeviceType::Mouse);
         ASSERT_TRUE(device.OpenCompanion(SimBackend::CompanionPath(SimKind::Mouse, c.link), c.wireless));
 
         const auto start = std::chrono::steady_clock::now();
@@ -96,7 +96,7 @@ TEST_F(NotificationTest, OpeningAPathThatIsNotThereFails) {
 // Streaming, a lighting writer and notifications at once: run under
 // ThreadSanitizer, this shows the device's workers share state safely.
 TEST_F(NotificationTest, StreamingAndNotificationsRunTogether) {
-    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DEVICE_MOUSE);
+    sim::SimFirmware& firmware = Open(SimKind::Mouse, SimLink::Cable, device_io::DeviceType::Mouse);
     device.SetLedCount(15);
     ASSERT_TRUE(device.OpenCompanion(SimBackend::CompanionPath(SimKind::Mouse), false));
 

@@ -29,7 +29,7 @@ inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseco
 class SimDeviceTest : public ::testing::Test {
 protected:
     // Plugs `kind` on `link`, opens the vendor channel and sets the link mode.
-    sim::SimFirmware& Open(sim::SimKind kind, sim::SimLink link, std::uint16_t deviceType) {
+    sim::SimFirmware& Open(sim::SimKind kind, sim::SimLink link, device_io::DeviceType deviceType) {
         sim::SimFirmware& firmware = backend.Plug(kind, link);
         const bool receiver = link == sim::SimLink::Receiver;
         device_io::DeviceIdentity identity;

@@ -142,29 +142,29 @@ TEST_F(DevicePageTest, ShowPageSectionSelectsTheSwitchPages) {
     constexpr int kUntouched = 9;
     struct Case {
         int category;
-        std::uint16_t type;
+        device_io::DeviceType type;
         int functionPage;
         int keyFunctionPage;
     };
     const Case cases[] = {
-        {2, device_io::DEVICE_MOUSE, 0, 1},
-        {6, device_io::DEVICE_KEYBOARD, 0, 1},
-        {3, device_io::DEVICE_MOUSE, 1, kUntouched},
-        {8, device_io::DEVICE_MOUSEPAD, 1, kUntouched},
-        {4, device_io::DEVICE_KEYBOARD, 3, kUntouched},
-        {4, device_io::DEVICE_MOUSE, 3, kUntouched},
-        {4, device_io::DEVICE_MOUSE_RECEIVER, 0, 2},
-        {4, device_io::DEVICE_MOUSEPAD, 0, 2},
-        {7, device_io::DEVICE_MOUSE, 0, 2},
-        {5, device_io::DEVICE_MOUSE, 2, kUntouched},
-        {1, device_io::DEVICE_MOUSE, 0, 0},
-        {0, device_io::DEVICE_KEYBOARD, 0, 0},
+        {2, device_io::DeviceType::Mouse, 0, 1},
+        {6, device_io::DeviceType::Keyboard, 0, 1},
+        {3, device_io::DeviceType::Mouse, 1, kUntouched},
+        {8, device_io::DeviceType::MousePad, 1, kUntouched},
+        {4, device_io::DeviceType::Keyboard, 3, kUntouched},
+        {4, device_io::DeviceType::Mouse, 3, kUntouched},
+        {4, device_io::DeviceType::MouseReceiver, 0, 2},
+        {4, device_io::DeviceType::MousePad, 0, 2},
+        {7, device_io::DeviceType::Mouse, 0, 2},
+        {5, device_io::DeviceType::Mouse, 2, kUntouched},
+        {1, device_io::DeviceType::Mouse, 0, 0},
+        {0, device_io::DeviceType::Keyboard, 0, 0},
     };
     page.Add(std::string(kFunctionSwitch));
     page.Add(std::string(kKeyFunctionSwitch));
     device.Attach(page);
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "category " << c.category << " type " << c.type);
+        SCOPED_TRACE(::testing::Message() << "category " << c.category << " type " << device_io::TypeNumber(c.type));
         device_io::DeviceIdentity identity;
         identity.deviceType = c.type;
         device.SetIdentity(identity);

@@ -130,7 +130,7 @@ void CMorvaneMouseDevice::ShowPageSection(int category) {
     // The mouse page has one DPI and polling page for both links: behind the
     // receiver too it is the one the cable shows.
     if (category == kSystemCategory)
-        page->SetCurrentPage(kFunctionSwitch, PageSectionFor(category, device_io::DEVICE_MOUSE).functionPage);
+        page->SetCurrentPage(kFunctionSwitch, PageSectionFor(category, device_io::DeviceType::Mouse).functionPage);
     page->SetVisible(controls::kTipInfo, false);
 }
 

@@ -150,7 +150,7 @@ protected:
             EXPECT_TRUE(firmware.WriteRegion(static_cast<SimRegion>(region), 0, factory[region]));
         const bool receiver = link == SimLink::Receiver;
         device_io::DeviceIdentity identity;
-        identity.deviceType = receiver ? device_io::DEVICE_MOUSE_RECEIVER : device_io::DEVICE_MOUSE;
+        identity.deviceType = receiver ? device_io::DeviceType::MouseReceiver : device_io::DeviceType::Mouse;
         mouse_->SetIdentity(identity);
         protocol::CDeviceTransport& t = mouse_->Transport();
         auto& channel = receiver ? t.WirelessChannel() : t.WiredChannel();
