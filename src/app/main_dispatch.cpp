@@ -47,7 +47,7 @@ bool SwitchedOn(const platform::NotifyEvent& event) { return event.wParam != 0; 
 
 void CMainWnd::Notify(const platform::NotifyEvent& event) {
     if (event.type == "timer") {
-        OnTimer(static_cast<int>(event.wParam));
+        OnTimer(static_cast<MainTimerId>(event.wParam));
         return;
     }
     platform::Trace(event.type + " " + event.control);
@@ -156,7 +156,7 @@ void CMainWnd::BindOperations() {
     bind(O::ProfileExport, [this](const Route&, const auto&) { ExportProfile(); });
     bind(O::ProfileRename, [this](const Route&, const auto&) { RenameProfile(); });
     bind(O::ProfileChosen, [this](const Route&, const auto&) {
-        view_->SetTimer(root_->objectName().toStdString(), main_timer::kProfileSwitch, kProfileSwitchDelayMs);
+        view_->SetTimer(root_->objectName().toStdString(), Number(MainTimerId::kProfileSwitch), kProfileSwitchDelayMs);
     });
     onMouse(O::ProfileFold, [](auto& mouse, const Route&, const auto&) {
         if (auto* panel = mouse.ProfilePanel()) panel->ShowMenu(!panel->MenuShown());

@@ -10,16 +10,16 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_manager.h"
+#include "devices/fake_device_host.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
-#include "devices/fake_device_host.h"
+#include "devices/sim_device_fixture.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "profiles/json_file_store.h"
 #include "profiles/temp_folder.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
-#include "devices/sim_device_fixture.h"
 #include "support/fake_page_view.h"
 
 namespace vandrel::devices {
@@ -814,8 +814,8 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
 
 TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
-    const std::string notice = "post " + std::to_string(kMessageSettingsWriteFailed) + " " + std::to_string(kMouseRow) +
-                               " " + std::to_string(protocol::kStatusRefusedFF);
+    const std::string notice = "post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " " +
+                               std::to_string(kMouseRow) + " " + std::to_string(protocol::kStatusRefusedFF);
     const auto move = [&](int position) {
         page_.SetValue("DPI_slider_0", position);
         return m.OnDpiSliderChanged(0);
@@ -916,7 +916,7 @@ TEST_F(MouseTest, PowerStateGoesToThePanelWithTheLinkInByte3) {
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0], (PowerReport{c.percent, static_cast<std::uint8_t>(c.charging), 0, c.wireless, 0, 0}));
         EXPECT_EQ(m.LastPowerReport(), reports[0]);
-        EXPECT_EQ(Lines("post " + std::to_string(kMessagePowerState) + " 0 0"), ++posts);
+        EXPECT_EQ(Lines("post " + std::to_string(Number(DeviceMessage::kPowerState)) + " 0 0"), ++posts);
     }
 }
 
@@ -936,7 +936,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusReadFailed);
     for (const Request& r : Requests()) EXPECT_EQ(r.command, cmd::kLinkQuery) << "nothing but link queries";
-    EXPECT_EQ(Lines("post " + std::to_string(kMessageSettingsWriteFailed) + " 0 0"), 0)
+    EXPECT_EQ(Lines("post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " 0 0"), 0)
         << "an unreachable mouse is the link watch's business";
 
     backend_.SetOutOfRange(SimKind::Mouse, false);
