@@ -29,11 +29,11 @@ class OptionHost : public devices::IDeviceHost {
 public:
     explicit OptionHost(ui::CDeviceOptionUI* option) : option_(option) {}
 
-    void ArmTimer(int timerId, int periodMs) override {
+    void ArmTimer(devices::TimerId timerId, int periodMs) override {
         // From any thread: the button moves the arming to the UI thread.
         if (ui::CDeviceOptionUI* option = option_.data()) option->ArmTimer(timerId, periodMs);
     }
-    void KillTimer(int timerId) override {
+    void KillTimer(devices::TimerId timerId) override {
         if (option_) option_->KillTimer(timerId);
     }
     bool OptionVisible() const override { return option_ && option_->OptionVisible(); }
@@ -41,7 +41,7 @@ public:
         if (option_) option_->ShowOption(visible);
     }
     bool OptionSelected() const override { return option_ && option_->OptionSelected(); }
-    void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override {
+    void PostMainMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) override {
         if (option_) option_->PostMainMessage(message, wParam, lParam);
     }
 

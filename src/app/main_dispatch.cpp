@@ -49,7 +49,7 @@ bool SwitchedOn(const platform::NotifyEvent& event) { return event.wParam != 0; 
 
 void CMainWnd::Notify(const platform::NotifyEvent& event) {
     if (event.type == "timer") {
-        OnTimer(static_cast<int>(event.wParam));
+        OnTimer(static_cast<MainTimerId>(event.wParam));
         return;
     }
     platform::Trace(event.type + " " + event.control);
@@ -211,7 +211,7 @@ void CMainWnd::BindOperations() {
     BindOnDevice<IProfiles>(O::ProfileRename,
                             [this](IProfiles& p, PageView&, const Route&, const Event&) { RenameProfile(p); });
     BindOnDevice<IProfiles>(O::ProfileChosen, [this](IProfiles&, PageView&, const Route&, const Event&) {
-        view_->SetTimer(root_->objectName().toStdString(), main_timer::kProfileSwitch, kProfileSwitchDelayMs);
+        view_->SetTimer(root_->objectName().toStdString(), Number(MainTimerId::kProfileSwitch), kProfileSwitchDelayMs);
     });
     BindOnDevice<IProfiles>(O::ProfileFold, [](IProfiles& p, PageView&, const Route&, const Event&) {
         if (auto* panel = p.ProfilePanel()) panel->ShowMenu(!panel->MenuShown());

@@ -81,7 +81,7 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
 
     pages_ = std::make_unique<DevicePages>(
         *root_, *view_, backend_, windowTags_, [this](const platform::NotifyEvent& event) { Notify(event); },
-        [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+        [this](devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
             OnDeviceMessage(message, wParam, lParam);
         });
     if (settings_.useTray) CreateTray();
@@ -120,7 +120,7 @@ void CMainWnd::Prepare() {
     scanListener_ = std::make_unique<devices::ScanListenerOnUiThread>(dispatcher_, *manager_);
     scan_ = std::make_unique<device_io::DeviceScanThread>(backend_, *scanListener_);
     scan_->Start();
-    view_->SetTimer(root_->objectName().toStdString(), main_timer::kDensity, kDensityFirstMs);
+    view_->SetTimer(root_->objectName().toStdString(), Number(MainTimerId::kDensity), kDensityFirstMs);
     connect(new SleepWatcher(this), &SleepWatcher::SleepChanged, this, &CMainWnd::OnSleepChanged);
 }
 
@@ -372,7 +372,7 @@ void CMainWnd::OnDevicesChanged(bool arrived) {
     ApplyWindowFlags();
     if (arrived && firstScanDone_) ShowAndRaise();
     if (manager_ && manager_->HasFailedOpens())
-        view_->SetTimer(root_->objectName().toStdString(), main_timer::kRetryOpens, kRetryOpensMs);
+        view_->SetTimer(root_->objectName().toStdString(), Number(MainTimerId::kRetryOpens), kRetryOpensMs);
 }
 
 void CMainWnd::OnSelectionChanged(std::optional<std::size_t> kindRow) {
@@ -398,12 +398,12 @@ void CMainWnd::OnAccessDenied(const std::string& path) {
     ui::SetTextId(ui::FindControl(root_, QStringLiteral("No_device_tip")), QStringLiteral("no_access_text"));
 }
 
-void CMainWnd::OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-    if (message == devices::kMessageSettingsWriteFailed) {
+void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (message == devices::DeviceMessage::kSettingsWriteFailed) {
         ShowSettingsNotice(QStringLiteral("settings_write_failed_text"));
         return;
     }
-    if (message == devices::kMessageOptionLink && wParam >= 0 && manager_) {
+    if (message == devices::DeviceMessage::kOptionLink && wParam >= 0 && manager_) {
         // A change of selection reaches the tabs through OnSelectionChanged.
         manager_->SetLinkReachable(static_cast<std::size_t>(wParam), lParam != 0);
         RefreshNoDevice();
@@ -417,20 +417,20 @@ void CMainWnd::OnBusMessage(const QString& member, qint64 wParam, qint64 lParam)
     if (member == ui::ToQt(message::kTitle)) ShowAndRaise();
 }
 
-void CMainWnd::OnTimer(int timerId) {
+void CMainWnd::OnTimer(MainTimerId timer) {
     const std::string rootName = root_->objectName().toStdString();
-    switch (timerId) {
-        case main_timer::kDensity:
-            view_->KillTimer(rootName, timerId);
+    switch (timer) {
+        case MainTimerId::kDensity:
+            view_->KillTimer(rootName, Number(timer));
             AdaptToMonitor();
             update();
             break;
-        case main_timer::kProfileSwitch:
-            view_->KillTimer(rootName, timerId);
+        case MainTimerId::kProfileSwitch:
+            view_->KillTimer(rootName, Number(timer));
             SwitchProfile();
             break;
-        case main_timer::kRetryOpens:
-            view_->KillTimer(rootName, timerId);
+        case MainTimerId::kRetryOpens:
+            view_->KillTimer(rootName, Number(timer));
             if (manager_) manager_->RetryFailedOpens();
             break;
         default: break;

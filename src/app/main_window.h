@@ -39,12 +39,9 @@ class MessageBus;
 class PrivateFonts;
 class SecondaryWindow;
 
-// Timers of the main window.
-namespace main_timer {
-inline constexpr int kDensity = 1011;
-inline constexpr int kProfileSwitch = 1055;
-inline constexpr int kRetryOpens = 1090;
-}  // namespace main_timer
+// Timers of the main window; the page view takes and reports them as numbers.
+enum class MainTimerId : int { kDensity = 1011, kProfileSwitch = 1055, kRetryOpens = 1090 };
+constexpr int Number(MainTimerId timer) { return static_cast<int>(timer); }
 
 // Delay between a choice in the profile combo and the switch.
 inline constexpr int kProfileSwitchDelayMs = 400;
@@ -114,7 +111,7 @@ public:
 
     // A message of a device to the window (3329 power state, 3331 link,
     // 3332 settings not taken).
-    void OnDeviceMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+    void OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam);
 
     // Asks for a profile file to import (save = false) or a file to export
     // to; an empty path means the user cancelled. Tests replace the dialogs.
@@ -173,7 +170,7 @@ private:
     QString ChooseFile(bool save);
 
     void CreateTray();
-    void OnTimer(int timerId);
+    void OnTimer(MainTimerId timer);
     void HideToTray();
     void ToggleFromTray();
     void CloseSecondaryWindows();

@@ -1,8 +1,6 @@
 #include "app/msg_wnd.h"
 
 #include "ui/dpi.h"
-#include "ui/find_control.h"
-#include "ui/text_resources.h"
 
 namespace vandrel::app {
 
@@ -17,7 +15,7 @@ void CMsgWnd::SetTitle(const QString& title) {
 
 void CMsgWnd::SetText(const QString& text, bool isTextId) {
     if (text.isEmpty()) return;
-    if (isTextId) ui::SetTextId(ui::FindControl(Root(), QStringLiteral("MessageText")), text);
+    if (isTextId) Page().SetTextId("MessageText", text.toStdString());
     else Page().SetText("MessageText", text.toStdString());
 }
 

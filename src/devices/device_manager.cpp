@@ -284,7 +284,7 @@ void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const st
     const auto kindRow = static_cast<std::size_t>(device.KindRowIndex());
     ShowOption(kindRow);
     DeviceOptionTimers(device, *entry.host).ArmFirstSync();
-    entry.host->PostMainMessage(kMessageOptionLink, static_cast<std::intptr_t>(kindRow), 1);
+    entry.host->PostMainMessage(DeviceMessage::kOptionLink, static_cast<std::intptr_t>(kindRow), 1);
     if (device.PowerManaged()) ReadPowerStateOf(device);
 }
 
@@ -304,7 +304,7 @@ void CDeviceManager::SwitchToReceiver(Entry& entry, std::size_t receiverSlot, co
         PollReceiverLink(device);
         ReadPowerStateOf(device);
     }
-    entry.host->ArmTimer(timer::kLinkCheck, period::kLinkCheckFirstMs);
+    entry.host->ArmTimer(TimerId::kLinkCheck, period::kLinkCheckFirstMs);
 }
 
 void CDeviceManager::CloseVendor(const SlotList& slots, std::size_t slot, Entry& entry) {

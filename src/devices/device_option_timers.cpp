@@ -2,22 +2,22 @@
 
 namespace vandrel::devices {
 
-void DeviceOptionTimers::OnTimer(int timerId) {
+void DeviceOptionTimers::OnTimer(TimerId timer) {
     struct Entry {
-        int id;
+        TimerId id;
         void (*run)(DeviceOptionTimers&);
     };
     static constexpr Entry kTimers[] = {
-        {timer::kStream, [](DeviceOptionTimers& t) { t.Stream(); }},
-        {timer::kFirstSync, [](DeviceOptionTimers& t) { t.FirstSync(); }},
-        {timer::kResync, [](DeviceOptionTimers& t) { t.device_.Resynchronise(); }},
-        {timer::kSpare1003, [](DeviceOptionTimers& t) { t.device_.OnTimer1003(); }},
-        {timer::kSpare1004, [](DeviceOptionTimers& t) { t.device_.OnTimer1004(); }},
-        {timer::kPowerState, [](DeviceOptionTimers& t) { t.PowerState(); }},
-        {timer::kLinkCheck, [](DeviceOptionTimers& t) { t.LinkCheck(); }},
+        {TimerId::kStream, [](DeviceOptionTimers& t) { t.Stream(); }},
+        {TimerId::kFirstSync, [](DeviceOptionTimers& t) { t.FirstSync(); }},
+        {TimerId::kResync, [](DeviceOptionTimers& t) { t.device_.Resynchronise(); }},
+        {TimerId::kSpare1003, [](DeviceOptionTimers& t) { t.device_.OnTimer1003(); }},
+        {TimerId::kSpare1004, [](DeviceOptionTimers& t) { t.device_.OnTimer1004(); }},
+        {TimerId::kPowerState, [](DeviceOptionTimers& t) { t.PowerState(); }},
+        {TimerId::kLinkCheck, [](DeviceOptionTimers& t) { t.LinkCheck(); }},
     };
     for (const Entry& entry : kTimers)
-        if (entry.id == timerId) entry.run(*this);
+        if (entry.id == timer) entry.run(*this);
 }
 
 // Armed by the device when its colours changed, not again by itself: the
@@ -33,20 +33,20 @@ void DeviceOptionTimers::FirstSync() {
                 host_.ShowOption(false);
                 PostLink(false);
             }
-            host_.ArmTimer(timer::kFirstSync, period::kFirstSyncRetryMs);
+            host_.ArmTimer(TimerId::kFirstSync, period::kFirstSyncRetryMs);
             return;
         }
         PostLink(true);
     }
     device_.Connect();
-    host_.ArmTimer(timer::kStream, period::kFirstPreviewMs);
-    if (device_.PowerManaged() && open) host_.ArmTimer(timer::kPowerState, period::kPowerStartMs);
-    if (receiver) host_.ArmTimer(timer::kLinkCheck, period::kLinkCheckFirstMs);
+    host_.ArmTimer(TimerId::kStream, period::kFirstPreviewMs);
+    if (device_.PowerManaged() && open) host_.ArmTimer(TimerId::kPowerState, period::kPowerStartMs);
+    if (receiver) host_.ArmTimer(TimerId::kLinkCheck, period::kLinkCheckFirstMs);
 }
 
 void DeviceOptionTimers::PowerState() {
     ReadPowerStateOf(device_);
-    if (device_.PowerManaged()) host_.ArmTimer(timer::kPowerState, period::kPowerMs);
+    if (device_.PowerManaged()) host_.ArmTimer(TimerId::kPowerState, period::kPowerMs);
 }
 
 void DeviceOptionTimers::LinkCheck() {
@@ -59,11 +59,11 @@ void DeviceOptionTimers::LinkCheck() {
     } else if (!reachable && shown) {
         PostLink(false);
     }
-    host_.ArmTimer(timer::kLinkCheck, period::kLinkCheckMs);
+    host_.ArmTimer(TimerId::kLinkCheck, period::kLinkCheckMs);
 }
 
 void DeviceOptionTimers::PostLink(bool reachable) {
-    host_.PostMainMessage(kMessageOptionLink, device_.KindRowIndex(), reachable ? 1 : 0);
+    host_.PostMainMessage(DeviceMessage::kOptionLink, device_.KindRowIndex(), reachable ? 1 : 0);
 }
 
 }  // namespace vandrel::devices

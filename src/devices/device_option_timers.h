@@ -35,8 +35,8 @@ public:
     DeviceOptionTimers(CMorvaneUSBDevice& device, IDeviceHost& host) : device_(device), host_(host) {}
 
     // Arms timer 1001: the device manager calls it after opening the device.
-    void ArmFirstSync() { host_.ArmTimer(timer::kFirstSync, period::kFirstSyncMs); }
-    void OnTimer(int timerId);
+    void ArmFirstSync() { host_.ArmTimer(TimerId::kFirstSync, period::kFirstSyncMs); }
+    void OnTimer(TimerId timer);
 
 private:
     void Stream();

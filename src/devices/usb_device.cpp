@@ -129,7 +129,7 @@ void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
     platform::Trace("接收到自动添加设备的同步信息要求");
     if (IDeviceHost* host = host_.load()) {
         const bool pad = DeviceType() == device_io::DeviceType::MousePad;
-        host->ArmTimer(timer::kResync, pad ? kResyncDelayPadMs : kResyncDelayMs);
+        host->ArmTimer(TimerId::kResync, pad ? kResyncDelayPadMs : kResyncDelayMs);
     }
 }
 
@@ -196,7 +196,8 @@ void CMorvaneUSBDevice::SchedulePreviewPaint() {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
             .count();
     const std::int64_t wait = lastPreviewPaintMs_.load() + kPreviewPaintInterval.count() - now;
-    host->ArmTimer(timer::kStream, static_cast<int>(std::clamp<std::int64_t>(wait, 0, kPreviewPaintInterval.count())));
+    host->ArmTimer(TimerId::kStream,
+                   static_cast<int>(std::clamp<std::int64_t>(wait, 0, kPreviewPaintInterval.count())));
 }
 
 void CMorvaneUSBDevice::RefreshPreview() {

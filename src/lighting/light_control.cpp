@@ -56,10 +56,14 @@ int ColourChannelFromText(std::string_view text) {
 
 CLightControlUI::CLightControlUI(platform::IPageView& page, int kind) : page_(page), kind_(kind) {}
 
-void CLightControlUI::SetModeList(const std::vector<std::string>& names, const std::vector<bool>& visible,
-                                  int brightnessMax, int speedMax) {
-    page_.SetItems(lc::kModeCombo, names);
-    for (std::size_t i = 0; i < names.size(); ++i)
+void CLightControlUI::SetModeList(const std::vector<std::string>& effectIds, const std::vector<bool>& visible,
+                                  int brightnessMax, int speedMax, const std::vector<std::string>& customNames) {
+    std::vector<platform::ItemText> items;
+    items.reserve(effectIds.size() + customNames.size());
+    for (const std::string& id : effectIds) items.push_back(platform::ItemText::Id(id));
+    for (const std::string& name : customNames) items.push_back(platform::ItemText::Literal(name));
+    page_.SetItemTexts(lc::kModeCombo, items);
+    for (std::size_t i = 0; i < effectIds.size(); ++i)
         page_.SetItemVisible(lc::kModeCombo, static_cast<int>(i), i >= visible.size() || visible[i]);
     page_.SetRange(lc::kBrightness, 0, brightnessMax);
     page_.SetRange(lc::kSpeed, 0, speedMax);
@@ -129,8 +133,8 @@ void CLightControlUI::Adapt(int effect) {
         page_.SetVisible(kAudioLayout, false);
         page_.SetEnabled(kLightColourLayout, true);
         page_.SetCurrentPage(kColourTabs, 0);
-        page_.SetText(lc::kLeft, kDefaultLeftText);
-        page_.SetText(lc::kRight, kDefaultRightText);
+        page_.SetTextId(lc::kLeft, kDefaultLeftText);
+        page_.SetTextId(lc::kRight, kDefaultRightText);
     }
 
     ApplyGroup(page_, kSevenColourGroup, a.sevenColour);
@@ -147,8 +151,8 @@ void CLightControlUI::Adapt(int effect) {
         page_.SetVisible(kAudioLayout, true);
         page_.SetCurrentPage(kColourTabs, 1);
     }
-    if (a.leftText) page_.SetText(lc::kLeft, a.leftText);
-    if (a.rightText) page_.SetText(lc::kRight, a.rightText);
+    if (a.leftText) page_.SetTextId(lc::kLeft, a.leftText);
+    if (a.rightText) page_.SetTextId(lc::kRight, a.rightText);
 }
 
 void CLightControlUI::Commit(ILightingDevice& device, const profiles::LightInfo& info) {

@@ -58,10 +58,12 @@ public:
 
     int Kind() const { return kind_; }
 
-    // Fills the effect list (names are language text ids) and the maxima of the
-    // brightness and speed sliders.
-    void SetModeList(const std::vector<std::string>& names, const std::vector<bool>& visible, int brightnessMax,
-                     int speedMax);
+    // Fills the effect list: the built-in effects by language text id, each
+    // shown or hidden by `visible`, then the user's custom effects by their
+    // names, shown as typed; and the maxima of the brightness and speed
+    // sliders.
+    void SetModeList(const std::vector<std::string>& effectIds, const std::vector<bool>& visible, int brightnessMax,
+                     int speedMax, const std::vector<std::string>& customNames = {});
     void ShowLightInfo(const profiles::LightInfo& info);
     void SetSameModeFlag(bool flag);
     // The two values the main window keeps for the settings record.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vandrel::platform {
@@ -28,6 +29,17 @@ struct ChildControl {
     std::string userData;
 };
 
+// One item of a list or combo box: a text shown as given, or the id of a
+// language text, shown in the current language and following its changes.
+struct ItemText {
+    std::string text;
+    bool isTextId = false;
+
+    static ItemText Literal(std::string text) { return {std::move(text), false}; }
+    static ItemText Id(std::string id) { return {std::move(id), true}; }
+    bool operator==(const ItemText&) const = default;
+};
+
 // Controls are addressed by layout name. Operations on a name that the page
 // does not have do nothing and read as empty, 0 or false.
 class IPageView {
@@ -41,9 +53,13 @@ public:
     virtual void SetValue(std::string_view name, int value) = 0;
     virtual void SetRange(std::string_view name, int minimum, int maximum) = 0;
 
-    // Labels, edits, buttons: UTF-8 text.
+    // Labels, edits, buttons: UTF-8 text. SetText shows the text exactly as
+    // given, whatever it looks like, and ends any language text the control
+    // followed; SetTextId shows the language text of an id (the id itself
+    // when the language has none) and follows later language changes.
     virtual std::string Text(std::string_view name) const = 0;
     virtual void SetText(std::string_view name, std::string_view text) = 0;
+    virtual void SetTextId(std::string_view name, std::string_view id) = 0;
 
     // Check boxes, option buttons, selectable buttons.
     virtual bool Selected(std::string_view name) const = 0;
@@ -55,8 +71,11 @@ public:
     virtual void SetEnabled(std::string_view name, bool enabled) = 0;
 
     // Lists and combo boxes: item texts and the selected index (-1 for none).
+    // Items reads the texts shown. SetItems shows every item as given;
+    // SetItemTexts says of each item whether it is a language text id.
     virtual std::vector<std::string> Items(std::string_view name) const = 0;
     virtual void SetItems(std::string_view name, const std::vector<std::string>& items) = 0;
+    virtual void SetItemTexts(std::string_view name, const std::vector<ItemText>& items) = 0;
     virtual void SetItemVisible(std::string_view name, int index, bool visible) = 0;
     virtual bool ItemVisible(std::string_view name, int index) const = 0;
     virtual int CurrentIndex(std::string_view name) const = 0;

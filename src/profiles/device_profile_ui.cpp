@@ -68,6 +68,14 @@ const Json::Value& EntryAt(const Json::Value& list, int index) {
     return json::Element(Entries(list), index < 0 ? Json::ArrayIndex(-1) : static_cast<Json::ArrayIndex>(index));
 }
 
+// The names of the list's profiles, in order: what the combo shows.
+std::vector<std::u16string> NamesOf(const Json::Value& list) {
+    std::vector<std::u16string> names;
+    for (const Json::Value& entry : Entries(list))
+        names.push_back(FromUtf8(json::TextOr(json::Member(entry, "profilename"))));
+    return names;
+}
+
 // Why an entry of a list cannot be kept, or nullptr when it can. An entry
 // must name one file inside the user folder that no earlier entry names.
 const char* EntryProblem(const Json::Value& entry, const std::set<std::string>& seen) {
@@ -163,23 +171,18 @@ void CDeviceProfileUI::InitProfiles() {
         }
     }
 
-    std::vector<std::u16string> names;
-    for (const Json::Value& entry : Entries(list)) names.push_back(FromUtf8(json::TextOr(entry["profilename"])));
-    ShowEntries(names, -1);
+    ShowEntries(NamesOf(list), -1);
     SelectProfileEntry(SelectedEntry(list));
     ApplyKindTabs();
 }
 
 void CDeviceProfileUI::SelectProfileEntry(int index) {
     if (!Ready()) return;
-    const std::vector<std::u16string> names = EntryNames();
-    if (index < 0 || index >= static_cast<int>(names.size())) return;
-    view_.SetCurrentIndex(kCombo, index);
-    ShowName(names[static_cast<std::size_t>(index)]);
-
     Json::Value list = ReadList();
     const Json::Value& entry = EntryAt(list, index);
     if (!entry.isObject()) return;
+    view_.SetCurrentIndex(kCombo, index);
+    ShowName(FromUtf8(json::TextOr(json::Member(entry, "profilename"))));
     currentId_ = EntryId(entry);
     list["profileselect"] = index;
     WriteList(list);
@@ -199,7 +202,7 @@ std::string CDeviceProfileUI::ProfilePath(int index) const {
 
 bool CDeviceProfileUI::AddProfile() {
     if (!Ready()) return false;
-    const std::vector<std::u16string> names = EntryNames();
+    const std::vector<std::u16string> names = NamesOf(ReadList());
     if (names.size() >= kMaxAddedProfiles) return false;
 
     const std::u16string name = NextProfileName(names);
@@ -214,16 +217,14 @@ bool CDeviceProfileUI::AddProfile() {
 bool CDeviceProfileUI::DeleteProfile() {
     if (!Ready()) return false;
     const int selected = CurrentIndex();
-    std::vector<std::u16string> names = EntryNames();
-    if (selected < 0 || selected >= static_cast<int>(names.size()) || names.size() < 2) return false;
+    Json::Value list = ReadList();
+    const int count = static_cast<int>(Entries(list).size());
+    if (selected < 0 || selected >= count || count < 2) return false;
     const int next = selected > 0 ? selected - 1 : 0;
 
-    Json::Value list = ReadList();
     Json::Value removed;
-    if (EntryAt(list, selected).isObject()) {
-        list["profilelist"].removeIndex(static_cast<Json::ArrayIndex>(selected), &removed);
-    }
-    json::AsObject(list)["profileselect"] = next;
+    list["profilelist"].removeIndex(static_cast<Json::ArrayIndex>(selected), &removed);
+    list["profileselect"] = next;
     if (!WriteList(list)) return false;
     bool done = true;
     if (removed.isObject()) {
@@ -234,8 +235,7 @@ bool CDeviceProfileUI::DeleteProfile() {
         }
     }
 
-    names.erase(names.begin() + selected);
-    ShowEntries(names, next);
+    ShowEntries(NamesOf(list), next);
     SelectProfileEntry(next);
     return done;
 }
@@ -243,9 +243,10 @@ bool CDeviceProfileUI::DeleteProfile() {
 bool CDeviceProfileUI::CopyProfile() {
     if (!Ready()) return false;
     const int selected = CurrentIndex();
-    const std::vector<std::u16string> names = EntryNames();
+    const Json::Value list = ReadList();
+    const std::vector<std::u16string> names = NamesOf(list);
     if (selected < 0 || selected >= static_cast<int>(names.size())) return false;
-    const std::string sourceId = EntryId(EntryAt(ReadList(), selected));
+    const std::string sourceId = EntryId(EntryAt(list, selected));
 
     const std::u16string name = CopyName(names[static_cast<std::size_t>(selected)], names);
     const std::string id = AppendProfile(name, false);
@@ -263,7 +264,7 @@ bool CDeviceProfileUI::ImportProfile(const std::string& path) {
         return false;
     }
 
-    const std::vector<std::u16string> names = EntryNames();
+    const std::vector<std::u16string> names = NamesOf(ReadList());
     const std::u16string title = FromUtf8(CJsonFileStore::FileTitle(path));
     const std::u16string name = IsBlank(title) ? NextProfileName(names) : ImportName(title, names);
     const std::string id = AppendProfile(name, false);
@@ -312,22 +313,21 @@ int CDeviceProfileUI::RenameProfile(std::u16string_view name) {
     if (IsBlank(name)) return kRenameBlank;
     if (!Ready()) return kRenameTaken;
     const int selected = CurrentIndex();
-    std::vector<std::u16string> names = EntryNames();
+    Json::Value list = ReadList();
+    const std::vector<std::u16string> names = NamesOf(list);
     if (selected < 0 || selected >= static_cast<int>(names.size())) return kRenameTaken;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (static_cast<int>(i) != selected && EqualsIgnoringCase(names[i], name)) return kRenameTaken;
     }
 
     const std::string text = ToUtf8(name);
-    Json::Value list = ReadList();
     if (!EntryAt(list, selected).isObject()) return kRenameNotSaved;
     Json::Value& entry = list["profilelist"][static_cast<Json::ArrayIndex>(selected)];
     entry["profilename"] = text;
     if (!WriteList(list)) return kRenameNotSaved;
 
-    names[static_cast<std::size_t>(selected)] = FromUtf8(text);
-    ShowEntries(names, selected);
-    ShowName(names[static_cast<std::size_t>(selected)]);
+    ShowEntries(NamesOf(list), selected);
+    ShowName(FromUtf8(text));
     const std::string file = FileOf(EntryId(entry));
     Json::Value document = store_.ReadDocument(file);
     json::AsObject(document)["profilename"] = text;
@@ -352,12 +352,6 @@ void CDeviceProfileUI::SelectTab(int n) {
 bool CDeviceProfileUI::Ready() const { return HasCombo() && !userFolder_.empty(); }
 
 bool CDeviceProfileUI::HasCombo() const { return view_.HasControl(kCombo); }
-
-std::vector<std::u16string> CDeviceProfileUI::EntryNames() const {
-    std::vector<std::u16string> names;
-    for (const std::string& item : view_.Items(kCombo)) names.push_back(FromUtf8(item));
-    return names;
-}
 
 void CDeviceProfileUI::ShowEntries(const std::vector<std::u16string>& names, int selected) {
     std::vector<std::string> items;
@@ -408,9 +402,7 @@ std::string CDeviceProfileUI::AppendProfile(const std::u16string& name, bool sel
     if (selectIt) list["profileselect"] = static_cast<Json::Int>(entries.size() - 1);
     if (!WriteList(list)) return {};
 
-    std::vector<std::u16string> names = EntryNames();
-    names.push_back(name);
-    ShowEntries(names, CurrentIndex());
+    ShowEntries(NamesOf(list), CurrentIndex());
     return id;
 }
 

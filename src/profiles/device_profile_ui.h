@@ -9,7 +9,9 @@
 //                    "profilelinkmame": ""}, ...] in display order;
 //   "profileselect": index of the current profile.
 // Entry i of the combo "device_profile_combo" is "profilelist"[i]; a profile's
-// file is <user folder>/<profileUUID>.Json.
+// file is <user folder>/<profileUUID>.Json. Names always come from the list:
+// the combo and the name editor only show them, as typed, and are never read
+// back for a name.
 //
 // Entries whose "profileUUID" cannot name a file of their own in the user
 // folder are left out, and the file is kept as a backup before the cleaned
@@ -110,7 +112,6 @@ private:
     // The combo exists and the user folder is known.
     bool Ready() const;
     bool HasCombo() const;
-    std::vector<std::u16string> EntryNames() const;
     void ShowEntries(const std::vector<std::u16string>& names, int selected);
     // "ProfileList.ini" with every unusable entry left out (see
     // KeepLeftOutEntries); the list kept in memory when none could be

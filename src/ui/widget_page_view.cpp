@@ -67,6 +67,13 @@ void WriteRange(QWidget* w, const RangeAccess& r) {
 
 bool InItems(int index, int count) { return index >= 0 && index < count; }
 
+void ShowText(QWidget* w, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
+    else if (auto* rich = qobject_cast<QTextEdit*>(w)) rich->setPlainText(text);
+}
+
 }  // namespace
 
 WidgetPageView::WidgetPageView(QWidget* root) : root_(root) {
@@ -197,20 +204,21 @@ std::string WidgetPageView::Text(std::string_view name) const {
 
 void WidgetPageView::SetText(std::string_view name, std::string_view text) {
     QWidget* w = Find(name);
-    const QString value = ToQt(text);
     if (w == nullptr) return;
-    // Logic may name a language text by its id: the control shows the text
-    // and follows later language changes.
-    if (TextResources::Instance().Has(value)) {
-        Quietly([&] { SetTextId(w, value); });
-        return;
-    }
+    // Shown as given: a text that happens to spell a language id stays itself,
+    // and a language change no longer replaces it.
     w->setProperty(kTextIdProperty, QVariant());
+    Quietly([&] { ShowText(w, ToQt(text)); });
+}
+
+void WidgetPageView::SetTextId(std::string_view name, std::string_view id) {
+    QWidget* w = Find(name);
+    if (w == nullptr) return;
+    const QString textId = ToQt(id);
     Quietly([&] {
-        if (auto* label = qobject_cast<QLabel*>(w)) label->setText(value);
-        else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(value);
-        else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(value);
-        else if (auto* rich = qobject_cast<QTextEdit*>(w)) rich->setPlainText(value);
+        ui::SetTextId(w, textId);
+        // Without a text in the language the id itself shows what is missing.
+        if (!TextResources::Instance().Has(textId)) ShowText(w, textId);
     });
 }
 
@@ -260,15 +268,21 @@ std::vector<std::string> WidgetPageView::Items(std::string_view name) const {
 }
 
 void WidgetPageView::SetItems(std::string_view name, const std::vector<std::string>& items) {
+    std::vector<platform::ItemText> literal;
+    literal.reserve(items.size());
+    for (const std::string& item : items) literal.push_back(platform::ItemText::Literal(item));
+    SetItemTexts(name, literal);
+}
+
+void WidgetPageView::SetItemTexts(std::string_view name, const std::vector<platform::ItemText>& items) {
     QWidget* w = Find(name);
     QStringList texts;
     QStringList ids;  // the language text id of each item, or empty
     const TextResources& language = TextResources::Instance();
-    for (const std::string& item : items) {
-        const QString text = ToQt(item);
-        const bool isId = language.Has(text);
-        texts.append(isId ? language.Text(text) : text);
-        ids.append(isId ? text : QString());
+    for (const platform::ItemText& item : items) {
+        const QString text = ToQt(item.text);
+        texts.append(item.isTextId ? language.Text(text) : text);
+        ids.append(item.isTextId ? text : QString());
     }
     const int keep = CurrentIndex(name);
     const int current = InItems(keep, static_cast<int>(texts.size())) ? keep : -1;

@@ -42,6 +42,7 @@ public:
 
     std::string Text(std::string_view name) const override;
     void SetText(std::string_view name, std::string_view text) override;
+    void SetTextId(std::string_view name, std::string_view id) override;
 
     bool Selected(std::string_view name) const override;
     void SetSelected(std::string_view name, bool selected) override;
@@ -53,6 +54,7 @@ public:
 
     std::vector<std::string> Items(std::string_view name) const override;
     void SetItems(std::string_view name, const std::vector<std::string>& items) override;
+    void SetItemTexts(std::string_view name, const std::vector<platform::ItemText>& items) override;
     void SetItemVisible(std::string_view name, int index, bool visible) override;
     bool ItemVisible(std::string_view name, int index) const override;
     int CurrentIndex(std::string_view name) const override;

@@ -251,17 +251,18 @@ private slots:
         sim::SimBackend backend;
         devices::CMorvaneUSBDevice device(backend);
         option->SetDevice(&device);
-        std::thread worker([&] { option->ArmTimer(1002, 10000); });
+        using devices::TimerId;
+        std::thread worker([&] { option->ArmTimer(TimerId::kResync, 10000); });
         worker.join();
-        QTRY_VERIFY(option->IsTimerArmed(1002));
-        option->KillTimer(1002);
-        QVERIFY(!option->IsTimerArmed(1002));
+        QTRY_VERIFY(option->IsTimerArmed(TimerId::kResync));
+        option->KillTimer(TimerId::kResync);
+        QVERIFY(!option->IsTimerArmed(TimerId::kResync));
         // Once detached (the device is going), nothing is armed any more.
-        option->ArmTimer(1000, 5);
+        option->ArmTimer(TimerId::kStream, 5);
         option->Detach();
-        QVERIFY(!option->IsTimerArmed(1000));
-        option->ArmTimer(1001, 5);
-        QVERIFY(!option->IsTimerArmed(1001));
+        QVERIFY(!option->IsTimerArmed(TimerId::kStream));
+        option->ArmTimer(TimerId::kFirstSync, 5);
+        QVERIFY(!option->IsTimerArmed(TimerId::kFirstSync));
     }
 
     void languageChangesEveryOpenWindow() {

@@ -1,5 +1,5 @@
 // A device host for tests: records every call as a line of text, in order,
-// from whichever thread it comes. Option visibility and selection are plain
+// from whichever thread it comes; timers and messages by their numbers. Option visibility and selection are plain
 // settings of the test.
 #pragma once
 
@@ -16,18 +16,18 @@ namespace vandrel::testing {
 
 class FakeDeviceHost : public devices::IDeviceHost {
 public:
-    void ArmTimer(int timerId, int periodMs) override {
-        Log("arm " + std::to_string(timerId) + " " + std::to_string(periodMs));
+    void ArmTimer(devices::TimerId timer, int periodMs) override {
+        Log("arm " + std::to_string(Number(timer)) + " " + std::to_string(periodMs));
     }
-    void KillTimer(int timerId) override { Log("kill " + std::to_string(timerId)); }
+    void KillTimer(devices::TimerId timer) override { Log("kill " + std::to_string(Number(timer))); }
     bool OptionVisible() const override { return visible; }
     void ShowOption(bool show) override {
         visible = show;
         Log(show ? "show" : "hide");
     }
     bool OptionSelected() const override { return selected; }
-    void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override {
-        Log("post " + std::to_string(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
+    void PostMainMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) override {
+        Log("post " + std::to_string(Number(message)) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
     }
 
     void Log(const std::string& line) {

@@ -39,9 +39,11 @@ private:
     testing::FakeDeviceHost& log_;
 };
 
+using enum TimerId;
+
 struct TimerCase {
     const char* what;
-    int timer;
+    TimerId timer;
     bool receiver;
     bool open;
     bool powerManaged;
@@ -80,12 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
     Timers, OptionTimersTest,
     ::testing::Values(
         // The preview timer paints once and is armed again only by a change.
-        TimerCase{"preview cable", 1000, C, true, false, true, true, true, {"RefreshPreview"}},
-        TimerCase{"preview receiver", 1000, R, true, false, true, true, false, {"RefreshPreview"}},
-        TimerCase{"first sync cable", 1001, C, true, true, true, true, false, {"Connect", "arm 1000 5", "arm 1005 50"}},
-        TimerCase{"first sync cable unmanaged", 1001, C, true, false, false, true, false, {"Connect", "arm 1000 5"}},
+        TimerCase{"preview cable", kStream, C, true, false, true, true, true, {"RefreshPreview"}},
+        TimerCase{"preview receiver", kStream, R, true, false, true, true, false, {"RefreshPreview"}},
+        TimerCase{
+            "first sync cable", kFirstSync, C, true, true, true, true, false, {"Connect", "arm 1000 5", "arm 1005 50"}},
+        TimerCase{
+            "first sync cable unmanaged", kFirstSync, C, true, false, false, true, false, {"Connect", "arm 1000 5"}},
         TimerCase{"first sync receiver reachable",
-                  1001,
+                  kFirstSync,
                   R,
                   true,
                   true,
@@ -94,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {"CheckLink", "post 3331 4 1", "Connect", "arm 1000 5", "arm 1005 50", "arm 1007 2000"}},
         TimerCase{"first sync receiver unreachable shown",
-                  1001,
+                  kFirstSync,
                   R,
                   true,
                   true,
@@ -103,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {"CheckLink", "hide", "post 3331 4 0", "arm 1001 3000"}},
         TimerCase{"first sync receiver unreachable hidden",
-                  1001,
+                  kFirstSync,
                   R,
                   true,
                   true,
@@ -111,13 +115,13 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   false,
                   {"CheckLink", "arm 1001 3000"}},
-        TimerCase{"resync", 1002, C, true, false, true, true, false, {"Resynchronise"}},
-        TimerCase{"spare 1003", 1003, C, true, false, true, true, false, {"OnTimer1003"}},
-        TimerCase{"spare 1004", 1004, C, true, false, true, true, false, {"OnTimer1004"}},
-        TimerCase{"power managed", 1005, C, true, true, true, true, false, {"ReadPowerState", "arm 1005 5000"}},
-        TimerCase{"power unmanaged", 1005, C, true, false, true, true, false, {"ReadPowerState"}},
+        TimerCase{"resync", kResync, C, true, false, true, true, false, {"Resynchronise"}},
+        TimerCase{"spare 1003", kSpare1003, C, true, false, true, true, false, {"OnTimer1003"}},
+        TimerCase{"spare 1004", kSpare1004, C, true, false, true, true, false, {"OnTimer1004"}},
+        TimerCase{"power managed", kPowerState, C, true, true, true, true, false, {"ReadPowerState", "arm 1005 5000"}},
+        TimerCase{"power unmanaged", kPowerState, C, true, false, true, true, false, {"ReadPowerState"}},
         TimerCase{"link back",
-                  1007,
+                  kLinkCheck,
                   R,
                   true,
                   true,
@@ -125,11 +129,18 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   false,
                   {"CheckLink", "post 3331 4 1", "ReadPowerState", "arm 1007 3000"}},
-        TimerCase{
-            "link lost", 1007, R, true, true, false, true, false, {"CheckLink", "post 3331 4 0", "arm 1007 3000"}},
-        TimerCase{"link unchanged", 1007, R, true, true, true, true, false, {"CheckLink", "arm 1007 3000"}},
-        TimerCase{"link check on the cable", 1007, C, true, true, true, true, false, {}},
-        TimerCase{"unknown timer", 1006, C, true, true, true, true, false, {}}),
+        TimerCase{"link lost",
+                  kLinkCheck,
+                  R,
+                  true,
+                  true,
+                  false,
+                  true,
+                  false,
+                  {"CheckLink", "post 3331 4 0", "arm 1007 3000"}},
+        TimerCase{"link unchanged", kLinkCheck, R, true, true, true, true, false, {"CheckLink", "arm 1007 3000"}},
+        TimerCase{"link check on the cable", kLinkCheck, C, true, true, true, true, false, {}},
+        TimerCase{"unknown timer", static_cast<TimerId>(1006), C, true, true, true, true, false, {}}),
     [](const ::testing::TestParamInfo<TimerCase>& info) {
         std::string name = info.param.what;
         for (char& ch : name)

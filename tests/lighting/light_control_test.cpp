@@ -209,6 +209,19 @@ TEST_F(LightPanelTest, ShowLightInfoSetsEveryControlAndTheDirectionOptions) {
     EXPECT_TRUE(page.Selected(lc::kRight));
 }
 
+// The built-in effects are language texts; the user's own effects show as
+// named, even one whose name spells a language id.
+TEST_F(LightPanelTest, EffectListShowsBuiltInEffectsByIdAndCustomEffectsAsNamed) {
+    CLightControlUI panel(page, kPanelMouse);
+    panel.SetModeList({"light_mode_0_text", "light_mode_1_text"}, {true, false}, 4, 4, {"message_text_5"});
+    const testing::FakePageView::Control* combo = page.Find(lc::kModeCombo);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->items, (std::vector<std::string>{"light_mode_0_text", "light_mode_1_text", "message_text_5"}));
+    EXPECT_EQ(combo->itemIsId, (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(page.ItemVisible(lc::kModeCombo, 1));
+    EXPECT_TRUE(page.ItemVisible(lc::kModeCombo, 2));
+}
+
 TEST_F(LightPanelTest, PanelAdaptsToTheEffectOfEachKind) {
     struct Case {
         int kind;
@@ -251,6 +264,7 @@ TEST_F(LightPanelTest, PanelAdaptsToTheEffectOfEachKind) {
     CLightControlUI keyboard(page, kPanelKeyboard);
     keyboard.ShowLightInfo({.SelectItem = 3});
     EXPECT_EQ(page.Text(lc::kLeft), "light_set_clockwise_text");
+    EXPECT_TRUE(page.Find(lc::kLeft)->textIsId);
     keyboard.ShowLightInfo({.SelectItem = 29});
     EXPECT_EQ(page.Text(lc::kLeft), "light_set_right_to_left_text");
     EXPECT_EQ(page.CurrentPage("light_color_tablayout"), 1);
@@ -286,7 +300,7 @@ TEST_F(LightPanelTest, DirectionOptionOfEachValueReadsTheSameOnTheKeyboardAndThe
             mousePageView.Add(name);
         }
         for (const std::string_view option : {lc::kLeft, lc::kRight})
-            mousePageView.SetText(option, LayoutTextId(mousePage, option));
+            mousePageView.SetTextId(option, LayoutTextId(mousePage, option));
         CLightControlUI keyboard(keyboardPage, kPanelKeyboard);
         CLightControlUI mouse(mousePageView, kPanelMouse);
         keyboard.ShowLightInfo({.SelectItem = 1, .Fx = c.fx});

@@ -218,6 +218,31 @@ TEST_F(ProfileListTest, RenameResults) {
     EXPECT_EQ(panel.EditedName(), u"游戏");
 }
 
+// Names come from the list and go to the page as given: what the combo
+// shows is never read back, so a combo that shows other texts (a language's
+// translation of a name that spells a text id) changes no check.
+TEST_F(ProfileListTest, NamesComeFromTheListNotFromTheCombo) {
+    folder.Write("user/ProfileList.ini", R"({"profilelist": [
+        {"profilename": "message_text_5", "profileUUID": "a1"}, {"profilename": "work", "profileUUID": "a2"}],
+        "profileselect": 0})");
+    panel.InitProfiles();
+    const FakePageView::Control& combo = *view.Find(kCombo);
+    EXPECT_EQ(combo.itemIsId, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(view.Find(kNameEdit)->textIsId);
+
+    view.Find(kCombo)->items = {"shown first", "shown second"};
+    Select(1);
+    EXPECT_EQ(view.Text(kNameEdit), "work");
+    EXPECT_EQ(panel.RenameProfile(u"message_text_5"), CDeviceProfileUI::kRenameTaken);
+    EXPECT_EQ(panel.RenameProfile(u"shown first"), CDeviceProfileUI::kRenamed);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"message_text_5", "shown first"}));
+    EXPECT_FALSE(view.Find(kNameEdit)->textIsId);
+
+    view.Find(kCombo)->items = {"x", "y"};
+    ASSERT_TRUE(panel.CopyProfile());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"message_text_5", "shown first", "shown first copy"}));
+}
+
 TEST_F(ProfileListTest, ResetOfAHeadsetKeepsItsCustomEqualiser) {
     for (const int kind : {kKindHeadset, kKindMouse}) {
         TempFolder scratch;

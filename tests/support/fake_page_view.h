@@ -6,7 +6,10 @@
 // Behaviour worth knowing when writing a test:
 // - SetValue clamps to the range of SetRange (no clamping before a range is set);
 // - SetCurrentIndex outside the items selects none (-1);
-// - SetItems keeps the current index while it still names an item, else -1.
+// - SetItems keeps the current index while it still names an item, else -1;
+// - SetTextId and SetItemTexts look nothing up: the control keeps the id as
+//   its text and marks it as an id (textIsId, itemIsId), so a test sees
+//   whether logic asked for a language text or for a literal one.
 #pragma once
 
 #include <algorithm>
@@ -30,10 +33,12 @@ public:
         int minimum = INT_MIN;
         int maximum = INT_MAX;
         std::string text;
+        bool textIsId = false;  // text is a language text id, set by SetTextId
         bool selected = false;
         bool visible = true;
         bool enabled = true;
         std::vector<std::string> items;
+        std::vector<bool> itemIsId;  // parallel to items: set by SetItemTexts
         int currentIndex = -1;
         int currentPage = 0;
         std::uint32_t colour = 0;
@@ -78,7 +83,16 @@ public:
 
     std::string Text(std::string_view name) const override { return Read(name, &Control::text, std::string()); }
     void SetText(std::string_view name, std::string_view text) override {
-        Change(name, [text](Control& c) { c.text = std::string(text); });
+        Change(name, [text](Control& c) {
+            c.text = std::string(text);
+            c.textIsId = false;
+        });
+    }
+    void SetTextId(std::string_view name, std::string_view id) override {
+        Change(name, [id](Control& c) {
+            c.text = std::string(id);
+            c.textIsId = true;
+        });
     }
 
     bool Selected(std::string_view name) const override { return Read(name, &Control::selected, false); }
@@ -99,9 +113,19 @@ public:
         return Read(name, &Control::items, std::vector<std::string>());
     }
     void SetItems(std::string_view name, const std::vector<std::string>& items) override {
+        std::vector<platform::ItemText> literal;
+        for (const std::string& item : items) literal.push_back(platform::ItemText::Literal(item));
+        SetItemTexts(name, literal);
+    }
+    void SetItemTexts(std::string_view name, const std::vector<platform::ItemText>& items) override {
         Change(name, [&items](Control& c) {
             c.itemVisible.clear();
-            c.items = items;
+            c.items.clear();
+            c.itemIsId.clear();
+            for (const platform::ItemText& item : items) {
+                c.items.push_back(item.text);
+                c.itemIsId.push_back(item.isTextId);
+            }
             if (c.currentIndex >= static_cast<int>(items.size())) c.currentIndex = -1;
         });
     }

@@ -15,8 +15,10 @@
 #include "ui/control_factory.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
+#include "ui/text_resources.h"
 #include "ui/widget_page_view.h"
 
+using vandrel::platform::ItemText;
 using vandrel::platform::NotifyEvent;
 using namespace vandrel::ui;
 
@@ -41,6 +43,17 @@ private:
     std::vector<NotifyEvent> events_;
 
     static QString LayoutPath() { return QStringLiteral(UI_TEST_DATA_DIR "/page.ui"); }
+
+    // Loads a language of the given texts and puts it on the page, as a
+    // language change does.
+    void SwitchLanguage(const QByteArray& json) {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write(json);
+        file.close();
+        QVERIFY(TextResources::Instance().LoadLanguage(file.fileName()));
+        TextResources::Instance().ApplyTexts(root_.get());
+    }
 
 private slots:
     void initTestCase() { libraryPaths_ = QCoreApplication::libraryPaths(); }
@@ -136,6 +149,36 @@ private slots:
         QVERIFY(!view_->Enabled("apply"));
 
         // None of these writes is reported back as a notify event.
+        QVERIFY(events_.empty());
+    }
+
+    // Only SetTextId and items marked as ids are looked up in the language; a
+    // text given as such stays as given however much it looks like an id.
+    void textIdsFollowTheLanguageAndGivenTextsStayAsGiven() {
+        SwitchLanguage(R"({"greeting_text": "Hello", "fast_text": "Fast"})");
+        view_->SetText("title", "greeting_text");
+        view_->SetTextId("keyLabel", "greeting_text");
+        view_->SetTextId("apply", "missing_text");
+        view_->SetItemTexts("rate", {ItemText::Id("fast_text"), ItemText::Literal("fast_text")});
+        QCOMPARE(view_->Text("title"), std::string("greeting_text"));
+        QCOMPARE(view_->Text("keyLabel"), std::string("Hello"));
+        QCOMPARE(view_->Text("apply"), std::string("missing_text"));
+        QCOMPARE(view_->Items("rate"), (std::vector<std::string>{"Fast", "fast_text"}));
+
+        SwitchLanguage(R"({"greeting_text": "Hallo", "fast_text": "Schnell", "missing_text": "Da"})");
+        QCOMPARE(view_->Text("title"), std::string("greeting_text"));
+        QCOMPARE(view_->Text("keyLabel"), std::string("Hallo"));
+        QCOMPARE(view_->Text("apply"), std::string("Da"));
+        QCOMPARE(view_->Items("rate"), (std::vector<std::string>{"Schnell", "fast_text"}));
+
+        // A given text or item list ends the following of the ids before it.
+        view_->SetText("keyLabel", "Mine");
+        view_->SetItems("rate", {"fast_text"});
+        SwitchLanguage(R"({"greeting_text": "Hello", "fast_text": "Fast"})");
+        QCOMPARE(view_->Text("keyLabel"), std::string("Mine"));
+        QCOMPARE(view_->Items("rate"), std::vector<std::string>{"fast_text"});
+
+        TextResources::Instance().LoadLanguage(QString());
         QVERIFY(events_.empty());
     }
 

@@ -163,7 +163,7 @@ void CMorvaneMouseDevice::OnNotification(std::uint16_t usage) {
             notifiedStage_.store(stage);
         }
     }
-    if (IDeviceHost* host = Host()) host->ArmTimer(timer::kSpare1003, kNotifiedChangeDelayMs);
+    if (IDeviceHost* host = Host()) host->ArmTimer(TimerId::kSpare1003, kNotifiedChangeDelayMs);
 }
 
 void CMorvaneMouseDevice::OnTimer1003() {
@@ -200,7 +200,7 @@ void CMorvaneMouseDevice::ReadPowerState() {
     report[3] = t.IsWireless() ? 1 : 0;
     powerReport_ = report;
     if (powerSink_) powerSink_(report);
-    if (IDeviceHost* host = Host()) host->PostMainMessage(kMessagePowerState, report[4], 0);
+    if (IDeviceHost* host = Host()) host->PostMainMessage(DeviceMessage::kPowerState, report[4], 0);
 }
 
 // --- Writing the settings record ------------------------------------------------
@@ -254,7 +254,8 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     if (!outcome.sent || writeFailureReported_) return;
     platform::Trace("MS设置写入失败");
     writeFailureReported_ = true;
-    if (IDeviceHost* host = Host()) host->PostMainMessage(kMessageSettingsWriteFailed, KindRowIndex(), outcome.status);
+    if (IDeviceHost* host = Host())
+        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, KindRowIndex(), outcome.status);
 }
 
 // --- Profile ----------------------------------------------------------------------

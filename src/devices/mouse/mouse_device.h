@@ -19,7 +19,7 @@
 // Failures: reads that fail leave what was read before (information block,
 // key map, settings record, profile) untouched. A settings write that fails
 // leaves the settings in the profile, returns the failing status and posts
-// kMessageSettingsWriteFailed to the main window once, until a write
+// DeviceMessage::kSettingsWriteFailed to the main window once, until a write
 // succeeds again.
 //
 // Threads: the UI thread calls everything public unless said otherwise. The
@@ -57,7 +57,6 @@
 #include "protocol/commands.h"
 
 namespace vandrel::devices {
-
 
 // Notifications of the mouse's companion collection.
 inline constexpr std::uint16_t kUsageClickFlash = 0x403;         // a click, for the reactive flash

@@ -79,11 +79,9 @@ void CMorvaneMouseDevice::ShowModeList() {
         names.push_back(profiles::ToUtf8(mode.name));
         visible.push_back(mode.visible);
     }
-    for (const std::u16string& custom : names_.customEffects) {
-        names.push_back(profiles::ToUtf8(custom));
-        visible.push_back(true);
-    }
-    lightPanel_->SetModeList(names, visible, kSliderMaximum, kSliderMaximum);
+    std::vector<std::string> customNames;
+    for (const std::u16string& custom : names_.customEffects) customNames.push_back(profiles::ToUtf8(custom));
+    lightPanel_->SetModeList(names, visible, kSliderMaximum, kSliderMaximum, customNames);
 }
 
 const std::string* CMorvaneMouseDevice::SecondRowPreview(std::size_t led) const {

@@ -166,40 +166,40 @@ void CDeviceOptionUI::ShowOption(bool visible) {
     setVisible(visible);
 }
 
-void CDeviceOptionUI::PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+void CDeviceOptionUI::PostMainMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
     if (messageSink_) messageSink_(message, wParam, lParam);
 }
 
 // --- Timers -------------------------------------------------------------------
 
-void CDeviceOptionUI::ArmTimer(int timerId, int periodMs) {
+void CDeviceOptionUI::ArmTimer(devices::TimerId timer, int periodMs) {
     if (QThread::currentThread() == thread()) {
-        ArmOnUiThread(timerId, periodMs);
+        ArmOnUiThread(timer, periodMs);
         return;
     }
     // From a device's worker: the timer is armed on the UI thread, unless the
     // tab has gone meanwhile.
     QMetaObject::invokeMethod(
         this,
-        [self = QPointer<CDeviceOptionUI>(this), timerId, periodMs] {
-            if (self) self->ArmOnUiThread(timerId, periodMs);
+        [self = QPointer<CDeviceOptionUI>(this), timer, periodMs] {
+            if (self) self->ArmOnUiThread(timer, periodMs);
         },
         Qt::QueuedConnection);
 }
 
-void CDeviceOptionUI::ArmOnUiThread(int timerId, int periodMs) {
+void CDeviceOptionUI::ArmOnUiThread(devices::TimerId timer, int periodMs) {
     if (device_ == nullptr) return;  // detached: the device is gone or not yet there
-    auto& timer = timers_[timerId];
-    if (!timer) {
-        timer = std::make_unique<QTimer>();
-        timer->setSingleShot(true);
-        QObject::connect(timer.get(), &QTimer::timeout, this, [this, timerId] { Fire(timerId); });
+    auto& shot = timers_[timer];
+    if (!shot) {
+        shot = std::make_unique<QTimer>();
+        shot->setSingleShot(true);
+        QObject::connect(shot.get(), &QTimer::timeout, this, [this, timer] { Fire(timer); });
     }
-    timer->start(std::max(periodMs, 0));
+    shot->start(std::max(periodMs, 0));
 }
 
-void CDeviceOptionUI::KillTimer(int timerId) {
-    if (const auto it = timers_.find(timerId); it != timers_.end()) it->second->stop();
+void CDeviceOptionUI::KillTimer(devices::TimerId timer) {
+    if (const auto it = timers_.find(timer); it != timers_.end()) it->second->stop();
 }
 
 void CDeviceOptionUI::Detach() {
@@ -207,13 +207,13 @@ void CDeviceOptionUI::Detach() {
     device_ = nullptr;
 }
 
-bool CDeviceOptionUI::IsTimerArmed(int timerId) const {
-    const auto it = timers_.find(timerId);
+bool CDeviceOptionUI::IsTimerArmed(devices::TimerId timer) const {
+    const auto it = timers_.find(timer);
     return it != timers_.end() && it->second->isActive();
 }
 
-void CDeviceOptionUI::Fire(int timerId) {
-    if (device_ != nullptr) devices::DeviceOptionTimers(*device_, *this).OnTimer(timerId);
+void CDeviceOptionUI::Fire(devices::TimerId timer) {
+    if (device_ != nullptr) devices::DeviceOptionTimers(*device_, *this).OnTimer(timer);
 }
 
 }  // namespace vandrel::ui

@@ -45,7 +45,7 @@ class CDeviceOptionUI : public QWidget, public devices::IDeviceHost {
     Q_OBJECT
 
 public:
-    using MessageSink = std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)>;
+    using MessageSink = std::function<void(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam)>;
 
     explicit CDeviceOptionUI(QWidget* parent = nullptr);
     ~CDeviceOptionUI() override;
@@ -78,24 +78,24 @@ public:
 
     // Where the device's messages to the main window go (UI thread).
     void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
-    bool IsTimerArmed(int timerId) const;
+    bool IsTimerArmed(devices::TimerId timer) const;
     // Stops every timer and forgets the device: called before the device goes.
     void Detach();
 
     // IDeviceHost
-    void ArmTimer(int timerId, int periodMs) override;
-    void KillTimer(int timerId) override;
+    void ArmTimer(devices::TimerId timer, int periodMs) override;
+    void KillTimer(devices::TimerId timer) override;
     bool OptionVisible() const override { return visibleFlag_; }
     void ShowOption(bool visible) override;
     bool OptionSelected() const override { return IsSelected(); }
-    void PostMainMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
+    void PostMainMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) override;
 
 private:
     QAbstractButton* Select() const;
     QAbstractButton* SynchroMark() const;
     void ShowIcons();
-    void ArmOnUiThread(int timerId, int periodMs);
-    void Fire(int timerId);
+    void ArmOnUiThread(devices::TimerId timer, int periodMs);
+    void Fire(devices::TimerId timer);
 
     int kind_ = 0;
     int subKind_ = 0;
@@ -109,7 +109,7 @@ private:
     QString shownSelected_;
     devices::CMorvaneUSBDevice* device_ = nullptr;
     MessageSink messageSink_;
-    std::map<int, std::unique_ptr<QTimer>> timers_;
+    std::map<devices::TimerId, std::unique_ptr<QTimer>> timers_;
 };
 
 }  // namespace vandrel::ui

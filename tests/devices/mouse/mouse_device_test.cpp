@@ -803,8 +803,8 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
 
 TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
-    const std::string notice = "post " + std::to_string(kMessageSettingsWriteFailed) + " " + std::to_string(kMouseRow) +
-                               " " + std::to_string(protocol::kStatusRefusedFF);
+    const std::string notice = "post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " " +
+                               std::to_string(kMouseRow) + " " + std::to_string(protocol::kStatusRefusedFF);
     const auto move = [&](int position) { return m.SetDpiStagePosition(0, position); };
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF, 2);
 
@@ -902,7 +902,7 @@ TEST_F(MouseTest, PowerStateGoesToThePanelWithTheLinkInByte3) {
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0], (PowerReport{c.percent, static_cast<std::uint8_t>(c.charging), 0, c.wireless, 0, 0}));
         EXPECT_EQ(m.LastPowerReport(), reports[0]);
-        EXPECT_EQ(Lines("post " + std::to_string(kMessagePowerState) + " 0 0"), ++posts);
+        EXPECT_EQ(Lines("post " + std::to_string(Number(DeviceMessage::kPowerState)) + " 0 0"), ++posts);
     }
 }
 
@@ -922,7 +922,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusReadFailed);
     for (const Request& r : Requests()) EXPECT_EQ(r.command, cmd::kLinkQuery) << "nothing but link queries";
-    EXPECT_EQ(Lines("post " + std::to_string(kMessageSettingsWriteFailed) + " 0 0"), 0)
+    EXPECT_EQ(Lines("post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " 0 0"), 0)
         << "an unreachable mouse is the link watch's business";
 
     backend_.SetOutOfRange(SimKind::Mouse, false);
