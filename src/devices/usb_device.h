@@ -167,7 +167,7 @@ public:
     virtual void OnTimer1003() {}
     virtual void OnTimer1004() {}
     virtual void ReadPowerState() {}
-    virtual int CheckLink() { return 1; }
+    virtual protocol::LinkState CheckLink() { return protocol::LinkState::Reachable; }
     virtual void LoadProfile() {}
     virtual void RefreshPage() {}
     virtual void RepairMacroKeys() {}

@@ -25,9 +25,9 @@ public:
     void OnTimer1003() override { log_.Log("OnTimer1003"); }
     void OnTimer1004() override { log_.Log("OnTimer1004"); }
     void ReadPowerState() override { log_.Log("ReadPowerState"); }
-    int CheckLink() override {
+    protocol::LinkState CheckLink() override {
         log_.Log("CheckLink");
-        return reachable ? 1 : 0;
+        return reachable ? protocol::LinkState::Reachable : protocol::LinkState::Unreachable;
     }
 
     bool reachable = true;

@@ -44,7 +44,7 @@ public:
     void SaveProfile() override {
         const auto w = profiles::ToWords(running_);
         profile_.SetLightInfo(w[0], w[1], w[2], w[3]);
-        profile_.Save();
+        EXPECT_EQ(profile_.Save(), profiles::WriteStatus::Ok);
         calls.push_back("SaveProfile");
     }
     int ApplyProfileLighting() override {

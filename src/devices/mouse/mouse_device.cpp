@@ -10,8 +10,8 @@ namespace vandrel::devices {
 namespace {
 
 using mouse::SettingsRecord;
-using protocol::kStatusOk;
-using protocol::kStatusReadFailed;
+constexpr int kStatusOk = protocol::ToInt(protocol::Status::Ok);
+constexpr int kStatusReadFailed = protocol::ToInt(protocol::Status::ReadFailed);
 
 constexpr std::string_view kKindName = "mouse";
 constexpr std::string_view kLightConfigName = "zelbor_light";
@@ -85,19 +85,20 @@ void CMorvaneMouseDevice::OnTransportReopened() {
 int CMorvaneMouseDevice::ReadDevice() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return kStatusReadFailed;
-    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+    if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return kStatusReadFailed;
 
-    protocol::CMD_SEQUENCE_BEGIN(t);
+    static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(t));  // the reads that follow tell whether the mouse answers
     InfoBlock info{};
-    if (const int status = protocol::CMD_READ_INFO(t, info.data()); status != kStatusOk) return status;
+    if (const int status = protocol::ToInt(protocol::CMD_READ_INFO(t, info.data())); status != kStatusOk) return status;
     info_ = info;
     infoRead_ = true;
     const std::size_t slots = info_[kKeySlotsByte];
     if (!t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) return kStatusReadFailed;
     KeyMapBytes keys{};
-    if (const int status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != kStatusOk) return status;
+    if (const int status = protocol::ToInt(protocol::CMD_READ_KEY_MAP(t, keys.data())); status != kStatusOk)
+        return status;
     keyMap_ = keys;
-    protocol::CMD_SEQUENCE_END(t);
+    static_cast<void>(protocol::CMD_SEQUENCE_END(t));  // the data is read; the closing frame's failure changes nothing
 
     positionSlots_ = mouse::PositionSlots(keyMap_, slots);
     if (platform::IPageView* page = Page()) mouse::ShowDpiRanges(*page, Sensor());
@@ -111,13 +112,15 @@ void CMorvaneMouseDevice::Resynchronise() {
 int CMorvaneMouseDevice::ReadSettingsRecord() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return kStatusReadFailed;
-    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+    if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return kStatusReadFailed;
 
     std::uint8_t onboard = 0;
-    if (const int status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != kStatusOk) return status;
+    if (const int status = protocol::ToInt(protocol::CMD_READ_AT(t, &onboard, 1, 0)); status != kStatusOk)
+        return status;
     SettingsRecord read{};
     const auto offset = static_cast<std::uint16_t>(onboard * mouse::kRecordStride);
-    if (const int status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset); status != kStatusOk)
+    if (const int status = protocol::ToInt(protocol::CMD_READ_AT(t, read.data(), read.size(), offset));
+        status != kStatusOk)
         return status;
 
     read[mouse::record::kProfile] = onboard;
@@ -183,16 +186,16 @@ std::uint8_t CMorvaneMouseDevice::PositionSlot(std::size_t position) const {
     return position < positionSlots_.size() ? positionSlots_[position] : mouse::kNoSlot;
 }
 
-int CMorvaneMouseDevice::CheckLink() {
+protocol::LinkState CMorvaneMouseDevice::CheckLink() {
     protocol::CDeviceTransport& t = Transport();
-    return t.IsOpen() && protocol::CMD_LINK_QUERY(t) ? 1 : 0;
+    return t.IsOpen() ? protocol::CMD_LINK_QUERY(t) : protocol::LinkState::Unreachable;
 }
 
 void CMorvaneMouseDevice::ReadPowerState() {
     protocol::CDeviceTransport& t = Transport();
-    if (!t.IsOpen() || Hold() || !protocol::CMD_LINK_QUERY(t)) return;
+    if (!t.IsOpen() || Hold() || protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable) return;
     PowerReport report{};
-    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != kStatusOk) return;
+    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != protocol::Status::Ok) return;
     report[3] = t.IsWireless() ? 1 : 0;
     powerReport_ = report;
     if (powerSink_) powerSink_(report);
@@ -227,15 +230,15 @@ CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const 
     protocol::CDeviceTransport& t = Transport();
     const bool receiver = t.IsWireless();
     // On the receiver every step first asks whether the mouse is still there.
-    const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() != 0); };
+    const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() == protocol::LinkState::Reachable); };
     if (!reachable()) return {kStatusReadFailed, false};
 
-    const int begin = protocol::CMD_SEQUENCE_BEGIN(t);
+    const int begin = protocol::ToInt(protocol::CMD_SEQUENCE_BEGIN(t));
     if (!reachable()) return {kStatusReadFailed, true};
     const auto offset = static_cast<std::uint16_t>(onboardProfile * static_cast<int>(mouse::kRecordStride));
-    const int write = protocol::CMD_WRITE_AT(t, record.data(), mouse::kRecordWriteSize, offset);
+    const int write = protocol::ToInt(protocol::CMD_WRITE_AT(t, record.data(), mouse::kRecordWriteSize, offset));
     if (!reachable()) return {kStatusReadFailed, true};
-    const int end = protocol::CMD_SEQUENCE_END(t);
+    const int end = protocol::ToInt(protocol::CMD_SEQUENCE_END(t));
     for (const int status : {begin, write, end})
         if (status != kStatusOk) return {status, true};
     return {kStatusOk, true};
@@ -298,7 +301,9 @@ void CMorvaneMouseDevice::LoadDefaultProfile() {
     RefreshPage();
 }
 
-void CMorvaneMouseDevice::SaveProfile() { profile_.Save(); }
+// A failed write is traced by the store; the settings stay in memory and the
+// next change writes the whole profile again.
+void CMorvaneMouseDevice::SaveProfile() { static_cast<void>(profile_.Save()); }
 
 void CMorvaneMouseDevice::SetLightNameIndex(int index) {
     CMorvaneUSBDevice::SetLightNameIndex(index);

@@ -109,9 +109,9 @@ public:
     // Power block (6 bytes at offset 0, command 0x1A) to the power sink, and
     // message 3329 with byte 4; skipped while held, closed or unreachable.
     void ReadPowerState() override;
-    // 1 when the transport is open and the mouse answers: on the cable always,
+    // Reachable when the transport is open and the mouse answers: on the cable always,
     // on the receiver when the link query says it is reachable.
-    int CheckLink() override;
+    protocol::LinkState CheckLink() override;
     int ApplyProfileLighting() override;
     void PaintPreviews() override;
     void LoadProfile() override;
@@ -271,7 +271,7 @@ private:
     std::vector<profiles::Correction> corrections_;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
-    int lastWriteStatus_ = protocol::kStatusOk;
+    int lastWriteStatus_ = protocol::ToInt(protocol::Status::Ok);
     bool writeFailureReported_ = false;
     PowerReport powerReport_{};
     PowerSink powerSink_;

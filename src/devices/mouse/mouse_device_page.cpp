@@ -178,19 +178,19 @@ void CMorvaneMouseDevice::OnDpiSliderMoving(int stage) {
 }
 
 int CMorvaneMouseDevice::OnDpiSliderChanged(int stage) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::ToInt(protocol::Status::Ok);
     OnDpiSliderMoving(stage);
     return StoreStages();
 }
 
 int CMorvaneMouseDevice::OnDpiEditCommitted(int stage) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::ToInt(protocol::Status::Ok);
     platform::IPageView& page = *Page();
     const mouse::SensorRules rules = Sensor();
     if (!infoRead_) {
         // Without the information block a resolution has no position.
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::ToInt(protocol::Status::Ok);
     }
     const mouse::ValueRange range = mouse::EditRange(rules);
     const int typed = mouse::NumberFromText(page.Text(Indexed(controls::kDpiEdit, stage)));
@@ -201,11 +201,11 @@ int CMorvaneMouseDevice::OnDpiEditCommitted(int stage) {
 }
 
 int CMorvaneMouseDevice::OnDpiEnableChanged(int stage) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::ToInt(protocol::Status::Ok);
     const bool on = Page()->Selected(Indexed(controls::kDpiEnable, stage));
     if (!on && !mouse::CanDisableStage(stages_, stage)) {
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::ToInt(protocol::Status::Ok);
     }
     stages_[static_cast<std::size_t>(stage)].active = on ? 1 : 0;
     if (!on && stage == activeStage_) activeStage_ = mouse::NextEnabledStage(stages_, stage).value_or(stage);
@@ -214,10 +214,11 @@ int CMorvaneMouseDevice::OnDpiEnableChanged(int stage) {
 }
 
 int CMorvaneMouseDevice::OnDpiStageSelected(int stage) {
-    if (!ValidStage(stage) || !Page()->Selected(Indexed(controls::kDpiSelect, stage))) return protocol::kStatusOk;
+    if (!ValidStage(stage) || !Page()->Selected(Indexed(controls::kDpiSelect, stage)))
+        return protocol::ToInt(protocol::Status::Ok);
     if (!mouse::StageEnabled(stages_, stage)) {
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::ToInt(protocol::Status::Ok);
     }
     activeStage_ = stage;
     ShowStages();
@@ -225,7 +226,7 @@ int CMorvaneMouseDevice::OnDpiStageSelected(int stage) {
 }
 
 int CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::ToInt(protocol::Status::Ok);
     profiles::DpiStage& s = stages_[static_cast<std::size_t>(stage)];
     s.red = static_cast<std::uint8_t>(argb >> 16);
     s.green = static_cast<std::uint8_t>(argb >> 8);
@@ -240,7 +241,7 @@ int CMorvaneMouseDevice::OnReportRateSelected(int option) {
     platform::IPageView* page = Page();
     if (page == nullptr || option < 0 || option >= mouse::kReportRateCount ||
         !page->Selected(Indexed(controls::kReportRate, option)))
-        return protocol::kStatusOk;
+        return protocol::ToInt(protocol::Status::Ok);
     system_.reportRate = static_cast<std::uint16_t>(option);
     const profiles::SystemWords words = mouse::ToWords(system_);
     profile_.SetMouseSystem(words[0], words[1], words[2]);
@@ -296,7 +297,7 @@ bool CMorvaneMouseDevice::OnLightingColour(std::uint32_t argb) {
 }
 
 int CMorvaneMouseDevice::OnProfileSelected() {
-    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::kStatusOk;
+    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::ToInt(protocol::Status::Ok);
     profilePanel_->SelectProfileEntry(profilePanel_->CurrentIndex());
     SetProfileName(profilePanel_->CurrentProfileId());
     LoadProfile();
@@ -307,8 +308,8 @@ int CMorvaneMouseDevice::OnProfileSelected() {
 }
 
 int CMorvaneMouseDevice::OnProfileReset() {
-    if (!profilePanel_) return protocol::kStatusOk;
-    if (!profilePanel_->ResetProfile()) return protocol::kStatusWriteFailed;
+    if (!profilePanel_) return protocol::ToInt(protocol::Status::Ok);
+    if (!profilePanel_->ResetProfile()) return protocol::ToInt(protocol::Status::WriteFailed);
     LoadProfile();
     RefreshPage();
     return WriteLightRecord();

@@ -10,16 +10,16 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_manager.h"
+#include "devices/fake_device_host.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
-#include "devices/fake_device_host.h"
+#include "devices/sim_device_fixture.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "profiles/json_file_store.h"
 #include "profiles/temp_folder.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
-#include "devices/sim_device_fixture.h"
 #include "support/fake_page_view.h"
 
 namespace vandrel::devices {
@@ -288,7 +288,7 @@ TEST_F(MouseTest, DpiSliderStoresTheStageAndWritesTheSettingsRecord) {
     CMorvaneMouseDevice& m = Connected();
     page_.SetValue("DPI_slider_1", 60);
 
-    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::kStatusOk);
+    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::ToInt(protocol::Status::Ok));
 
     const Json::Value stage = Section()["DPIStages"]["StageDPIs"][1];
     EXPECT_EQ(stage["StageDPIX"].asInt(), 60);
@@ -325,7 +325,7 @@ TEST_F(MouseTest, TypedResolutionSelectsItsPosition) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         page_.SetText("DPI_edit_3", c.typed);
-        EXPECT_EQ(m.OnDpiEditCommitted(3), protocol::kStatusOk);
+        EXPECT_EQ(m.OnDpiEditCommitted(3), protocol::ToInt(protocol::Status::Ok));
         EXPECT_EQ(page_.Value("DPI_slider_3"), c.position);
         EXPECT_EQ(page_.Text("DPI_edit_3"), c.shown);
         EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][3]["StageDPIX"].asInt(), c.position);
@@ -367,7 +367,7 @@ TEST_F(MouseTest, InformationBlockWithStepZeroAndLowestAboveTheTopStaysUsable) {
     }
     EXPECT_EQ(page_.Value("DPI_slider_4"), 10) << "the template's 127 clamped to the slider";
     page_.SetText("DPI_edit_2", "5000");
-    EXPECT_EQ(m.OnDpiEditCommitted(2), protocol::kStatusOk);
+    EXPECT_EQ(m.OnDpiEditCommitted(2), protocol::ToInt(protocol::Status::Ok));
     EXPECT_EQ(page_.Value("DPI_slider_2"), 10);
     EXPECT_EQ(page_.Text("DPI_edit_2"), "3010");
     page_.SetValue("DPI_slider_2", 4);
@@ -416,7 +416,7 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
 
 TEST_F(MouseTest, StageColourIsStoredShownAndWritten) {
     CMorvaneMouseDevice& m = Connected();
-    EXPECT_EQ(m.SetDpiStageColour(3, 0xFF123456u), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStageColour(3, 0xFF123456u), protocol::ToInt(protocol::Status::Ok));
     EXPECT_EQ(page_.Colour("DPI_color_option_3"), 0xFF123456u);
     const Json::Value stage = Section()["DPIStages"]["StageDPIs"][3];
     EXPECT_EQ(stage["StageColorR"].asInt(), 0x12);
@@ -429,7 +429,7 @@ TEST_F(MouseTest, StageColourIsStoredShownAndWritten) {
 TEST_F(MouseTest, ReportRateOptionGoesToByte11) {
     CMorvaneMouseDevice& m = Connected();
     page_.SetSelected("polling_rate_option_3", true);
-    EXPECT_EQ(m.OnReportRateSelected(3), protocol::kStatusOk);
+    EXPECT_EQ(m.OnReportRateSelected(3), protocol::ToInt(protocol::Status::Ok));
     EXPECT_EQ(Settings()[11], 3);
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 3);
     EXPECT_EQ(Section()["SystemStages"]["DoubleClickTime"].asInt(), 500) << "the other half of the word stays";
@@ -486,7 +486,7 @@ TEST_F(MouseTest, DefaultButtonPutsTheTemplateBackAndWritesIt) {
     const std::string id = m.ProfileName();
     const std::string templateText = profiles::CJsonFileStore().ReadText(platform::DefaultTemplatePath("mouse"));
 
-    EXPECT_EQ(m.ResetToDefaults(), protocol::kStatusOk);
+    EXPECT_EQ(m.ResetToDefaults(), protocol::ToInt(protocol::Status::Ok));
 
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), 15);
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 0);
@@ -507,7 +507,7 @@ TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     ASSERT_TRUE(m.ProfilePanel()->AddProfile());
 
     page_.SetCurrentIndex("device_profile_combo", 1);
-    EXPECT_EQ(m.OnProfileSelected(), protocol::kStatusOk);
+    EXPECT_EQ(m.OnProfileSelected(), protocol::ToInt(protocol::Status::Ok));
     EXPECT_NE(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 15);
     EXPECT_EQ(Settings()[14 + 9 + 2], 15);
@@ -815,25 +815,25 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
 TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
     const std::string notice = "post " + std::to_string(kMessageSettingsWriteFailed) + " " + std::to_string(kMouseRow) +
-                               " " + std::to_string(protocol::kStatusRefusedFF);
+                               " " + std::to_string(protocol::ToInt(protocol::Status::RefusedFF));
     const auto move = [&](int position) {
         page_.SetValue("DPI_slider_0", position);
         return m.OnDpiSliderChanged(0);
     };
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF, 2);
 
-    EXPECT_EQ(move(20), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(20), protocol::ToInt(protocol::Status::RefusedFF));
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 20);
-    EXPECT_EQ(move(21), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(21), protocol::ToInt(protocol::Status::RefusedFF));
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 21);
     EXPECT_EQ(Lines(notice), 1) << "one notice while the mouse keeps refusing";
-    EXPECT_EQ(m.LastWriteStatus(), protocol::kStatusRefusedFF);
+    EXPECT_EQ(m.LastWriteStatus(), protocol::ToInt(protocol::Status::RefusedFF));
     EXPECT_EQ(Requests().back().command, cmd::kSequenceEnd) << "the sequence is closed after a failure";
 
-    EXPECT_EQ(move(22), protocol::kStatusOk);
+    EXPECT_EQ(move(22), protocol::ToInt(protocol::Status::Ok));
     EXPECT_EQ(Settings()[14 + 2], 22);
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF);
-    EXPECT_EQ(move(23), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(23), protocol::ToInt(protocol::Status::RefusedFF));
     EXPECT_EQ(Lines(notice), 2) << "a new failure after a success is reported again";
 }
 
@@ -925,16 +925,16 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     sim::SimFirmware& firmware = Open(SimLink::Receiver);
     std::vector<PowerReport> reports;
     m.SetPowerSink([&](const PowerReport& r) { reports.push_back(r); });
-    EXPECT_EQ(m.CheckLink(), 1);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Reachable);
     m.Connect();
     EXPECT_EQ(m.Info()[5], 11) << "read through the receiver";
 
     backend_.SetOutOfRange(SimKind::Mouse, true);
     firmware.ClearFrames();
-    EXPECT_EQ(m.CheckLink(), 0);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Unreachable);
     m.ReadPowerState();
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusReadFailed);
+    EXPECT_EQ(m.WriteLightRecord(), protocol::ToInt(protocol::Status::ReadFailed));
     for (const Request& r : Requests()) EXPECT_EQ(r.command, cmd::kLinkQuery) << "nothing but link queries";
     EXPECT_EQ(Lines("post " + std::to_string(kMessageSettingsWriteFailed) + " 0 0"), 0)
         << "an unreachable mouse is the link watch's business";
@@ -948,7 +948,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     EXPECT_EQ(reports.size(), 1u);
 
     firmware.ClearFrames();
-    EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusOk);
+    EXPECT_EQ(m.WriteLightRecord(), protocol::ToInt(protocol::Status::Ok));
     const std::vector<Request> write = Requests();
     std::vector<Request> records;
     for (const Request& r : write)
@@ -959,7 +959,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
         << "one query before each step";
 
     m.Transport().SetOpen(false);
-    EXPECT_EQ(m.CheckLink(), 0);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Unreachable);
 }
 
 // --- Page set-up ----------------------------------------------------------------------------
@@ -1009,7 +1009,7 @@ TEST_F(MouseTest, PageWithoutPanelsStillWorks) {
     EXPECT_EQ(m.LightPanel(), nullptr);
     EXPECT_FALSE(m.OnLightingControl(lighting::light_controls::kBrightness));
     bare.SetValue("DPI_slider_1", 30);
-    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::kStatusOk);
+    EXPECT_EQ(m.OnDpiSliderChanged(1), protocol::ToInt(protocol::Status::Ok));
     EXPECT_EQ(Settings()[14 + 9 + 2], 30) << "the template in memory, written to the mouse";
 }
 
