@@ -33,7 +33,7 @@ public:
         profile.SetProfilePath(path_);
         profile.Load(path_);
         for (int group = 0; group < kGroups; ++group) profile.SetKeyColors(group, Colours(group));
-        if (profile.Save() != kWriteOk) std::abort();
+        if (profile.Save() != WriteStatus::Ok) std::abort();
     }
     KeyboardProfileFile(const KeyboardProfileFile&) = delete;
     KeyboardProfileFile& operator=(const KeyboardProfileFile&) = delete;
@@ -84,7 +84,7 @@ void BM_SaveKeyboardProfile(benchmark::State& state) {
     int group = 0;
     for (auto _ : state) {
         profile.SetKeyColors(group, KeyboardProfileFile::Colours(group + 1));
-        if (profile.Save() != kWriteOk) state.SkipWithError("save failed");
+        if (profile.Save() != WriteStatus::Ok) state.SkipWithError("save failed");
         group = (group + 1) % kGroups;
     }
 }
@@ -100,7 +100,7 @@ void BM_LoadAndSaveKeyboardProfile(benchmark::State& state) {
         CKeyboardProfiledata profile;
         ReadSelectedProfile(profile, file.Path());
         profile.SetKeyColors(group, KeyboardProfileFile::Colours(group + 1));
-        if (profile.Save() != kWriteOk) state.SkipWithError("save failed");
+        if (profile.Save() != WriteStatus::Ok) state.SkipWithError("save failed");
         group = (group + 1) % kGroups;
     }
 }

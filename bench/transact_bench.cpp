@@ -42,9 +42,9 @@ void BM_TransactRoundTrip(benchmark::State& state) {
     protocol::StampChecksum(request);
     protocol::Frame reply{};
     for (auto _ : state) {
-        const int status =
+        const protocol::Status status =
             mouse.Transport().Transact(request.data(), request.size(), reply.data(), reply.size(), nullptr);
-        if (status != protocol::kStatusOk) return state.SkipWithError("transaction failed");
+        if (status != protocol::Status::Ok) return state.SkipWithError("transaction failed");
         benchmark::DoNotOptimize(reply);
     }
     state.counters["frames/s"] =
@@ -61,7 +61,7 @@ void RunChunkedWrite(benchmark::State& state, SimDevice& device, std::size_t byt
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
     const std::size_t framesPerWrite = (data.size() + transport.ChunkSize() - 1) / transport.ChunkSize();
     for (auto _ : state) {
-        if (write(transport, data) != protocol::kStatusOk) return state.SkipWithError("chunked write failed");
+        if (write(transport, data) != protocol::Status::Ok) return state.SkipWithError("chunked write failed");
     }
     state.counters["frames/s"] =
         benchmark::Counter(static_cast<double>(state.iterations() * framesPerWrite), benchmark::Counter::kIsRate);
@@ -83,8 +83,9 @@ BENCHMARK(BM_ChunkedWrite512)->Arg(1)->Arg(2);
 // The keyboard's whole key map (3 bytes per key slot) with command 0x09.
 void BM_KeyMapWrite(benchmark::State& state) {
     SimDevice keyboard(sim::SimKind::Keyboard, static_cast<int>(state.range(0)));
-    keyboard.Transport().SetMemorySize(
-        static_cast<std::uint16_t>(sim::ModelOf(sim::SimKind::Keyboard).factoryKeys.size() * 3));
+    if (!keyboard.Transport().SetMemorySize(
+            static_cast<std::uint16_t>(sim::ModelOf(sim::SimKind::Keyboard).factoryKeys.size() * 3)))
+        return state.SkipWithError("the keyboard's key map does not fit the transport");
     RunChunkedWrite(state, keyboard, keyboard.Transport().MemorySize(),
                     [](auto& t, const auto& data) { return protocol::CMD_WRITE_KEY_MAP(t, data.data(), 0); });
 }

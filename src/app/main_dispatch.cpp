@@ -233,7 +233,7 @@ void CMainWnd::FunctionPage(const std::string& tab) {
 // After a profile switch or reset the macros go out too; the window says
 // when they did not.
 void CMainWnd::UploadMacrosOf(devices::CMorvaneUSBDevice& device) {
-    if (auto* keys = device.Capability<devices::IKeyMap>(); keys != nullptr && keys->UploadMacros() < 0)
+    if (auto* keys = device.Capability<devices::IKeyMap>(); keys != nullptr && keys->UploadMacros() != protocol::Status::Ok)
         MessageBox(QStringLiteral("message_text_7"));
 }
 

@@ -103,28 +103,27 @@ std::shared_ptr<platform::IHidDevice> CHidChannel::CurrentDevice() const {
     return device_;
 }
 
-int CHidChannel::ReadReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead, int timeoutMs) {
+IoStatus CHidChannel::ReadReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead, int timeoutMs) {
     if (bytesRead) *bytesRead = 0;
     const auto device = CurrentDevice();
-    if (!device || !buffer || length == 0) return 0;
+    if (!device || !buffer || length == 0) return IoStatus::Failed;
     readPending_ = true;
     const platform::IoResult result = device->Read({buffer, length}, timeoutMs);
     readPending_ = false;
-    if (result.status != IoStatus::Ok) return 0;
-    if (bytesRead) *bytesRead = result.bytes;
-    return 1;
+    if (result.status == IoStatus::Ok && bytesRead) *bytesRead = result.bytes;
+    return result.status;
 }
 
-int CHidChannel::WriteReport(const std::uint8_t* buffer, std::size_t length, std::size_t* bytesWritten, int timeoutMs) {
+IoStatus CHidChannel::WriteReport(const std::uint8_t* buffer, std::size_t length, std::size_t* bytesWritten,
+                                  int timeoutMs) {
     if (bytesWritten) *bytesWritten = 0;
     const auto device = CurrentDevice();
-    if (!device || !buffer || length == 0) return 0;
+    if (!device || !buffer || length == 0) return IoStatus::Failed;
     writePending_ = true;
     const platform::IoResult result = device->Write({buffer, length}, timeoutMs);
     writePending_ = false;
-    if (result.status != IoStatus::Ok) return 0;
-    if (bytesWritten) *bytesWritten = result.bytes;
-    return 1;
+    if (result.status == IoStatus::Ok && bytesWritten) *bytesWritten = result.bytes;
+    return result.status;
 }
 
 bool CHidChannel::UnpackReport(std::span<const std::uint8_t> report, platform::HidReportType type,

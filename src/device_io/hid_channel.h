@@ -32,22 +32,27 @@ public:
     CHidChannel& operator=(const CHidChannel&) = delete;
 
     // Enumeration: independent of the open state.
-    bool EnumerateHidPaths();
+    [[nodiscard]] bool EnumerateHidPaths();
     const std::string* NextPath();  // paths in enumeration order, then nullptr
     void FreePaths();
     std::size_t PathCount() const { return paths_.size(); }
 
     // Closes whatever was open, then opens the path. On failure the channel
     // stays closed; LastOpenError() tells why.
-    bool OpenPath(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
+    [[nodiscard]] bool OpenPath(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
     void Close();
     bool IsOpen() const;
     platform::OpenError LastOpenError() const { return lastOpenError_; }
 
-    // 1 when one report arrived (bytesRead set), 0 on failure, time-out or
-    // cancellation. timeoutMs = platform::kInfiniteTimeout waits until Close.
-    int ReadReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead, int timeoutMs);
-    int WriteReport(const std::uint8_t* buffer, std::size_t length, std::size_t* bytesWritten, int timeoutMs);
+    // The back end's status of one report: Ok when it went through (bytesRead
+    // or bytesWritten set, 0 otherwise), TimedOut, Cancelled (Close from
+    // another thread), or Failed (the device is gone, or the channel is not
+    // open, or no buffer was given). timeoutMs = platform::kInfiniteTimeout
+    // waits until Close.
+    [[nodiscard]] platform::IoStatus ReadReport(std::uint8_t* buffer, std::size_t length, std::size_t* bytesRead,
+                                                int timeoutMs);
+    [[nodiscard]] platform::IoStatus WriteReport(const std::uint8_t* buffer, std::size_t length,
+                                                 std::size_t* bytesWritten, int timeoutMs);
 
     // Fills the input entries whose report id equals byte 0 of the report.
     bool UnpackReport(std::span<const std::uint8_t> report, platform::HidReportType type, DataEntries& entries) const;

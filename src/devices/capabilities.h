@@ -25,10 +25,10 @@
 
 namespace vandrel::devices {
 
-// The status of the device write an operation caused, in the protocol's
-// numbers; protocol::kStatusOk when it needed none or was refused by the
-// device's own rules (an index out of range, a stage that must stay on).
-using DeviceStatus = int;
+// The status of the device write an operation caused; Status::Ok when it
+// needed none or was refused by the device's own rules (an index out of
+// range, a stage that must stay on).
+using DeviceStatus = protocol::Status;
 
 enum class CapabilityKind : std::size_t { Lighting, KeyMap, Power, SystemSettings, Audio, Profiles };
 inline constexpr std::size_t kCapabilityKindCount = 6;
@@ -62,7 +62,7 @@ public:
     virtual void SelectKey(int index) = 0;
     virtual DeviceStatus UploadKeyMap() = 0;
     virtual DeviceStatus UploadCurrentKeyMap() = 0;
-    // Negative when the macros did not go out (the window then says so).
+    // Anything but Ok when the macros did not go out (the window then says so).
     virtual DeviceStatus UploadMacros() = 0;
     virtual void RepairMacroKeys() = 0;
     virtual std::vector<std::string> UsedMacros() = 0;
@@ -134,7 +134,7 @@ public:
     // shown and written.
     virtual DeviceStatus SelectProfile() = 0;
     // The selected profile back to the template, loaded, shown and written;
-    // kStatusWriteFailed when its file could not be written.
+    // WriteFailed when its file could not be written.
     virtual DeviceStatus ResetProfile() = 0;
     // The template's settings into the current profile (its name and
     // identifier stay), then written.

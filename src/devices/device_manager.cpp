@@ -108,7 +108,7 @@ bool SwapChannel(protocol::CDeviceTransport& transport, device_io::CHidChannel& 
 void PollReceiverLink(CMorvaneUSBDevice& device) {
     for (int attempt = 0; attempt < kLinkQueryTries; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kLinkQueryPauseMs));
-        if (protocol::CMD_LINK_QUERY(device.Transport())) return;
+        if (protocol::CMD_LINK_QUERY(device.Transport()) == protocol::LinkState::Reachable) return;
         platform::Trace("获取2.4G模式失败");
     }
 }

@@ -28,7 +28,7 @@ void DeviceOptionTimers::FirstSync() {
     const bool receiver = device_.IsWireless();
     const bool open = device_.Transport().IsOpen();
     if (receiver && open) {
-        if (device_.CheckLink() == 0) {
+        if (device_.CheckLink() == protocol::LinkState::Unreachable) {
             if (host_.OptionVisible()) {
                 host_.ShowOption(false);
                 PostLink(false);
@@ -51,7 +51,7 @@ void DeviceOptionTimers::PowerState() {
 
 void DeviceOptionTimers::LinkCheck() {
     if (!device_.IsWireless()) return;
-    const bool reachable = device_.CheckLink() != 0;
+    const bool reachable = device_.CheckLink() == protocol::LinkState::Reachable;
     const bool shown = host_.OptionVisible();
     if (reachable && !shown) {
         PostLink(true);

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "protocol/report_frame.h"
-
 namespace vandrel::devices {
 
 LightStream BuildLightStream(const lighting::LedBuffer& leds) {
@@ -99,7 +97,7 @@ void LedStreamer::Run() {
         lock.unlock();
         const std::optional<LightFrame> frame = port_.current();
         const bool needed = frame && (force || !accepted_ || *frame != *accepted_);
-        const int status = needed ? port_.send(*frame) : protocol::kStatusOk;
+        const protocol::Status status = needed ? port_.send(*frame) : protocol::Status::Ok;
         lock.lock();
         sending_ = false;
         changed_.notify_all();
@@ -112,7 +110,7 @@ void LedStreamer::Run() {
             continue;
         }
         if (!needed) continue;
-        if (status == protocol::kStatusOk) {
+        if (status == protocol::Status::Ok) {
             accepted_ = *frame;
             lastSent_ = Clock::now();
             retryAt_.reset();
@@ -121,7 +119,7 @@ void LedStreamer::Run() {
         }
         // A dropped frame only gave way to another command; a refused one
         // counts towards the slower retries.
-        if (status != protocol::kStatusDropped) ++failures_;
+        if (status != protocol::Status::Dropped) ++failures_;
         const bool slow = failures_ >= timing_.failuresBeforeBackOff;
         retryAt_ = Clock::now() + (slow ? timing_.backOff : timing_.retry);
     }

@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "lighting/led_color.h"
+#include "protocol/status.h"
 
 namespace vandrel::devices {
 
@@ -46,8 +47,8 @@ struct StreamPort {
     // The frame the LEDs show now; nothing while no stream is to run (host
     // lighting off, transport closed, device on its receiver, no LEDs).
     std::function<std::optional<LightFrame>()> current;
-    // Sends a frame; 1 when the device took it.
-    std::function<int(const LightFrame&)> send;
+    // Sends a frame; Ok when the device took it.
+    std::function<protocol::Status(const LightFrame&)> send;
 };
 
 struct StreamTiming {

@@ -48,8 +48,8 @@ void NotificationThread::Run(device_io::CHidChannel::DataEntries entries) {
     std::array<std::uint8_t, 64> report{};
     while (!stop_.IsSet()) {
         std::size_t bytesRead = 0;
-        if (!channel_.IsOpen() ||
-            channel_.ReadReport(report.data(), report.size(), &bytesRead, platform::kInfiniteTimeout) != 1) {
+        if (!channel_.IsOpen() || channel_.ReadReport(report.data(), report.size(), &bytesRead,
+                                                      platform::kInfiniteTimeout) != platform::IoStatus::Ok) {
             stop_.WaitFor(kNotificationRetryPause);
             continue;
         }

@@ -141,7 +141,9 @@ void CMorvaneUSBDevice::SetHostLighting(bool enabled) {
     }
     streamer_->Enable();
     SchedulePreviewPaint();
-    if (DeviceType() == device_io::DeviceType::Keyboard) protocol::CMD_HOST_LIGHTING(vendor_);
+    // The stream runs whether the keyboard took the switch or not; the switch
+    // goes again the next time host lighting is switched on.
+    if (DeviceType() == device_io::DeviceType::Keyboard) static_cast<void>(protocol::CMD_HOST_LIGHTING(vendor_));
 }
 
 void CMorvaneUSBDevice::Attach(platform::IPageView& page) {

@@ -169,7 +169,7 @@ public:
     virtual void Resynchronise() {}
     virtual void OnTimer1003() {}
     virtual void OnTimer1004() {}
-    virtual int CheckLink() { return 1; }
+    virtual protocol::LinkState CheckLink() { return protocol::LinkState::Reachable; }
     virtual void LoadProfile() {}
     virtual void RefreshPage() {}
     virtual void LoadDefaultProfile() {}

@@ -159,7 +159,9 @@ void CLightControlUI::Commit(ILightingDevice& device, const profiles::LightInfo&
     device.SetLighting(info);
     device.SaveProfile();
     device.ApplyProfileLighting();
-    device.WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_);
+    // A failed write is said by the device itself; the setting stays in the
+    // profile and goes out with the next write.
+    static_cast<void>(device.WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_));
 }
 
 bool CLightControlUI::ApplyColourEdit(std::string_view control, ILightingDevice& device) {

@@ -14,6 +14,7 @@
 
 #include "platform/page_view.h"
 #include "profiles/profile_records.h"
+#include "protocol/status.h"
 
 namespace vandrel::lighting {
 
@@ -28,7 +29,8 @@ public:
     virtual void SetLighting(const profiles::LightInfo& info) = 0;
     virtual void SaveProfile() = 0;
     virtual int ApplyProfileLighting() = 0;
-    virtual int WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight) = 0;
+    virtual protocol::Status WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
+                                              int screenHeight) = 0;
     // Keyboard colour groups.
     virtual void SelectCustomGroup(int /*group*/) {}
     virtual void LoadCustomGroup() {}

@@ -100,18 +100,20 @@ Json::Value RecordObject(const std::array<std::pair<const char*, std::uint8_t>, 
 
 CBasicProfiledata::CBasicProfiledata(CJsonFileStore store) : store_(std::move(store)) {}
 
-int CBasicProfiledata::Save() { return SaveKept(section_, document_, profilePath_); }
+WriteStatus CBasicProfiledata::Save() { return SaveKept(section_, document_, profilePath_); }
 
-int CBasicProfiledata::SaveSection(const Json::Value& section, const std::string& path) {
-    if (path.empty()) return kWriteFailed;
+WriteStatus CBasicProfiledata::SaveSection(const Json::Value& section, const std::string& path) {
+    if (path.empty()) return WriteStatus::Failed;
     Json::Value document = store_.ReadDocument(path);
     json::ArrayMember(document, "Device")[static_cast<Json::ArrayIndex>(sectionIndex_)] = section;
     return WriteDocument(document, path);
 }
 
-int CBasicProfiledata::SaveOther(const std::string& path) { return SaveKept(otherSection_, otherDocument_, path); }
+WriteStatus CBasicProfiledata::SaveOther(const std::string& path) {
+    return SaveKept(otherSection_, otherDocument_, path);
+}
 
-int CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path) {
+WriteStatus CBasicProfiledata::WriteDocument(const Json::Value& document, const std::string& path) {
     return store_.WriteJson(path, document);
 }
 
@@ -132,7 +134,9 @@ const Json::Value& CBasicProfiledata::LoadInto(Json::Value& section, KeptDocumen
     if (section.isNull()) {
         Json::Value templateDocument = store_.ReadJson(templatePath_);
         section = TakeSection(templateDocument, sectionIndex_);
-        if (!path.empty()) WriteKept(section, kept);
+        // The section is in memory either way; a failed write is traced by the
+        // store, and the next Save writes the file again.
+        if (!path.empty()) static_cast<void>(WriteKept(section, kept));
     }
     return section;
 }
@@ -146,8 +150,8 @@ Json::Value CBasicProfiledata::ReadKept(KeptDocument& kept, const std::string& p
     return TakeSection(kept.document, sectionIndex_);
 }
 
-int CBasicProfiledata::SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path) {
-    if (path.empty()) return kWriteFailed;
+WriteStatus CBasicProfiledata::SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path) {
+    if (path.empty()) return WriteStatus::Failed;
     const bool current =
         kept.path == path && kept.sectionIndex == sectionIndex_ && FileIdentity::Of(path) == kept.identity;
     // Another writer's document (or another file's): the section replaces
@@ -156,11 +160,11 @@ int CBasicProfiledata::SaveKept(Json::Value& section, KeptDocument& kept, const 
     return WriteKept(section, kept);
 }
 
-int CBasicProfiledata::WriteKept(Json::Value& section, KeptDocument& kept) {
+WriteStatus CBasicProfiledata::WriteKept(Json::Value& section, KeptDocument& kept) {
     Json::Value& slot = json::ArrayMember(kept.document, "Device")[static_cast<Json::ArrayIndex>(kept.sectionIndex)];
     const SwappedIn swapped(slot, section);
-    const int result = WriteDocument(kept.document, kept.path);
-    if (result == kWriteOk) kept.identity = FileIdentity::Of(kept.path);
+    const WriteStatus result = WriteDocument(kept.document, kept.path);
+    if (result == WriteStatus::Ok) kept.identity = FileIdentity::Of(kept.path);
     return result;
 }
 

@@ -48,16 +48,16 @@ public:
     CBasicProfiledata& operator=(const CBasicProfiledata&) = default;
 
     // Save the section into the profile file: the document of the last Load
-    // with the section in its place (see above). kWriteOk or kWriteFailed.
-    virtual int Save();
+    // with the section in its place (see above).
+    virtual WriteStatus Save();
     // Store `section` as "Device"[section index] of the file at `path`
     // (read, change, write); the file's other keys survive.
-    virtual int SaveSection(const Json::Value& section, const std::string& path);
+    virtual WriteStatus SaveSection(const Json::Value& section, const std::string& path);
     // Save the other section (another profile's, see LoadOther) into `path`,
     // the way Save does.
-    virtual int SaveOther(const std::string& path);
+    virtual WriteStatus SaveOther(const std::string& path);
     // Write `document` as the whole content of the file at `path`.
-    virtual int WriteDocument(const Json::Value& document, const std::string& path);
+    virtual WriteStatus WriteDocument(const Json::Value& document, const std::string& path);
 
     // An empty path leaves the previous one.
     void SetProfilePath(const std::string& path);
@@ -128,9 +128,9 @@ private:
     const Json::Value& LoadInto(Json::Value& section, KeptDocument& kept, const std::string& path);
     // Reads the file at `path` into `kept`; its section (null when it has none).
     Json::Value ReadKept(KeptDocument& kept, const std::string& path);
-    int SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path);
+    WriteStatus SaveKept(Json::Value& section, KeptDocument& kept, const std::string& path);
     // Writes `kept` with `section` in its place.
-    int WriteKept(Json::Value& section, KeptDocument& kept);
+    WriteStatus WriteKept(Json::Value& section, KeptDocument& kept);
 
     CJsonFileStore store_;
     std::string profilePath_;

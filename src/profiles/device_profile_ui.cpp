@@ -163,7 +163,9 @@ void CDeviceProfileUI::InitProfiles() {
             Json::Value document = ReadTemplate();
             document["profilename"] = ToUtf8(name);
             document["profileUUID"] = id;
-            store_.WriteJson(FileOf(id), document);
+            // A profile file that could not be written (the store traces it)
+            // reads as the template next time: what it would have held.
+            static_cast<void>(store_.WriteJson(FileOf(id), document));
         } else {
             // A file no list names would be an orphan: the profile lives in
             // memory only.
@@ -211,7 +213,7 @@ bool CDeviceProfileUI::AddProfile() {
     Json::Value document = ReadTemplate();
     document["profilename"] = ToUtf8(name);
     document["profileUUID"] = id;
-    return store_.WriteJson(FileOf(id), document) == kWriteOk;
+    return store_.WriteJson(FileOf(id), document) == WriteStatus::Ok;
 }
 
 bool CDeviceProfileUI::DeleteProfile() {
@@ -254,7 +256,7 @@ bool CDeviceProfileUI::CopyProfile() {
     Json::Value document = sourceId.empty() ? Json::Value() : store_.ReadDocument(FileOf(sourceId));
     json::AsObject(document)["profilename"] = ToUtf8(name);
     document["profileUUID"] = id;
-    return store_.WriteJson(FileOf(id), document) == kWriteOk;
+    return store_.WriteJson(FileOf(id), document) == WriteStatus::Ok;
 }
 
 bool CDeviceProfileUI::ImportProfile(const std::string& path) {
@@ -271,7 +273,7 @@ bool CDeviceProfileUI::ImportProfile(const std::string& path) {
     if (id.empty()) return false;
     document["profilename"] = ToUtf8(name);
     document["profileUUID"] = id;
-    const bool written = store_.WriteJson(FileOf(id), document) == kWriteOk;
+    const bool written = store_.WriteJson(FileOf(id), document) == WriteStatus::Ok;
 
     // A profile file without an identifier is never valid; clear one away.
     ::unlink(platform::JoinPath(userFolder_, ".Json").c_str());
@@ -285,7 +287,7 @@ bool CDeviceProfileUI::ExportProfile(const std::string& path) {
     if (!entry.isObject()) return false;
     const Json::Value document = store_.ReadJson(FileOf(EntryId(entry)));
     if (document.isNull()) return false;
-    return store_.WriteJson(path, document) == kWriteOk;
+    return store_.WriteJson(path, document) == WriteStatus::Ok;
 }
 
 bool CDeviceProfileUI::ResetProfile() {
@@ -306,7 +308,7 @@ bool CDeviceProfileUI::ResetProfile() {
             if (!kept.isNull()) json::ObjectElement(json::ArrayMember(document, "Device"), 0)[key] = kept;
         }
     }
-    return store_.WriteJson(FileOf(id), document) == kWriteOk;
+    return store_.WriteJson(FileOf(id), document) == WriteStatus::Ok;
 }
 
 int CDeviceProfileUI::RenameProfile(std::u16string_view name) {
@@ -331,7 +333,7 @@ int CDeviceProfileUI::RenameProfile(std::u16string_view name) {
     const std::string file = FileOf(EntryId(entry));
     Json::Value document = store_.ReadDocument(file);
     json::AsObject(document)["profilename"] = text;
-    return store_.WriteJson(file, document) == kWriteOk ? kRenamed : kRenameNotSaved;
+    return store_.WriteJson(file, document) == WriteStatus::Ok ? kRenamed : kRenameNotSaved;
 }
 
 std::u16string CDeviceProfileUI::EditedName() const { return FromUtf8(view_.Text(kNameEdit)); }
@@ -387,7 +389,7 @@ void CDeviceProfileUI::KeepLeftOutEntries(const std::string& path, const std::st
 }
 
 bool CDeviceProfileUI::WriteList(const Json::Value& list) {
-    const bool written = store_.WriteJson(platform::ProfileListPath(userFolder_), list) == kWriteOk;
+    const bool written = store_.WriteJson(platform::ProfileListPath(userFolder_), list) == WriteStatus::Ok;
     // A list that cannot be written is kept in memory, so the page goes on
     // working with it until the program ends.
     unsavedList_ = written ? Json::Value() : list;

@@ -136,20 +136,20 @@ Json::Value CJsonFileStore::ReadDocument(const std::string& path, std::string* t
     return Json::Value();
 }
 
-int CJsonFileStore::WriteJson(const std::string& path, const Json::Value& value) const {
+WriteStatus CJsonFileStore::WriteJson(const std::string& path, const Json::Value& value) const {
     // Kept from one write to the next: a profile is written on every change,
     // and a new buffer of its size costs its growth and page faults each time.
     thread_local std::string text;
     constexpr std::size_t kKeptCapacity = 4 * 1024 * 1024;
     text.clear();
     AppendStyledText(value, text);
-    const int result = WriteText(path, text);
+    const WriteStatus result = WriteText(path, text);
     if (text.capacity() > kKeptCapacity) std::string().swap(text);
     return result;
 }
 
-int CJsonFileStore::WriteText(const std::string& path, std::string_view text) const {
-    return platform::WriteFileAtomically(path, text, rename_) ? kWriteOk : kWriteFailed;
+WriteStatus CJsonFileStore::WriteText(const std::string& path, std::string_view text) const {
+    return platform::WriteFileAtomically(path, text, rename_) ? WriteStatus::Ok : WriteStatus::Failed;
 }
 
 std::string CJsonFileStore::NewProfileId() {

@@ -31,8 +31,12 @@
 
 namespace vandrel::profiles {
 
-inline constexpr int kWriteOk = 0;
-inline constexpr int kWriteFailed = -1;
+// The outcome of writing a file. Its own type: it never mixes with the
+// device's statuses, whose numbers mean other things.
+// (clang-format misreads an attribute in the head of an enum.)
+// clang-format off
+enum class [[nodiscard]] WriteStatus { Ok, Failed };
+// clang-format on
 
 class CJsonFileStore {
 public:
@@ -59,12 +63,12 @@ public:
     // the bytes of a document that was read.
     Json::Value ReadDocument(const std::string& path, std::string* text = nullptr) const;
 
-    // Writes the styled text plus one line end, atomically. kWriteOk, or
-    // kWriteFailed (traced) with the old file left as it was.
-    int WriteJson(const std::string& path, const Json::Value& value) const;
+    // Writes the styled text plus one line end, atomically. Ok, or Failed
+    // (traced) with the old file left as it was.
+    WriteStatus WriteJson(const std::string& path, const Json::Value& value) const;
 
-    // Writes raw bytes atomically.
-    int WriteText(const std::string& path, std::string_view text) const;
+    // Writes raw bytes atomically, as WriteJson.
+    WriteStatus WriteText(const std::string& path, std::string_view text) const;
 
     // Local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day,
     // hour, minute, second, millisecond). Two calls never give the same

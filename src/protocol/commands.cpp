@@ -49,10 +49,10 @@ std::unique_lock<std::mutex> Hold(CDeviceTransport& t, Lock lock) {
 
 // Every frame's request is complete (checksum stamped) when it gets here; the
 // reply is one frame. Returns the frame's status (ReplyStatus).
-using FrameSender = int (*)(CDeviceTransport& t, const Frame& request, Frame& reply);
+using FrameSender = Status (*)(CDeviceTransport& t, const Frame& request, Frame& reply);
 
-int SendFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
-    int status;
+Status SendFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
+    Status status;
     {
         const std::unique_lock lock = Hold(t, LockOf(request[frame::kCommand]));
         status = t.Transact(request.data(), request.size(), reply.data(), reply.size(), nullptr);
@@ -61,15 +61,15 @@ int SendFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
 }
 
 // The lighting stream gives way instead of waiting: while a logged transaction
-// runs its frame is dropped (kStatusDropped, so the streamer sends it again),
+// runs its frame is dropped (Status::Dropped, so the streamer sends it again),
 // and on the receiver it is not sent at all (that counts as sent).
-int SendLightFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
+Status SendLightFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
     if (t.IsBusy()) {
         platform::Trace("放弃灯光数据");
-        return kStatusDropped;
+        return Status::Dropped;
     }
-    if (t.IsWireless()) return kStatusOk;
-    int status;
+    if (t.IsWireless()) return Status::Ok;
+    Status status;
     {
         const std::unique_lock lock = Hold(t, LockOf(request[frame::kCommand]));
         status = t.TransactLight(request.data(), request.size(), reply.data(), reply.size(), nullptr);
@@ -77,7 +77,7 @@ int SendLightFrame(CDeviceTransport& t, const Frame& request, Frame& reply) {
     return ReplyStatus(status, reply);
 }
 
-int SendSingle(CDeviceTransport& t, std::uint8_t command) {
+Status SendSingle(CDeviceTransport& t, std::uint8_t command) {
     Frame request = MakeRequest(command);
     StampChecksum(request);
     Frame reply{};
@@ -107,8 +107,8 @@ struct Transfer {
 // only: after the data of a short last chunk it still carries the previous
 // chunk's bytes, and the checksum covers them. The firmware expects exactly
 // these frames.
-int RunChunked(CDeviceTransport& t, const Transfer& x) {
-    if (x.total > 0 && !x.source && !x.dest) return kStatusReadFailed;
+Status RunChunked(CDeviceTransport& t, const Transfer& x) {
+    if (x.total > 0 && !x.source && !x.dest) return Status::ReadFailed;
     const std::size_t chunk = std::clamp<std::size_t>(x.chunkSize, 1, kMaxPayload);
 
     Frame request = MakeRequest(x.command);
@@ -119,11 +119,11 @@ int RunChunked(CDeviceTransport& t, const Transfer& x) {
         StampChecksum(request);
 
         Frame reply{};
-        const int status = x.send(t, request, reply);
-        if (status != kStatusOk) return status;
+        const Status status = x.send(t, request, reply);
+        if (status != Status::Ok) return status;
         if (x.dest) std::copy_n(reply.begin() + frame::kPayload, length, x.dest + p);
     }
-    return kStatusOk;
+    return Status::Ok;
 }
 
 Transfer ReadOf(CDeviceTransport& t, std::uint8_t command, std::uint8_t* dest, std::size_t n, std::size_t base) {
@@ -136,89 +136,90 @@ Transfer WriteOf(CDeviceTransport& t, std::uint8_t command, const std::uint8_t* 
 
 }  // namespace
 
-int CMD_SEQUENCE_BEGIN(CDeviceTransport& t) { return SendSingle(t, cmd::kSequenceBegin); }
+Status CMD_SEQUENCE_BEGIN(CDeviceTransport& t) { return SendSingle(t, cmd::kSequenceBegin); }
 
-int CMD_SEQUENCE_END(CDeviceTransport& t) {
+Status CMD_SEQUENCE_END(CDeviceTransport& t) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return SendSingle(t, cmd::kSequenceEnd);
 }
 
-int CMD_HOST_LIGHTING(CDeviceTransport& t) { return SendSingle(t, cmd::kHostLighting); }
+Status CMD_HOST_LIGHTING(CDeviceTransport& t) { return SendSingle(t, cmd::kHostLighting); }
 
-int CMD_READ_INFO(CDeviceTransport& t, std::uint8_t* dest) {
+Status CMD_READ_INFO(CDeviceTransport& t, std::uint8_t* dest) {
     std::array<std::uint8_t, kInfoBlockSize> block{};
-    const int status = RunChunked(t, ReadOf(t, cmd::kReadInfo, block.data(), block.size(), 0));
-    if (status == kStatusOk && dest) std::ranges::copy(block, dest);
+    const Status status = RunChunked(t, ReadOf(t, cmd::kReadInfo, block.data(), block.size(), 0));
+    if (status == Status::Ok && dest) std::ranges::copy(block, dest);
     return status;
 }
 
-int CMD_READ_AT(CDeviceTransport& t, std::uint8_t* dest, std::size_t n, std::uint16_t baseOffset) {
+Status CMD_READ_AT(CDeviceTransport& t, std::uint8_t* dest, std::size_t n, std::uint16_t baseOffset) {
     return RunChunked(t, ReadOf(t, cmd::kReadAt, dest, n, baseOffset));
 }
 
-int CMD_WRITE_AT(CDeviceTransport& t, const std::uint8_t* src, std::size_t n, std::uint16_t baseOffset) {
+Status CMD_WRITE_AT(CDeviceTransport& t, const std::uint8_t* src, std::size_t n, std::uint16_t baseOffset) {
     return RunChunked(t, WriteOf(t, cmd::kWriteAt, src, n, baseOffset));
 }
 
-int CMD_READ_KEY_MAP(CDeviceTransport& t, std::uint8_t* dest) {
+Status CMD_READ_KEY_MAP(CDeviceTransport& t, std::uint8_t* dest) {
     return RunChunked(t, ReadOf(t, cmd::kReadKeyMap, dest, t.MemorySize(), 0));
 }
 
 // The device addresses the key map as bank x 512 + position; only bank 0 is
 // ever written, where that is the position itself.
-int CMD_WRITE_KEY_MAP(CDeviceTransport& t, const std::uint8_t* src, int bank) {
-    if (bank != 0) return kStatusBadBank;
+Status CMD_WRITE_KEY_MAP(CDeviceTransport& t, const std::uint8_t* src, int bank) {
+    if (bank != 0) return Status::BadBank;
     return RunChunked(t, WriteOf(t, cmd::kWriteKeyMap, src, t.MemorySize(), 0));
 }
 
-int CMD_READ_LED_MAP(CDeviceTransport& t, std::uint8_t* dest) {
+Status CMD_READ_LED_MAP(CDeviceTransport& t, std::uint8_t* dest) {
     return RunChunked(t, ReadOf(t, cmd::kReadLedMap, dest, t.MemorySize() / 3, 0));
 }
 
-int CMD_WRITE_PAGE(CDeviceTransport& t, const std::uint8_t* src, std::size_t n, int page, int pageStride) {
+Status CMD_WRITE_PAGE(CDeviceTransport& t, const std::uint8_t* src, std::size_t n, int page, int pageStride) {
     const auto base = static_cast<std::size_t>(static_cast<long long>(page) * pageStride) & 0xFFFF;
     return RunChunked(t, WriteOf(t, cmd::kWritePage, src, n, base));
 }
 
-int CMD_LIGHT_STREAM(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
+Status CMD_LIGHT_STREAM(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
     Transfer x = WriteOf(t, cmd::kLightStream, src, n, 0);
     x.send = SendLightFrame;
     return RunChunked(t, x);
 }
 
-int CMD_WRITE_MACROS(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
+Status CMD_WRITE_MACROS(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
     return RunChunked(t, WriteOf(t, cmd::kWriteMacros, src, n, 0));
 }
 
 // Recoil data always moves in 56-byte chunks, whatever the link.
-int CMD_WRITE_RECOIL(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
+Status CMD_WRITE_RECOIL(CDeviceTransport& t, const std::uint8_t* src, std::size_t n) {
     Transfer x = WriteOf(t, cmd::kWriteRecoil, src, n, 0);
     x.chunkSize = kRecoilChunk;
     return RunChunked(t, x);
 }
 
 // A read that does not fit one frame or the destination is refused before
-// anything is sent, with kStatusReadFailed.
-int CMD_READ_SMALL(CDeviceTransport& t, std::uint8_t* dest, std::size_t destCapacity, std::size_t n,
-                   std::uint16_t offset) {
-    if (!dest || n > kMaxPayload || n > destCapacity) return kStatusReadFailed;
+// anything is sent, with Status::ReadFailed.
+Status CMD_READ_SMALL(CDeviceTransport& t, std::uint8_t* dest, std::size_t destCapacity, std::size_t n,
+                      std::uint16_t offset) {
+    if (!dest || n > kMaxPayload || n > destCapacity) return Status::ReadFailed;
     Frame request = MakeRequest(cmd::kReadSmall);
     PutLengthAndOffset(request, n, offset);
     StampChecksum(request);
     Frame reply{};
-    const int status = SendFrame(t, request, reply);
-    if (status == kStatusOk) std::copy_n(reply.begin() + frame::kPayload, n, dest);
+    const Status status = SendFrame(t, request, reply);
+    if (status == Status::Ok) std::copy_n(reply.begin() + frame::kPayload, n, dest);
     return status;
 }
 
 // On the cable the device is always there. Through the receiver it is
 // reachable when the receiver answers the query with 0xFF in byte 8.
-bool CMD_LINK_QUERY(CDeviceTransport& t) {
-    if (!t.IsWireless()) return true;
+LinkState CMD_LINK_QUERY(CDeviceTransport& t) {
+    if (!t.IsWireless()) return LinkState::Reachable;
     Frame request = MakeRequest(cmd::kLinkQuery);
     StampChecksum(request);
     Frame reply{};
-    return SendFrame(t, request, reply) == kStatusOk && reply[frame::kPayload] == 0xFF;
+    const bool answered = SendFrame(t, request, reply) == Status::Ok && reply[frame::kPayload] == 0xFF;
+    return answered ? LinkState::Reachable : LinkState::Unreachable;
 }
 
 }  // namespace vandrel::protocol

@@ -43,27 +43,38 @@ void StoreBytesRead(std::size_t* bytesRead, std::size_t count) {
     if (bytesRead) *bytesRead = count;
 }
 
+// What the protocol makes of the channel's status: a report that did not go
+// out is a failed write, one that did not come in a failed read, whether the
+// channel timed out, was cancelled or failed. The callers retry or give up
+// the same way for all three.
+Status WriteStatusOf(platform::IoStatus io) { return io == platform::IoStatus::Ok ? Status::Ok : Status::WriteFailed; }
+Status ReadStatusOf(platform::IoStatus io) { return io == platform::IoStatus::Ok ? Status::Ok : Status::ReadFailed; }
+
+Status WriteFrame(device_io::CHidChannel& channel, const Frame& sent, int timeoutMs) {
+    return WriteStatusOf(channel.WriteReport(sent.data(), sent.size(), nullptr, timeoutMs));
+}
+
 // One report into a cleared frame. A report shorter than a frame is a failed
 // read: its missing bytes would otherwise be taken for a command and a status.
-int ReadFrame(device_io::CHidChannel& channel, Frame& into, std::size_t* bytesRead, int timeoutMs) {
+Status ReadFrame(device_io::CHidChannel& channel, Frame& into, std::size_t* bytesRead, int timeoutMs) {
     into.fill(0);
     std::size_t got = 0;
-    const int status = channel.ReadReport(into.data(), into.size(), &got, timeoutMs);
+    const Status status = ReadStatusOf(channel.ReadReport(into.data(), into.size(), &got, timeoutMs));
     StoreBytesRead(bytesRead, got);
-    return (status == 1 && got >= kFrameSize) ? kStatusOk : kStatusReadFailed;
+    return (status == Status::Ok && got >= kFrameSize) ? Status::Ok : Status::ReadFailed;
 }
 
 // Reads until a report echoes the request's command, at most kMaxReads times.
 // A report answering another command is never taken as this one's answer.
-int ReadMatchingReply(device_io::CHidChannel& channel, std::uint8_t command, bool wireless, int timeoutMs, Frame& reply,
-                      std::size_t* bytesRead) {
+Status ReadMatchingReply(device_io::CHidChannel& channel, std::uint8_t command, bool wireless, int timeoutMs,
+                         Frame& reply, std::size_t* bytesRead) {
     for (int attempt = 0; attempt < kMaxReads; ++attempt) {
-        if (ReadFrame(channel, reply, bytesRead, timeoutMs) != kStatusOk) continue;
+        if (ReadFrame(channel, reply, bytesRead, timeoutMs) != Status::Ok) continue;
         const std::uint8_t answered = reply[frame::kCommand];
-        if (answered == command) return kStatusOk;
-        if (wireless && answered == kReceiverNoDevice) return kStatusNoDevice;
+        if (answered == command) return Status::Ok;
+        if (wireless && answered == kReceiverNoDevice) return Status::NoDevice;
     }
-    return kStatusReadFailed;
+    return Status::ReadFailed;
 }
 
 // Hands the caller at most one frame: the accepted reply, or zeros when there
@@ -88,20 +99,20 @@ CDeviceTransport::~CDeviceTransport() {
 
 // The write and the read phase form one exchange under IoLock: a frame written
 // by another thread between them would take this frame's reply as its own.
-int CDeviceTransport::Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
-                               std::size_t replyCapacity, std::size_t* bytesRead) {
+Status CDeviceTransport::Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
+                                  std::size_t replyCapacity, std::size_t* bytesRead) {
     const BusyScope busy(busy_);
     StoreBytesRead(bytesRead, 0);
     if (!IsOpen()) {
         DeliverReply({}, false, reply, replyCapacity);
-        return kStatusReadFailed;
+        return Status::ReadFailed;
     }
 
     const Frame sent = ToFrame(request, requestLength);
     TraceFrame("命令", sent);
 
     Frame received{};
-    int status;
+    Status status;
     {
         // The link is read under IoLock: the device manager holds it while it
         // swaps channels and link mode.
@@ -109,38 +120,38 @@ int CDeviceTransport::Transact(const std::uint8_t* request, std::size_t requestL
         const bool wireless = IsWireless();
         device_io::CHidChannel& channel = wireless ? wireless_channel_ : wired_;
         const int timeoutMs = wireless ? kWirelessTimeoutMs : kWiredTimeoutMs;
-        if (channel.WriteReport(sent.data(), sent.size(), nullptr, timeoutMs) <= 0) {
+        if (const Status written = WriteFrame(channel, sent, timeoutMs); written != Status::Ok) {
             DeliverReply({}, false, reply, replyCapacity);
-            return kStatusWriteFailed;
+            return written;
         }
         status = ReadMatchingReply(channel, sent[frame::kCommand], wireless, timeoutMs, received, bytesRead);
     }
 
-    DeliverReply(received, status == kStatusOk || status == kStatusNoDevice, reply, replyCapacity);
+    DeliverReply(received, status == Status::Ok || status == Status::NoDevice, reply, replyCapacity);
     TraceFrame("返回", received);
     return status;
 }
 
-int CDeviceTransport::TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
-                                    std::size_t replyCapacity, std::size_t* bytesRead) {
+Status CDeviceTransport::TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
+                                       std::size_t replyCapacity, std::size_t* bytesRead) {
     StoreBytesRead(bytesRead, 0);
     if (!IsOpen()) {
         DeliverReply({}, false, reply, replyCapacity);
-        return kStatusReadFailed;
+        return Status::ReadFailed;
     }
 
     const Frame sent = ToFrame(request, requestLength);
     Frame received{};
-    int status;
+    Status status;
     {
         std::lock_guard io(ioLock_);
-        if (wired_.WriteReport(sent.data(), sent.size(), nullptr, kWiredTimeoutMs) <= 0) {
+        if (const Status written = WriteFrame(wired_, sent, kWiredTimeoutMs); written != Status::Ok) {
             DeliverReply({}, false, reply, replyCapacity);
-            return kStatusWriteFailed;
+            return written;
         }
         status = ReadFrame(wired_, received, bytesRead, kWiredTimeoutMs);
     }
-    DeliverReply(received, status == kStatusOk, reply, replyCapacity);
+    DeliverReply(received, status == Status::Ok, reply, replyCapacity);
     return status;
 }
 

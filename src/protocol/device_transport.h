@@ -35,22 +35,23 @@ public:
 
     // One logged frame: write the request (zero-padded or cut to 64 bytes) on
     // the channel of the link mode, then read up to two replies until one
-    // echoes the request's command byte. Returns a Status value; 0 when no
-    // full 64-byte report echoed the command. The write and its read phase are
+    // echoes the request's command byte. ReadFailed when no full 64-byte
+    // report echoed the command, WriteFailed when the request did not go out
+    // (a time-out, a cancel and a failure of the channel alike). The write and its read phase are
     // one exchange under IoLock. The reply buffer receives at most 64 bytes:
     // the accepted reply (also the receiver's 0xAA for -101), zeros otherwise.
-    int Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply, std::size_t replyCapacity,
-                 std::size_t* bytesRead);
+    Status Transact(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
+                    std::size_t replyCapacity, std::size_t* bytesRead);
     // The lighting stream's variant: wired channel, no trace, no busy flag,
     // one read, no command match. The reply buffer as for Transact.
-    int TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
-                      std::size_t replyCapacity, std::size_t* bytesRead);
+    Status TransactLight(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* reply,
+                         std::size_t replyCapacity, std::size_t* bytesRead);
 
     // Mode 2 selects the receiver (chunk 24, 5000 ms); anything else the cable
-    // (chunk 56, 1000 ms).
+    // (chunk 56, 1000 ms). Always true: every number selects one of the two.
     bool SetLinkMode(int mode);
-    // Accepts n <= 512; a larger size is refused and the old one stays.
-    bool SetMemorySize(std::uint16_t size);
+    // Accepts n <= 512; a larger size is refused (false) and the old one stays.
+    [[nodiscard]] bool SetMemorySize(std::uint16_t size);
 
     std::uint16_t MemorySize() const { return memorySize_.load(); }
     std::uint8_t ChunkSize() const { return chunkSize_.load(); }

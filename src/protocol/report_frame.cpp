@@ -23,11 +23,11 @@ Frame MakeRequest(std::uint8_t command) {
     return f;
 }
 
-int ReplyStatus(int transactStatus, std::span<const std::uint8_t, kFrameSize> reply) {
-    if (transactStatus != kStatusOk) return transactStatus;
-    if (reply[frame::kStatus] == 0xFF) return kStatusRefusedFF;
-    if (reply[frame::kStatus] == 0xFE) return kStatusRefusedFE;
-    return kStatusOk;
+Status ReplyStatus(Status transactStatus, std::span<const std::uint8_t, kFrameSize> reply) {
+    if (transactStatus != Status::Ok) return transactStatus;
+    if (reply[frame::kStatus] == 0xFF) return Status::RefusedFF;
+    if (reply[frame::kStatus] == 0xFE) return Status::RefusedFE;
+    return Status::Ok;
 }
 
 std::array<std::string, 2> FormatFrameLines(std::span<const std::uint8_t, kFrameSize> frame) {

@@ -15,6 +15,8 @@
 #include <span>
 #include <string>
 
+#include "protocol/status.h"
+
 namespace vandrel::protocol {
 
 inline constexpr std::size_t kFrameSize = 64;
@@ -36,18 +38,6 @@ inline constexpr std::size_t kPayload = 8;
 
 using Frame = std::array<std::uint8_t, kFrameSize>;
 
-// Status values every device operation passes upwards.
-enum Status : int {
-    kStatusOk = 1,
-    kStatusReadFailed = 0,  // transport closed, read failed, timed out or cancelled
-    kStatusWriteFailed = -1,
-    kStatusNoDevice = -101,   // the receiver answered 0xAA
-    kStatusRefusedFF = -102,  // reply byte 7 = 0xFF
-    kStatusRefusedFE = -103,  // reply byte 7 = 0xFE
-    kStatusBadBank = -201,    // whole-memory write to a bank other than 0
-    kStatusDropped = -301,    // a lighting frame gave way to a logged transaction: nothing was sent
-};
-
 // Sum of bytes 3..63 as unsigned bytes (at most 61 x 255, fits 16 bits).
 std::uint16_t FrameChecksum(std::span<const std::uint8_t, kFrameSize> frame);
 // Stores the checksum in bytes 1-2; call after length, offset and payload are set.
@@ -57,8 +47,8 @@ void StampChecksum(std::span<std::uint8_t, kFrameSize> frame);
 Frame MakeRequest(std::uint8_t command);
 
 // The status a command draws from one transaction: the transaction's own
-// status unless it is 1, then the reply's byte 7 (0xFF, 0xFE) or success.
-int ReplyStatus(int transactStatus, std::span<const std::uint8_t, kFrameSize> reply);
+// status unless it is Ok, then the reply's byte 7 (0xFF, 0xFE) or Ok.
+Status ReplyStatus(Status transactStatus, std::span<const std::uint8_t, kFrameSize> reply);
 
 // The two trace lines of a frame: 32 bytes each, groups of four bytes, three
 // blanks between the first four groups and two between the later ones.

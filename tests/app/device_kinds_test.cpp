@@ -39,20 +39,20 @@ public:
     devices::DeviceStatus SetReportRate(int option) override { return Note("report rate " + std::to_string(option)); }
     devices::DeviceStatus SetDpiStage(int stage, int) override { return Note("dpi " + std::to_string(stage)); }
     devices::DeviceStatus SetDpiStagePosition(int stage, int) override { return Note("dpi " + std::to_string(stage)); }
-    void PreviewDpiStagePosition(int stage, int) override { Note("dpi " + std::to_string(stage)); }
+    void PreviewDpiStagePosition(int stage, int) override { calls.push_back("dpi " + std::to_string(stage)); }
     devices::DeviceStatus EnableDpiStage(int stage, bool) override { return Note("dpi " + std::to_string(stage)); }
     devices::DeviceStatus SelectDpiStage(int stage) override { return Note("dpi " + std::to_string(stage)); }
     devices::DeviceStatus SetDpiStageColour(int stage, std::uint32_t) override {
         return Note("dpi " + std::to_string(stage));
     }
-    void SetSystemValue(devices::SystemSetting, int) override { Note("system"); }
+    void SetSystemValue(devices::SystemSetting, int) override { calls.push_back("system"); }
 
     std::vector<std::string> calls;
 
 private:
     devices::DeviceStatus Note(std::string call) {
         calls.push_back(std::move(call));
-        return protocol::kStatusOk;
+        return protocol::Status::Ok;
     }
 };
 

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fake_hidraw.h"
@@ -15,6 +17,7 @@
 namespace vandrel::device_io {
 namespace {
 
+using platform::IoStatus;
 using test::Bytes;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -54,11 +57,11 @@ protected:
     std::string ConsumerPath() const { return fake_.PathOf(kNode, "?vid_320f&pid_5078&mi_01&col03"); }
     std::string VendorPath() const { return fake_.PathOf(kNode, "?vid_320f&pid_5078&mi_01&col04"); }
 
-    // One report read into a 64-byte buffer; empty when ReadReport gave 0.
+    // One report read into a 64-byte buffer; empty when ReadReport did not give Ok.
     static Bytes ReadOne(CHidChannel& channel, int timeoutMs) {
         Bytes buffer(64);
         std::size_t got = 0;
-        if (channel.ReadReport(buffer.data(), buffer.size(), &got, timeoutMs) != 1) return {};
+        if (channel.ReadReport(buffer.data(), buffer.size(), &got, timeoutMs) != IoStatus::Ok) return {};
         buffer.resize(got);
         return buffer;
     }
@@ -149,9 +152,57 @@ TEST_F(HidChannelTest, CloseFromAnotherThreadReleasesAnInfiniteRead) {
     EXPECT_EQ(reader.wait_for(milliseconds(100)), std::future_status::timeout);
     channel_.Close();
     ASSERT_EQ(reader.wait_for(milliseconds(2000)), std::future_status::ready);
-    EXPECT_EQ(reader.get(), 0);
+    EXPECT_EQ(reader.get(), IoStatus::Cancelled);
     EXPECT_FALSE(channel_.IsOpen());
     EXPECT_FALSE(channel_.ReadPending());
+}
+
+// The back end's status reaches the caller: a time-out, a cancel and a
+// failure each come out as themselves.
+TEST_F(HidChannelTest, ReadTellsATimeOutACancelAndAFailureApart) {
+    Bytes buffer(64);
+    std::size_t got = 0;
+    const auto read = [&](int timeoutMs) { return channel_.ReadReport(buffer.data(), buffer.size(), &got, timeoutMs); };
+    const auto closeWhileWaiting = [&] {
+        auto reader = std::async(std::launch::async, [&] { return read(platform::kInfiniteTimeout); });
+        const auto deadline = Clock::now() + milliseconds(2000);
+        while (!channel_.ReadPending() && Clock::now() < deadline) std::this_thread::sleep_for(milliseconds(1));
+        std::this_thread::sleep_for(milliseconds(20));  // into the wait itself
+        channel_.Close();
+        return reader.wait_for(milliseconds(2000)) == std::future_status::ready ? reader.get() : IoStatus::Ok;
+    };
+    struct Case {
+        const char* name;
+        std::function<IoStatus()> provoke;
+        IoStatus expected;
+    };
+    // The unplug comes last: the node does not come back.
+    const Case cases[] = {
+        {"nothing arrives in time", [&] { return read(100); }, IoStatus::TimedOut},
+        {"closed from another thread while waiting", closeWhileWaiting, IoStatus::Cancelled},
+        {"the channel is closed",
+         [&] {
+             channel_.Close();
+             return read(1000);
+         },
+         IoStatus::Failed},
+        {"the device is gone",
+         [&] {
+             fake_.Unplug(kNode);
+             return read(1000);
+         },
+         IoStatus::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(channel_.OpenPath(VendorPath(), true, true, true, false));
+        got = 99;
+        const auto start = Clock::now();
+        EXPECT_EQ(c.provoke(), c.expected);
+        EXPECT_LT(Clock::now() - start, milliseconds(3000));
+        EXPECT_EQ(got, 0u);
+        EXPECT_FALSE(channel_.ReadPending());
+    }
 }
 
 TEST_F(HidChannelTest, OpenOnAVanishedPathFailsAndLeavesTheChannelClosed) {
@@ -171,13 +222,13 @@ TEST_F(HidChannelTest, WriteToAnUnpluggedDeviceFailsAtOnce) {
     ASSERT_TRUE(channel_.OpenPath(VendorPath(), true, true, true, false));
     const Bytes report = VendorReport(0x22);
     std::size_t written = 0;
-    ASSERT_EQ(channel_.WriteReport(report.data(), report.size(), &written, 1000), 1);
+    ASSERT_EQ(channel_.WriteReport(report.data(), report.size(), &written, 1000), IoStatus::Ok);
     EXPECT_EQ(written, report.size());
     EXPECT_EQ(fake_.Received(kNode), report);
 
     fake_.Unplug(kNode);
     const auto start = Clock::now();
-    EXPECT_EQ(channel_.WriteReport(report.data(), report.size(), &written, 5000), 0);
+    EXPECT_EQ(channel_.WriteReport(report.data(), report.size(), &written, 5000), IoStatus::Failed);
     EXPECT_LT(Clock::now() - start, milliseconds(2000));
     EXPECT_EQ(written, 0u);
     EXPECT_FALSE(channel_.WritePending());

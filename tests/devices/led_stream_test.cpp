@@ -65,7 +65,7 @@ protected:
         std::lock_guard lock(mutex_);
         current_.bytes[0] = value;
     }
-    void Answer(std::vector<int> statuses) {
+    void Answer(std::vector<protocol::Status> statuses) {
         std::lock_guard lock(mutex_);
         answers_ = std::move(statuses);
     }
@@ -79,18 +79,18 @@ protected:
         std::lock_guard lock(mutex_);
         return current_;
     }
-    int Send(const LightFrame& frame) {
+    protocol::Status Send(const LightFrame& frame) {
         std::lock_guard lock(mutex_);
         sent_.push_back({frame, Clock::now()});
-        if (answers_.empty()) return protocol::kStatusOk;
-        const int status = answers_.front();
+        if (answers_.empty()) return protocol::Status::Ok;
+        const protocol::Status status = answers_.front();
         answers_.erase(answers_.begin());
         return status;
     }
 
     mutable std::mutex mutex_;
     LightFrame current_{{}, 45};
-    std::vector<int> answers_;
+    std::vector<protocol::Status> answers_;
     std::vector<Sent> sent_;
     LedStreamer streamer_;  // last: its worker goes first
 };
@@ -120,8 +120,8 @@ TEST_F(StreamerTest, SendsOnlyWhatChangedAndRefreshesTheFrameEachPeriod) {
 }
 
 TEST_F(StreamerTest, RefusedOrDroppedFrameGoesAgainAfterFiveMilliseconds) {
-    for (const int status : {int{protocol::kStatusRefusedFF}, int{protocol::kStatusDropped}}) {
-        SCOPED_TRACE(status);
+    for (const protocol::Status status : {protocol::Status::RefusedFF, protocol::Status::Dropped}) {
+        SCOPED_TRACE(protocol::StatusName(status));
         const std::size_t before = SentCount();
         Answer({status});
         Show(static_cast<std::uint8_t>(before + 10));
@@ -135,7 +135,7 @@ TEST_F(StreamerTest, RefusedOrDroppedFrameGoesAgainAfterFiveMilliseconds) {
 }
 
 TEST_F(StreamerTest, RepeatedRefusalsSlowTheRetriesAndDisableStopsThem) {
-    Answer(std::vector<int>(10, protocol::kStatusRefusedFF));
+    Answer(std::vector<protocol::Status>(10, protocol::Status::RefusedFF));
     streamer_.Wake();
     ASSERT_TRUE(testing::Eventually([&] { return SentCount() >= 4; }));
     const std::vector<Sent> sent = SentFrames();

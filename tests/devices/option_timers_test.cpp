@@ -28,9 +28,9 @@ public:
     void OnTimer1004() override { log_.Log("OnTimer1004"); }
     void ReadPowerState() override { log_.Log("ReadPowerState"); }
     void SetPowerSink(PowerSink /*sink*/) override {}
-    int CheckLink() override {
+    protocol::LinkState CheckLink() override {
         log_.Log("CheckLink");
-        return reachable ? 1 : 0;
+        return reachable ? protocol::LinkState::Reachable : protocol::LinkState::Unreachable;
     }
 
     bool reachable = true;

@@ -44,17 +44,17 @@ public:
     void SaveProfile() override {
         const auto w = profiles::ToWords(running_);
         profile_.SetLightInfo(w[0], w[1], w[2], w[3]);
-        profile_.Save();
+        EXPECT_EQ(profile_.Save(), profiles::WriteStatus::Ok);
         calls.push_back("SaveProfile");
     }
     int ApplyProfileLighting() override {
         calls.push_back("ApplyProfileLighting");
         return 0;
     }
-    int WriteLightRecord(int p, int b0, int b59, int w, int h) override {
+    protocol::Status WriteLightRecord(int p, int b0, int b59, int w, int h) override {
         calls.push_back("WriteLightRecord(" + std::to_string(p) + "," + std::to_string(b0) + "," + std::to_string(b59) +
                         "," + std::to_string(w) + "," + std::to_string(h) + ")");
-        return 1;
+        return protocol::Status::Ok;
     }
 
     // What a fresh read of the profile file holds.

@@ -58,7 +58,7 @@ TEST_F(BasicProfileTest, LoadWithoutSectionAddsTheTemplateSectionAndKeepsTheName
 
 TEST_F(BasicProfileTest, SaveIntoANewFileWritesOnlyTheDeviceKey) {
     profile.SetLightInfo(1, 0, 0, 0);
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
     EXPECT_EQ(File().getMemberNames(), std::vector<std::string>{"Device"});
     EXPECT_EQ(File()["Device"][0]["LightInfo"]["SelectItem"].asInt(), 1);
 }
@@ -69,7 +69,7 @@ TEST_F(BasicProfileTest, LightRecordsRoundTripThroughTheFile) {
     profile.Load(path);
     profile.SetLightInfo(words[0], words[1], words[2], words[3]);
     profile.SetAudioLightInfo(audioWords[0], audioWords[1], audioWords[2]);
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
 
     CBasicProfiledata reader;
     reader.Load(path);
@@ -169,7 +169,7 @@ TEST_F(BasicProfileTest, SetKeyListChangesOnlyTheAssignmentsOfItsEntries) {
     keys.resize(3);
     for (KeyEntry& key : keys) key.assignment = {0x20, 0x00, 0x29};
     profile.SetKeyList(keys);
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
 
     const Json::Value list = File()["Device"][0]["KeyList"];
     ASSERT_EQ(list.size(), 5u);
@@ -185,7 +185,7 @@ TEST_F(BasicProfileTest, OtherSectionIsIndependent) {
     profile.Load(path);
     profile.LoadOther(folder / "other.Json");
     profile.SetOtherKeyList({{0, {0x70, 0x01, 0x00}, 0, {}}});
-    ASSERT_EQ(profile.SaveOther(folder / "other.Json"), kWriteOk);
+    ASSERT_EQ(profile.SaveOther(folder / "other.Json"), WriteStatus::Ok);
 
     EXPECT_EQ(store.ReadJson(folder / "other.Json")["Device"][0]["KeyList"][0]["Assignment"].asInt(), 0x700100);
     EXPECT_TRUE(profile.GetKeyList().empty());
@@ -201,11 +201,11 @@ TEST_F(BasicProfileTest, SaveWritesTheKeptDocumentWithoutReadingTheFile) {
     platform::SetFileFaultForTests(
         [this](platform::FileStep, const std::string& at) { return at == path ? EACCES : 0; });
     profile.SetLightInfo(1, 0, 0, 0);
-    const int saved = profile.Save();
+    const WriteStatus saved = profile.Save();
     platform::SetFileFaultForTests({});
     platform::FileGuard::Instance().ResetForTests();
 
-    ASSERT_EQ(saved, kWriteOk);
+    ASSERT_EQ(saved, WriteStatus::Ok);
     EXPECT_TRUE(folder.Backups("p.Json").empty());
     const Json::Value file = File();
     EXPECT_EQ(file["profilename"].asString(), "mine");
@@ -236,7 +236,7 @@ TEST_F(BasicProfileTest, ChangeOfAnotherWriterSurvivesTheNextSave) {
         writer.write(StyledText(changed));
 
         profile.SetLightInfo(2, 0, 0, 0);
-        ASSERT_EQ(profile.Save(), kWriteOk) << writer.name;
+        ASSERT_EQ(profile.Save(), WriteStatus::Ok) << writer.name;
         const Json::Value file = File();
         EXPECT_EQ(file["profilename"].asString(), "renamed") << writer.name;
         EXPECT_EQ(file["note"].asString(), "added") << writer.name;
@@ -251,7 +251,7 @@ TEST_F(BasicProfileTest, SectionLoadedFromTheTemplateIsSavedWithTheProfilesNames
                  "Device": [{"LightInfo": {"SelectItem": 9}}]})");
     const std::string templateText = folder.Read("template.Json");
     profile.Load(folder / "template.Json");
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
 
     const Json::Value file = File();
     EXPECT_EQ(file["profilename"].asString(), "mine");
@@ -264,7 +264,7 @@ TEST_F(BasicProfileTest, SaveUnderAnotherSectionIndexLeavesTheLoadedOneInTheFile
     LoadText(R"({"Device": [{"LightInfo": {"SelectItem": 4}}, {"LightInfo": {"SelectItem": 5}}]})");
     profile.SetSectionIndex(1);
     profile.SetLightInfo(6, 0, 0, 0);
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
 
     const Json::Value file = File();
     EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 4);
@@ -283,7 +283,7 @@ TEST_F(BasicProfileTest, ProfileLeftInPlaceIsNeverSaved) {
     profile.Load(path);
     platform::SetFileFaultForTests({});
     profile.SetLightInfo(1, 0, 0, 0);
-    EXPECT_EQ(profile.Save(), kWriteFailed);
+    EXPECT_EQ(profile.Save(), WriteStatus::Failed);
     platform::FileGuard::Instance().ResetForTests();
     EXPECT_EQ(folder.Read("p.Json"), damaged);
 }
@@ -311,7 +311,7 @@ protected:
         Json::Value config;
         config["LightInfo"][0][effect]["Guid"] = guid;
         config["LightInfo"][0][effect]["LightName"] = "mine";
-        store.WriteJson(kind + "zelbor_light.config", config);
+        EXPECT_EQ(store.WriteJson(kind + "zelbor_light.config", config), WriteStatus::Ok);
         profile.Load(path);
         profile.SetLightInfo(static_cast<std::uint32_t>(effect), 0, 0, 0);
         profile.LoadLightConfig(kind + "zelbor_light.config");

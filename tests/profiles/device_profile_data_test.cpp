@@ -29,12 +29,12 @@ public:
     std::string Path() const { return folder_ / "p.Json"; }
     // The section as written by Save.
     Json::Value Saved() {
-        EXPECT_EQ(profile.Save(), kWriteOk);
+        EXPECT_EQ(profile.Save(), WriteStatus::Ok);
         return CJsonFileStore().ReadJson(Path())["Device"][0];
     }
     // A second document reading what this one saved.
     T Reread() {
-        EXPECT_EQ(profile.Save(), kWriteOk);
+        EXPECT_EQ(profile.Save(), WriteStatus::Ok);
         T reader;
         reader.Load(Path());
         return reader;
@@ -227,7 +227,7 @@ TEST(HeadsetProfile, CustomNamesRoundTripAsUtf8) {
 // ---- Every writer of every kind ----
 
 // Loads the profile at a path into a fresh T, runs one writer, saves.
-using Writer = std::function<int(const std::string& path)>;
+using Writer = std::function<WriteStatus(const std::string& path)>;
 
 template <typename T>
 Writer Write(std::function<void(T&)> change) {
@@ -307,8 +307,8 @@ TEST(ProfileWriters, KeepTheKeysTheyDoNotName) {
     for (const auto& [name, write] : writers) {
         TempFolder folder;
         folder.Write("p.Json", R"({"profilename": "p", "Device": [)" + section + "]}");
-        ASSERT_EQ(write(folder / "p.Json"), kWriteOk) << name;
-        ASSERT_EQ(write(folder / "p.Json"), kWriteOk) << name;
+        ASSERT_EQ(write(folder / "p.Json"), WriteStatus::Ok) << name;
+        ASSERT_EQ(write(folder / "p.Json"), WriteStatus::Ok) << name;
         const Json::Value saved = CJsonFileStore().ReadJson(folder / "p.Json");
         EXPECT_EQ(saved["profilename"].asString(), "p") << name;
         for (const std::string& pointer : kept) EXPECT_TRUE(Has(saved["Device"][0], pointer)) << name << " " << pointer;

@@ -148,7 +148,7 @@ TEST_F(ProfileListTest, CopyTwiceGivesCopyThenCopyCopy) {
     ASSERT_EQ(panel.RenameProfile(u"a"), 1);
     Json::Value source = ProfileAt(0);
     source["Device"][0]["LightInfo"]["SelectItem"] = 7;
-    store.WriteJson(platform::ProfileFilePath(user, IdAt(0)), source);
+    ASSERT_EQ(store.WriteJson(platform::ProfileFilePath(user, IdAt(0)), source), WriteStatus::Ok);
 
     ASSERT_TRUE(panel.CopyProfile());
     ASSERT_TRUE(panel.CopyProfile());
@@ -260,7 +260,7 @@ TEST_F(ProfileListTest, ResetOfAHeadsetKeepsItsCustomEqualiser) {
         section["CustomEQHzValueInfo"][0][0]["value"] = 6;
         section["LightInfo"]["SelectItem"] = 8;
         profile["profilename"] = "kept";
-        store.WriteJson(file, profile);
+        ASSERT_EQ(store.WriteJson(file, profile), WriteStatus::Ok);
         list.RenameProfile(u"kept");
 
         ASSERT_TRUE(list.ResetProfile());
@@ -285,18 +285,18 @@ TEST_F(ProfileListTest, DeviceSavesKeepTheRenameAndFollowTheReset) {
     device.SetProfilePath(file);
     device.Load(file);
     device.SetLightInfo(7, 0, 0, 0);
-    ASSERT_EQ(device.Save(), kWriteOk);
+    ASSERT_EQ(device.Save(), WriteStatus::Ok);
 
     ASSERT_EQ(panel.RenameProfile(u"renamed"), CDeviceProfileUI::kRenamed);
     device.SetLightInfo(8, 0, 0, 0);
-    ASSERT_EQ(device.Save(), kWriteOk);
+    ASSERT_EQ(device.Save(), WriteStatus::Ok);
     EXPECT_EQ(ProfileAt(0)["profilename"].asString(), "renamed");
     EXPECT_EQ(ProfileAt(0)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 8);
 
     ASSERT_TRUE(panel.ResetProfile());
     device.Load(file);
     device.SetAudioLightInfo(1, 0, 0);
-    ASSERT_EQ(device.Save(), kWriteOk);
+    ASSERT_EQ(device.Save(), WriteStatus::Ok);
     const Json::Value profile = ProfileAt(0);
     EXPECT_EQ(profile["profilename"].asString(), "renamed");
     EXPECT_EQ(profile["Device"][0]["LightInfo"]["SelectItem"].asInt(), 2);

@@ -60,7 +60,7 @@ TEST_F(JsonFileStoreTest, WrittenProfileIsStyledTextWithIndentThree) {
     profile.Load(folder / "p.Json");
     profile.SetLightInfo(0x01020405, 0x30201001, 0x01000000, 0x0302);
     profile.SetKeyList({{0, {0x10, 0x02, 0x00}, 0, {}}});
-    ASSERT_EQ(profile.Save(), kWriteOk);
+    ASSERT_EQ(profile.Save(), WriteStatus::Ok);
 
     const std::string golden = std::string(VANDREL_GOLDEN_DIR) + "/small_profile.Json";
     std::ifstream file(golden, std::ios::binary);
@@ -71,7 +71,7 @@ TEST_F(JsonFileStoreTest, WrittenProfileIsStyledTextWithIndentThree) {
 
 TEST_F(JsonFileStoreTest, FailedRenameLeavesThePreviousFileAndNoTemporary) {
     const std::string path = folder / "p.Json";
-    ASSERT_EQ(store.WriteJson(path, Json::Value("before")), kWriteOk);
+    ASSERT_EQ(store.WriteJson(path, Json::Value("before")), WriteStatus::Ok);
 
     std::vector<std::string> trace;
     platform::SetTraceEnabled(true);
@@ -80,7 +80,7 @@ TEST_F(JsonFileStoreTest, FailedRenameLeavesThePreviousFileAndNoTemporary) {
         errno = EIO;
         return -1;
     });
-    EXPECT_EQ(crashing.WriteJson(path, Json::Value("after")), kWriteFailed);
+    EXPECT_EQ(crashing.WriteJson(path, Json::Value("after")), WriteStatus::Failed);
     platform::SetTraceSink(nullptr);
     platform::SetTraceEnabled(false);
 
@@ -91,7 +91,7 @@ TEST_F(JsonFileStoreTest, FailedRenameLeavesThePreviousFileAndNoTemporary) {
 }
 
 TEST_F(JsonFileStoreTest, WriteIntoAMissingFolderFails) {
-    EXPECT_EQ(store.WriteJson(folder / "no/such/folder/p.Json", Json::Value(1)), kWriteFailed);
+    EXPECT_EQ(store.WriteJson(folder / "no/such/folder/p.Json", Json::Value(1)), WriteStatus::Failed);
 }
 
 // A document the user may have: how it is read, and what is on disk after.
@@ -136,7 +136,7 @@ TEST_F(JsonFileStoreTest, DamagedDocumentsAreSetAsideOrLeftAlone) {
         }
         EXPECT_EQ(platform::FileGuard::Instance().IsProtected(path), c.after == After::kProtected) << c.name;
         // A protected file is never written over in this run.
-        const bool written = store.WriteJson(path, Json::Value(Json::objectValue)) == kWriteOk;
+        const bool written = store.WriteJson(path, Json::Value(Json::objectValue)) == WriteStatus::Ok;
         EXPECT_EQ(written, c.after != After::kProtected) << c.name;
         if (!written) {
             EXPECT_EQ(scratch.Read("ProfileList.ini"), c.text) << c.name;
@@ -163,7 +163,7 @@ TEST_F(JsonFileStoreTest, BrokenUtf8IsRepairedWithoutLosingTheCharactersAfterIt)
         "cd\xFF"
         "e");
     document[std::string("k\xE4y")] = 1;
-    ASSERT_EQ(store.WriteJson(folder / "p.Json", document), kWriteOk);
+    ASSERT_EQ(store.WriteJson(folder / "p.Json", document), WriteStatus::Ok);
     const Json::Value read = store.ReadJson(folder / "p.Json");
     EXPECT_EQ(read["profilename"].asString(),
               "ab\xEF\xBF\xBD"

@@ -39,8 +39,8 @@ TEST(TransportConcurrency, CommandsAndLightStreamShareTheCable) {
         for (int i = 0; i < kMaxStreamFrames && !commandsDone.load(); ++i) {
             colours.fill(static_cast<std::uint8_t>(i));
             // A frame that gives way to a running command is dropped, not failed.
-            const int status = protocol::CMD_LIGHT_STREAM(transport, colours.data(), colours.size());
-            if (status != protocol::kStatusOk && status != protocol::kStatusDropped) ++streamFailures;
+            const protocol::Status status = protocol::CMD_LIGHT_STREAM(transport, colours.data(), colours.size());
+            if (status != protocol::Status::Ok && status != protocol::Status::Dropped) ++streamFailures;
             ++streamed;
             std::this_thread::yield();
         }
@@ -52,10 +52,11 @@ TEST(TransportConcurrency, CommandsAndLightStreamShareTheCable) {
         for (std::size_t b = 0; b < record.size(); ++b) record[b] = static_cast<std::uint8_t>(i * 8 + b + 1);
         const auto offset = static_cast<std::uint16_t>(128 * (i % 8));
         std::array<std::uint8_t, 8> back{};
-        const bool ok = protocol::CMD_SEQUENCE_BEGIN(transport) == 1 &&
-                        protocol::CMD_WRITE_AT(transport, record.data(), record.size(), offset) == 1 &&
-                        protocol::CMD_READ_AT(transport, back.data(), back.size(), offset) == 1 && back == record &&
-                        protocol::CMD_SEQUENCE_END(transport) == 1;
+        using protocol::Status;
+        const bool ok = protocol::CMD_SEQUENCE_BEGIN(transport) == Status::Ok &&
+                        protocol::CMD_WRITE_AT(transport, record.data(), record.size(), offset) == Status::Ok &&
+                        protocol::CMD_READ_AT(transport, back.data(), back.size(), offset) == Status::Ok &&
+                        back == record && protocol::CMD_SEQUENCE_END(transport) == Status::Ok;
         if (!ok) ++failedSequences;
     }
     commandsDone = true;

@@ -54,9 +54,14 @@ void ScriptedLink::Push(Report report) {
     queued_.push_back(std::move(report));
 }
 
-void ScriptedLink::FailWrites(bool fail) {
+void ScriptedLink::FailWrites(IoStatus status) {
     std::lock_guard lock(mutex_);
-    failWrites_ = fail;
+    writeStatus_ = status;
+}
+
+void ScriptedLink::FailReads(IoStatus status) {
+    std::lock_guard lock(mutex_);
+    readStatus_ = status;
 }
 
 std::vector<Report> ScriptedLink::Frames() const {
@@ -86,7 +91,7 @@ IoResult ScriptedLink::Write(std::span<const std::uint8_t> report, int timeoutMs
         std::lock_guard lock(mutex_);
         frames_.push_back(written);
         writeTimeouts_.push_back(timeoutMs);
-        if (failWrites_) return {IoStatus::Failed, 0};
+        if (writeStatus_ != IoStatus::Ok) return {writeStatus_, 0};
         responder = responder_;
     }
     // The responder runs unlocked: a test may call back into the transport from it.
@@ -100,6 +105,7 @@ IoResult ScriptedLink::Read(std::span<std::uint8_t> buffer, int timeoutMs) {
     std::lock_guard lock(mutex_);
     ++reads_;
     readTimeouts_.push_back(timeoutMs);
+    if (readStatus_ != IoStatus::Ok) return {readStatus_, 0};
     if (queued_.empty()) return {IoStatus::TimedOut, 0};
     const Report report = std::move(queued_.front());
     queued_.pop_front();

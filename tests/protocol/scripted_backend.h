@@ -42,7 +42,10 @@ class ScriptedLink {
 public:
     void SetResponder(Responder responder);
     void Push(Report report);  // queued for the next read, as if it arrived late
-    void FailWrites(bool fail);
+    // Every write, or read, ends with this status instead of going through
+    // (the write still recorded, the read still counted); Ok lets them through.
+    void FailWrites(platform::IoStatus status);
+    void FailReads(platform::IoStatus status);
 
     std::vector<Report> Frames() const;  // every report written, in order
     std::size_t Reads() const;           // read attempts, answered or not
@@ -61,7 +64,8 @@ private:
     std::vector<int> writeTimeouts_;
     std::vector<int> readTimeouts_;
     std::size_t reads_ = 0;
-    bool failWrites_ = false;
+    platform::IoStatus writeStatus_ = platform::IoStatus::Ok;
+    platform::IoStatus readStatus_ = platform::IoStatus::Ok;
 };
 
 class ScriptedBackend final : public platform::IHidBackend {

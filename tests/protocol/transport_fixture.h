@@ -33,7 +33,7 @@ protected:
         return f;
     }
 
-    int Transact(const protocol::Frame& request, protocol::Frame& reply) {
+    protocol::Status Transact(const protocol::Frame& request, protocol::Frame& reply) {
         return transport.Transact(request.data(), request.size(), reply.data(), reply.size(), nullptr);
     }
 

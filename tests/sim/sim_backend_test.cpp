@@ -400,7 +400,7 @@ TEST_P(NotificationTest, ReachesEveryOpenCompanionAndDecodes) {
     for (SimChannel* companion : {&cable, &receiver}) {
         std::array<std::uint8_t, 64> report{};
         std::size_t read = 0;
-        ASSERT_EQ(companion->Channel().ReadReport(report.data(), report.size(), &read, 1000), 1);
+        ASSERT_EQ(companion->Channel().ReadReport(report.data(), report.size(), &read, 1000), platform::IoStatus::Ok);
         ASSERT_EQ(read, companion->Channel().InputReportLength());
         auto& entries = companion->Channel().InputData();
         ASSERT_TRUE(
@@ -423,8 +423,8 @@ TEST(SimNotificationTest, ValueForOneLinkReachesOnlyThatLinksCompanion) {
 
     std::array<std::uint8_t, 64> report{};
     std::size_t read = 0;
-    EXPECT_EQ(cable.Channel().ReadReport(report.data(), report.size(), &read, 1000), 1);
-    EXPECT_NE(receiver.Channel().ReadReport(report.data(), report.size(), &read, 100), 1);
+    EXPECT_EQ(cable.Channel().ReadReport(report.data(), report.size(), &read, 1000), platform::IoStatus::Ok);
+    EXPECT_NE(receiver.Channel().ReadReport(report.data(), report.size(), &read, 100), platform::IoStatus::Ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, NotificationTest, ::testing::Values(0x0401, 0x1123, 0x0505, 0x8002, 0xFFFF));

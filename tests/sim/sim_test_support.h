@@ -57,13 +57,15 @@ public:
 
     bool Send(std::span<const std::uint8_t> report) {
         std::size_t written = 0;
-        return channel_.WriteReport(report.data(), report.size(), &written, 1000) == 1 && written == report.size();
+        return channel_.WriteReport(report.data(), report.size(), &written, 1000) == platform::IoStatus::Ok &&
+               written == report.size();
     }
 
     std::optional<Frame> Receive(int timeoutMs = 1000) {
         Frame reply{};
         std::size_t read = 0;
-        if (channel_.ReadReport(reply.data(), reply.size(), &read, timeoutMs) != 1) return std::nullopt;
+        if (channel_.ReadReport(reply.data(), reply.size(), &read, timeoutMs) != platform::IoStatus::Ok)
+            return std::nullopt;
         return reply;
     }
 

@@ -143,15 +143,15 @@ bool OpenTransport(protocol::CDeviceTransport& transport, const std::string& pat
     return true;
 }
 
-const char* StatusText(int status) {
+const char* StatusText(protocol::Status status) {
     switch (status) {
-        case protocol::kStatusOk: return "ok";
-        case protocol::kStatusReadFailed: return "no answer (time-out, or no matching reply)";
-        case protocol::kStatusWriteFailed: return "write failed (device gone?)";
-        case protocol::kStatusNoDevice: return "the receiver has no device behind it (out of range or off)";
-        case protocol::kStatusRefusedFF: return "refused by the device (0xFF)";
-        case protocol::kStatusRefusedFE: return "refused by the device (0xFE)";
-        case protocol::kStatusBadBank: return "bad memory bank";
+        case protocol::Status::Ok: return "ok";
+        case protocol::Status::ReadFailed: return "no answer (time-out, or no matching reply)";
+        case protocol::Status::WriteFailed: return "write failed (device gone?)";
+        case protocol::Status::NoDevice: return "the receiver has no device behind it (out of range or off)";
+        case protocol::Status::RefusedFF: return "refused by the device (0xFF)";
+        case protocol::Status::RefusedFE: return "refused by the device (0xFE)";
+        case protocol::Status::BadBank: return "bad memory bank";
         default: return "unknown status";
     }
 }
@@ -161,12 +161,14 @@ int Info(const std::string& path) {
     if (!OpenTransport(transport, path)) return kExitDevice;
 
     std::uint8_t info[protocol::kInfoBlockSize] = {};
-    protocol::CMD_SEQUENCE_BEGIN(transport);
-    const int status = protocol::CMD_READ_INFO(transport, info);
-    protocol::CMD_SEQUENCE_END(transport);
-    if (status != protocol::kStatusOk) {
+    // Only the read's status is reported: a device that misses the opening
+    // frame fails the read too, and the closing one changes nothing read.
+    static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(transport));
+    const protocol::Status status = protocol::CMD_READ_INFO(transport, info);
+    static_cast<void>(protocol::CMD_SEQUENCE_END(transport));
+    if (status != protocol::Status::Ok) {
         std::fprintf(stderr, "vandrelctl: %s: information block not read: %s (%d)\n", path.c_str(), StatusText(status),
-                     status);
+                     protocol::ToInt(status));
         return kExitDevice;
     }
     const auto u16 = [&](std::size_t at) { return static_cast<unsigned>(info[at] | info[at + 1] << 8); };
@@ -217,15 +219,15 @@ int Send(const std::string& path, const std::vector<std::string>& hexWords) {
 
     protocol::Frame reply{};
     std::size_t read = 0;
-    int status;
+    protocol::Status status;
     {
         std::lock_guard lock(transport.CommandLock());
         status = transport.Transact(request.data(), request.size(), reply.data(), reply.size(), &read);
     }
     status = protocol::ReplyStatus(status, reply);
     if (read > 0) std::printf("reply:  %s\n", Hex(reply.data(), reply.size()).c_str());
-    std::printf("status: %d (%s)\n", status, StatusText(status));
-    return status == protocol::kStatusOk ? kExitOk : kExitDevice;
+    std::printf("status: %d (%s)\n", protocol::ToInt(status), StatusText(status));
+    return status == protocol::Status::Ok ? kExitOk : kExitDevice;
 }
 
 // The commands: name, how many words they take after the name and what those

@@ -10,8 +10,7 @@ namespace vandrel::devices {
 namespace {
 
 using mouse::SettingsRecord;
-using protocol::kStatusOk;
-using protocol::kStatusReadFailed;
+using protocol::Status;
 
 constexpr std::string_view kKindName = "mouse";
 constexpr std::string_view kLightConfigName = "zelbor_light";
@@ -73,7 +72,9 @@ CMorvaneMouseDevice::~CMorvaneMouseDevice() {
 // --- Reading the mouse ----------------------------------------------------------
 
 void CMorvaneMouseDevice::Connect() {
-    ReadDevice();
+    // A failed read keeps what was read before; the profile and the page come
+    // up all the same, and the next connection reads again.
+    static_cast<void>(ReadDevice());
     LoadProfile();
     RefreshPage();
     lightingThread_->Stop();
@@ -86,42 +87,45 @@ void CMorvaneMouseDevice::OnTransportReopened() {
     lightingThread_->Wake();
 }
 
-int CMorvaneMouseDevice::ReadDevice() {
+Status CMorvaneMouseDevice::ReadDevice() {
     protocol::CDeviceTransport& t = Transport();
-    if (!t.IsOpen()) return kStatusReadFailed;
-    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+    if (!t.IsOpen()) return Status::ReadFailed;
+    if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
-    protocol::CMD_SEQUENCE_BEGIN(t);
+    static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(t));  // the reads that follow tell whether the mouse answers
     InfoBlock info{};
-    if (const int status = protocol::CMD_READ_INFO(t, info.data()); status != kStatusOk) return status;
+    if (const Status status = protocol::CMD_READ_INFO(t, info.data()); status != Status::Ok) return status;
     info_ = info;
     infoRead_ = true;
     const std::size_t slots = info_[kKeySlotsByte];
-    if (!t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) return kStatusReadFailed;
+    if (!t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) return Status::ReadFailed;
     KeyMapBytes keys{};
-    if (const int status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != kStatusOk) return status;
+    if (const Status status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != Status::Ok)
+        return status;
     keyMap_ = keys;
-    protocol::CMD_SEQUENCE_END(t);
+    static_cast<void>(protocol::CMD_SEQUENCE_END(t));  // the data is read; the closing frame's failure changes nothing
 
     positionSlots_ = mouse::PositionSlots(keyMap_, slots);
     if (platform::IPageView* page = Page()) mouse::ShowDpiRanges(*page, Sensor());
-    return kStatusOk;
+    return Status::Ok;
 }
 
 void CMorvaneMouseDevice::Resynchronise() {
-    if (ReadSettingsRecord() == kStatusOk) RefreshPage();
+    if (ReadSettingsRecord() == Status::Ok) RefreshPage();
 }
 
-int CMorvaneMouseDevice::ReadSettingsRecord() {
+Status CMorvaneMouseDevice::ReadSettingsRecord() {
     protocol::CDeviceTransport& t = Transport();
-    if (!t.IsOpen()) return kStatusReadFailed;
-    if (t.IsWireless() && CheckLink() == 0) return kStatusReadFailed;
+    if (!t.IsOpen()) return Status::ReadFailed;
+    if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     std::uint8_t onboard = 0;
-    if (const int status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != kStatusOk) return status;
+    if (const Status status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != Status::Ok)
+        return status;
     SettingsRecord read{};
     const auto offset = static_cast<std::uint16_t>(onboard * mouse::kRecordStride);
-    if (const int status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset); status != kStatusOk)
+    if (const Status status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset);
+        status != Status::Ok)
         return status;
 
     read[mouse::record::kProfile] = onboard;
@@ -141,7 +145,7 @@ int CMorvaneMouseDevice::ReadSettingsRecord() {
     const profiles::LightWords words = Words(light);
     profile_.SetLightInfo(words[0], words[1], words[2], words[3]);
     SaveProfile();
-    return kStatusOk;
+    return Status::Ok;
 }
 
 void CMorvaneMouseDevice::OnNotification(std::uint16_t usage) {
@@ -187,16 +191,16 @@ std::uint8_t CMorvaneMouseDevice::PositionSlot(std::size_t position) const {
     return position < positionSlots_.size() ? positionSlots_[position] : mouse::kNoSlot;
 }
 
-int CMorvaneMouseDevice::CheckLink() {
+protocol::LinkState CMorvaneMouseDevice::CheckLink() {
     protocol::CDeviceTransport& t = Transport();
-    return t.IsOpen() && protocol::CMD_LINK_QUERY(t) ? 1 : 0;
+    return t.IsOpen() ? protocol::CMD_LINK_QUERY(t) : protocol::LinkState::Unreachable;
 }
 
 void CMorvaneMouseDevice::ReadPowerState() {
     protocol::CDeviceTransport& t = Transport();
-    if (!t.IsOpen() || Hold() || !protocol::CMD_LINK_QUERY(t)) return;
+    if (!t.IsOpen() || Hold() || protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable) return;
     PowerReport report{};
-    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != kStatusOk) return;
+    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != protocol::Status::Ok) return;
     report[3] = t.IsWireless() ? 1 : 0;
     powerReport_ = report;
     if (powerSink_) powerSink_(report);
@@ -205,9 +209,9 @@ void CMorvaneMouseDevice::ReadPowerState() {
 
 // --- Writing the settings record ------------------------------------------------
 
-int CMorvaneMouseDevice::WriteLightRecord() { return WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_); }
+Status CMorvaneMouseDevice::WriteLightRecord() { return WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_); }
 
-int CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
+Status CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
                                           int screenHeight) {
     const profiles::LightInfo light = profile_.GetLightInfo();
     mouse::RecordSource source;
@@ -231,23 +235,23 @@ CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const 
     protocol::CDeviceTransport& t = Transport();
     const bool receiver = t.IsWireless();
     // On the receiver every step first asks whether the mouse is still there.
-    const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() != 0); };
-    if (!reachable()) return {kStatusReadFailed, false};
+    const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() == protocol::LinkState::Reachable); };
+    if (!reachable()) return {Status::ReadFailed, false};
 
-    const int begin = protocol::CMD_SEQUENCE_BEGIN(t);
-    if (!reachable()) return {kStatusReadFailed, true};
+    const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
+    if (!reachable()) return {Status::ReadFailed, true};
     const auto offset = static_cast<std::uint16_t>(onboardProfile * static_cast<int>(mouse::kRecordStride));
-    const int write = protocol::CMD_WRITE_AT(t, record.data(), mouse::kRecordWriteSize, offset);
-    if (!reachable()) return {kStatusReadFailed, true};
-    const int end = protocol::CMD_SEQUENCE_END(t);
-    for (const int status : {begin, write, end})
-        if (status != kStatusOk) return {status, true};
-    return {kStatusOk, true};
+    const Status write = protocol::CMD_WRITE_AT(t, record.data(), mouse::kRecordWriteSize, offset);
+    if (!reachable()) return {Status::ReadFailed, true};
+    const Status end = protocol::CMD_SEQUENCE_END(t);
+    for (const Status status : {begin, write, end})
+        if (status != Status::Ok) return {status, true};
+    return {Status::Ok, true};
 }
 
 void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     lastWriteStatus_ = outcome.status;
-    if (outcome.status == kStatusOk) {
+    if (outcome.status == Status::Ok) {
         writeFailureReported_ = false;
         return;
     }
@@ -255,7 +259,7 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     platform::Trace("MS设置写入失败");
     writeFailureReported_ = true;
     if (IDeviceHost* host = Host())
-        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, KindRowIndex(), outcome.status);
+        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, KindRowIndex(), protocol::ToInt(outcome.status));
 }
 
 // --- Profile ----------------------------------------------------------------------
@@ -303,7 +307,9 @@ void CMorvaneMouseDevice::LoadDefaultProfile() {
     RefreshPage();
 }
 
-void CMorvaneMouseDevice::SaveProfile() { profile_.Save(); }
+// A failed write is traced by the store; the settings stay in memory and the
+// next change writes the whole profile again.
+void CMorvaneMouseDevice::SaveProfile() { static_cast<void>(profile_.Save()); }
 
 void CMorvaneMouseDevice::SetLightNameIndex(int index) {
     CMorvaneUSBDevice::SetLightNameIndex(index);

@@ -108,9 +108,9 @@ public:
     // message 3329 with byte 4; skipped while held, closed or unreachable.
     void ReadPowerState() override;
     void SetPowerSink(PowerSink sink) override { powerSink_ = std::move(sink); }
-    // 1 when the transport is open and the mouse answers: on the cable always,
+    // Reachable when the transport is open and the mouse answers: on the cable always,
     // on the receiver when the link query says it is reachable.
-    int CheckLink() override;
+    protocol::LinkState CheckLink() override;
     int ApplyProfileLighting();
     void PaintPreviews() override;
     void LoadProfile() override;
@@ -126,11 +126,11 @@ public:
     void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3) override;
     // The record of onboard profile 0 with bytes 0 and 59 = 0 and 1 and the
     // screen size given by SetScreenSize.
-    int WriteLightRecord();
+    protocol::Status WriteLightRecord();
     // Builds the record from the profile and writes its 66 bytes at
     // onboardProfile x 128 between commands 0x01 and 0x02. On the receiver an
     // unreachable mouse stops it before anything is sent (status 0).
-    int WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight);
+    protocol::Status WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight);
 
     // --- Lighting ---------------------------------------------------------------
     void StepBreathing();
@@ -193,7 +193,7 @@ public:
     int ActiveStage() const { return activeStage_; }
     const mouse::MouseSystemSettings& System() const { return system_; }
     const profiles::LightNames& LightNames() const { return names_; }
-    int LastWriteStatus() const { return lastWriteStatus_; }
+    protocol::Status LastWriteStatus() const { return lastWriteStatus_; }
     const PowerReport& LastPowerReport() const { return powerReport_; }
     const std::string* SecondRowPreview(std::size_t led) const;
     const std::string* LogoPreview() const { return logo_ ? &*logo_ : nullptr; }
@@ -204,12 +204,12 @@ protected:
 
 private:
     struct WriteOutcome {
-        int status;
+        protocol::Status status;
         bool sent;  // false: closed or unreachable before anything was sent
     };
 
-    int ReadDevice();
-    int ReadSettingsRecord();
+    protocol::Status ReadDevice();
+    protocol::Status ReadSettingsRecord();
     WriteOutcome SendSettingsRecord(const mouse::SettingsRecord& record, int onboardProfile);
     void NoteWrite(const WriteOutcome& outcome);
     // The running lighting becomes `next`; a new mode restarts the reactive
@@ -227,7 +227,7 @@ private:
     void ShowStagePosition(int stage, int position);
     int SliderPosition(int value) const;
     void SetStagePosition(int stage, int position);
-    int StoreStages();
+    protocol::Status StoreStages();
     void ShowStages();
 
     // Lighting thread.
@@ -256,7 +256,7 @@ private:
     std::vector<profiles::Correction> corrections_;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
-    int lastWriteStatus_ = protocol::kStatusOk;
+    protocol::Status lastWriteStatus_ = protocol::Status::Ok;
     bool writeFailureReported_ = false;
     PowerReport powerReport_{};
     PowerSink powerSink_;

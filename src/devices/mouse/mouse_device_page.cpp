@@ -159,7 +159,7 @@ void CMorvaneMouseDevice::ShowStagePosition(int stage, int position) {
     if (platform::IPageView* page = Page()) mouse::ShowStageResolution(*page, stage, position, Sensor());
 }
 
-int CMorvaneMouseDevice::StoreStages() {
+protocol::Status CMorvaneMouseDevice::StoreStages() {
     profile_.SetDpiStages(stages_);
     profile_.SetActiveStage(activeStage_);
     SaveProfile();
@@ -174,17 +174,17 @@ void CMorvaneMouseDevice::PreviewDpiStagePosition(int stage, int position) {
 }
 
 DeviceStatus CMorvaneMouseDevice::SetDpiStagePosition(int stage, int position) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::Status::Ok;
     PreviewDpiStagePosition(stage, position);
     return StoreStages();
 }
 
 DeviceStatus CMorvaneMouseDevice::SetDpiStage(int stage, int resolution) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::Status::Ok;
     if (!infoRead_) {
         // Without the information block a resolution has no position.
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::Status::Ok;
     }
     const mouse::SensorRules rules = Sensor();
     const mouse::ValueRange range = mouse::EditRange(rules);
@@ -195,10 +195,10 @@ DeviceStatus CMorvaneMouseDevice::SetDpiStage(int stage, int resolution) {
 }
 
 DeviceStatus CMorvaneMouseDevice::EnableDpiStage(int stage, bool enabled) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::Status::Ok;
     if (!enabled && !mouse::CanDisableStage(stages_, stage)) {
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::Status::Ok;
     }
     stages_[static_cast<std::size_t>(stage)].active = enabled ? 1 : 0;
     if (!enabled && stage == activeStage_) activeStage_ = mouse::NextEnabledStage(stages_, stage).value_or(stage);
@@ -207,10 +207,10 @@ DeviceStatus CMorvaneMouseDevice::EnableDpiStage(int stage, bool enabled) {
 }
 
 DeviceStatus CMorvaneMouseDevice::SelectDpiStage(int stage) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::Status::Ok;
     if (!mouse::StageEnabled(stages_, stage)) {
         ShowStages();
-        return protocol::kStatusOk;
+        return protocol::Status::Ok;
     }
     activeStage_ = stage;
     ShowStages();
@@ -218,7 +218,7 @@ DeviceStatus CMorvaneMouseDevice::SelectDpiStage(int stage) {
 }
 
 DeviceStatus CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t argb) {
-    if (!ValidStage(stage)) return protocol::kStatusOk;
+    if (!ValidStage(stage)) return protocol::Status::Ok;
     profiles::DpiStage& s = stages_[static_cast<std::size_t>(stage)];
     s.red = static_cast<std::uint8_t>(argb >> 16);
     s.green = static_cast<std::uint8_t>(argb >> 8);
@@ -230,7 +230,7 @@ DeviceStatus CMorvaneMouseDevice::SetDpiStageColour(int stage, std::uint32_t arg
 // --- Report rate and system settings -----------------------------------------------
 
 DeviceStatus CMorvaneMouseDevice::SetReportRate(int option) {
-    if (option < 0 || option >= mouse::kReportRateCount) return protocol::kStatusOk;
+    if (option < 0 || option >= mouse::kReportRateCount) return protocol::Status::Ok;
     system_.reportRate = static_cast<std::uint16_t>(option);
     const profiles::SystemWords words = mouse::ToWords(system_);
     profile_.SetMouseSystem(words[0], words[1], words[2]);
@@ -276,7 +276,7 @@ DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
 }
 
 DeviceStatus CMorvaneMouseDevice::SelectProfile() {
-    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::kStatusOk;
+    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::Status::Ok;
     profilePanel_->SelectProfileEntry(profilePanel_->CurrentIndex());
     SetProfileName(profilePanel_->CurrentProfileId());
     LoadProfile();
@@ -285,8 +285,8 @@ DeviceStatus CMorvaneMouseDevice::SelectProfile() {
 }
 
 DeviceStatus CMorvaneMouseDevice::ResetProfile() {
-    if (!profilePanel_) return protocol::kStatusOk;
-    if (!profilePanel_->ResetProfile()) return protocol::kStatusWriteFailed;
+    if (!profilePanel_) return protocol::Status::Ok;
+    if (!profilePanel_->ResetProfile()) return protocol::Status::WriteFailed;
     LoadProfile();
     RefreshPage();
     return WriteLightRecord();

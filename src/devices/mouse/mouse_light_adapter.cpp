@@ -22,8 +22,8 @@ void CMouseLightingDevice::SaveProfile() { mouse_.SaveProfile(); }
 
 int CMouseLightingDevice::ApplyProfileLighting() { return mouse_.ApplyProfileLighting(); }
 
-int CMouseLightingDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
-                                           int screenHeight) {
+protocol::Status CMouseLightingDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
+                                                        int screenHeight) {
     return mouse_.WriteLightRecord(onboardProfile, byte0, byte59, screenWidth, screenHeight);
 }
 

@@ -20,7 +20,8 @@ public:
     void SetLighting(const profiles::LightInfo& info) override;
     void SaveProfile() override;
     int ApplyProfileLighting() override;
-    int WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth, int screenHeight) override;
+    protocol::Status WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
+                                      int screenHeight) override;
 
 private:
     CMorvaneMouseDevice& mouse_;

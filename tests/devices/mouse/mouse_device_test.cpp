@@ -294,7 +294,7 @@ TEST_F(MouseTest, FailedReadOfTheInformationBlockOrKeyMapKeepsWhatWasRead) {
 
 TEST_F(MouseTest, DpiSliderStoresTheStageAndWritesTheSettingsRecord) {
     CMorvaneMouseDevice& m = Connected();
-    EXPECT_EQ(m.SetDpiStagePosition(1, 60), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStagePosition(1, 60), protocol::Status::Ok);
 
     const Json::Value stage = Section()["DPIStages"]["StageDPIs"][1];
     EXPECT_EQ(stage["StageDPIX"].asInt(), 60);
@@ -313,7 +313,7 @@ TEST_F(MouseTest, MovingSliderShowsTheResolutionAndWritesOnlyWhenReleased) {
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(ProfileText(), before);
     EXPECT_EQ(page_.Value("DPI_slider_2"), 100) << "the preview keeps the position";
-    EXPECT_EQ(m.SetDpiStagePosition(2, page_.Value("DPI_slider_2")), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStagePosition(2, page_.Value("DPI_slider_2")), protocol::Status::Ok);
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][2]["StageDPIX"].asInt(), 100);
 }
 
@@ -330,7 +330,7 @@ TEST_F(MouseTest, TypedResolutionSelectsItsPosition) {
     CMorvaneMouseDevice& m = Connected();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        EXPECT_EQ(m.SetDpiStage(3, platform::NumberFromText(c.typed)), protocol::kStatusOk);
+        EXPECT_EQ(m.SetDpiStage(3, platform::NumberFromText(c.typed)), protocol::Status::Ok);
         EXPECT_EQ(page_.Value("DPI_slider_3"), c.position);
         EXPECT_EQ(page_.Text("DPI_edit_3"), c.shown);
         EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][3]["StageDPIX"].asInt(), c.position);
@@ -369,7 +369,7 @@ TEST_F(MouseTest, InformationBlockWithStepZeroAndLowestAboveTheTopStaysUsable) {
         }
     }
     EXPECT_EQ(page_.Value("DPI_slider_4"), 10) << "the template's 127 clamped to the slider";
-    EXPECT_EQ(m.SetDpiStage(2, 5000), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStage(2, 5000), protocol::Status::Ok);
     EXPECT_EQ(page_.Value("DPI_slider_2"), 10);
     EXPECT_EQ(page_.Text("DPI_edit_2"), "3010");
     static_cast<void>(m.SetDpiStagePosition(2, 4));
@@ -380,7 +380,7 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
     CMorvaneMouseDevice& m = Connected();
     const auto setEnabled = [&](int stage, bool on) { return m.EnableDpiStage(stage, on); };
     // Switching off the active stage 1 makes stage 2 active.
-    setEnabled(1, false);
+    EXPECT_EQ(setEnabled(1, false), protocol::Status::Ok);
     EXPECT_EQ(m.ActiveStage(), 2);
     EXPECT_EQ(SelectedOf(controls::kDpiSelect, 5), 2);
     EXPECT_EQ(Settings()[12], 2);
@@ -393,17 +393,17 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
     EXPECT_EQ(SelectedOf(controls::kDpiSelect, 5), 2);
     EXPECT_TRUE(Requests().empty());
 
-    for (const int stage : {0, 3, 4}) setEnabled(stage, false);
+    for (const int stage : {0, 3, 4}) EXPECT_EQ(setEnabled(stage, false), protocol::Status::Ok);
     EXPECT_FALSE(page_.Enabled("DPI_enable_check_2")) << "the last stage on cannot be switched off";
     EXPECT_TRUE(page_.Enabled("DPI_enable_check_0"));
 
     firmware_->ClearFrames();
-    setEnabled(2, false);
+    EXPECT_EQ(setEnabled(2, false), protocol::Status::Ok) << "refused by the stage rules: nothing to write";
     EXPECT_TRUE(page_.Selected("DPI_enable_check_2"));
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][2]["StageActive"].asInt(), 1);
     EXPECT_TRUE(Requests().empty());
 
-    setEnabled(4, true);
+    EXPECT_EQ(setEnabled(4, true), protocol::Status::Ok);
     static_cast<void>(m.SelectDpiStage(4));
     EXPECT_EQ(Settings()[12], 4);
     EXPECT_EQ(Section()["DPIStages"]["StageActive"].asInt(), 4);
@@ -412,7 +412,7 @@ TEST_F(MouseTest, AtLeastOneStageStaysOnAndTheActiveStageIsAlwaysOn) {
 
 TEST_F(MouseTest, StageColourIsStoredShownAndWritten) {
     CMorvaneMouseDevice& m = Connected();
-    EXPECT_EQ(m.SetDpiStageColour(3, 0xFF123456u), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStageColour(3, 0xFF123456u), protocol::Status::Ok);
     EXPECT_EQ(page_.Colour("DPI_color_option_3"), 0xFF123456u);
     const Json::Value stage = Section()["DPIStages"]["StageDPIs"][3];
     EXPECT_EQ(stage["StageColorR"].asInt(), 0x12);
@@ -424,7 +424,7 @@ TEST_F(MouseTest, StageColourIsStoredShownAndWritten) {
 
 TEST_F(MouseTest, ReportRateOptionGoesToByte11) {
     CMorvaneMouseDevice& m = Connected();
-    EXPECT_EQ(m.SetReportRate(3), protocol::kStatusOk);
+    EXPECT_EQ(m.SetReportRate(3), protocol::Status::Ok);
     EXPECT_EQ(Settings()[11], 3);
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 3);
     EXPECT_EQ(Section()["SystemStages"]["DoubleClickTime"].asInt(), 500) << "the other half of the word stays";
@@ -475,7 +475,7 @@ TEST_F(MouseTest, DefaultButtonPutsTheTemplateBackAndWritesIt) {
     const std::string id = m.ProfileName();
     const std::string templateText = profiles::CJsonFileStore().ReadText(platform::DefaultTemplatePath("mouse"));
 
-    EXPECT_EQ(m.ResetToDefaults(), protocol::kStatusOk);
+    EXPECT_EQ(m.ResetToDefaults(), protocol::Status::Ok);
 
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), 15);
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 0);
@@ -495,7 +495,7 @@ TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     ASSERT_TRUE(m.ProfilePanel()->AddProfile());
 
     page_.SetCurrentIndex("device_profile_combo", 1);
-    EXPECT_EQ(m.SelectProfile(), protocol::kStatusOk);
+    EXPECT_EQ(m.SelectProfile(), protocol::Status::Ok);
     EXPECT_NE(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 15);
     EXPECT_EQ(Settings()[14 + 9 + 2], 15);
@@ -804,22 +804,23 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
 TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
     const std::string notice = "post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " " +
-                               std::to_string(kMouseRow) + " " + std::to_string(protocol::kStatusRefusedFF);
+                               std::to_string(kMouseRow) + " " +
+                               std::to_string(protocol::ToInt(protocol::Status::RefusedFF));
     const auto move = [&](int position) { return m.SetDpiStagePosition(0, position); };
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF, 2);
 
-    EXPECT_EQ(move(20), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(20), protocol::Status::RefusedFF);
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 20);
-    EXPECT_EQ(move(21), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(21), protocol::Status::RefusedFF);
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(), 21);
     EXPECT_EQ(Lines(notice), 1) << "one notice while the mouse keeps refusing";
-    EXPECT_EQ(m.LastWriteStatus(), protocol::kStatusRefusedFF);
+    EXPECT_EQ(m.LastWriteStatus(), protocol::Status::RefusedFF);
     EXPECT_EQ(Requests().back().command, cmd::kSequenceEnd) << "the sequence is closed after a failure";
 
-    EXPECT_EQ(move(22), protocol::kStatusOk);
+    EXPECT_EQ(move(22), protocol::Status::Ok);
     EXPECT_EQ(Settings()[14 + 2], 22);
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF);
-    EXPECT_EQ(move(23), protocol::kStatusRefusedFF);
+    EXPECT_EQ(move(23), protocol::Status::RefusedFF);
     EXPECT_EQ(Lines(notice), 2) << "a new failure after a success is reported again";
 }
 
@@ -851,7 +852,7 @@ TEST_P(MouseNotificationTest, SelectsTheOnboardProfileAndStageOnThePage) {
     EXPECT_EQ(SelectedOf(controls::kOnboardProfile, 8), c.onboardProfile);
     EXPECT_EQ(SelectedOf(controls::kDpiSelect, 5), c.stage);
     EXPECT_EQ(Section()["DPIStages"]["StageActive"].asInt(), c.stage);
-    m.WriteLightRecord();
+    EXPECT_EQ(m.WriteLightRecord(), protocol::Status::Ok);
     EXPECT_EQ(Settings()[12], c.stage) << "the next write keeps the mouse's stage";
 }
 
@@ -911,16 +912,16 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     sim::SimFirmware& firmware = Open(SimLink::Receiver);
     std::vector<PowerReport> reports;
     m.SetPowerSink([&](std::span<const std::uint8_t> r) { reports.push_back(Report(r)); });
-    EXPECT_EQ(m.CheckLink(), 1);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Reachable);
     m.Connect();
     EXPECT_EQ(m.Info()[5], 11) << "read through the receiver";
 
     backend_.SetOutOfRange(SimKind::Mouse, true);
     firmware.ClearFrames();
-    EXPECT_EQ(m.CheckLink(), 0);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Unreachable);
     m.ReadPowerState();
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusReadFailed);
+    EXPECT_EQ(m.WriteLightRecord(), protocol::Status::ReadFailed);
     for (const Request& r : Requests()) EXPECT_EQ(r.command, cmd::kLinkQuery) << "nothing but link queries";
     EXPECT_EQ(Lines("post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " 0 0"), 0)
         << "an unreachable mouse is the link watch's business";
@@ -934,7 +935,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
     EXPECT_EQ(reports.size(), 1u);
 
     firmware.ClearFrames();
-    EXPECT_EQ(m.WriteLightRecord(), protocol::kStatusOk);
+    EXPECT_EQ(m.WriteLightRecord(), protocol::Status::Ok);
     const std::vector<Request> write = Requests();
     std::vector<Request> records;
     for (const Request& r : write)
@@ -945,7 +946,7 @@ TEST_F(MouseTest, ReceiverLinkDecidesWhetherTheMouseIsReadOrWritten) {
         << "one query before each step";
 
     m.Transport().SetOpen(false);
-    EXPECT_EQ(m.CheckLink(), 0);
+    EXPECT_EQ(m.CheckLink(), protocol::LinkState::Unreachable);
 }
 
 // --- Page set-up ----------------------------------------------------------------------------
@@ -993,7 +994,7 @@ TEST_F(MouseTest, PageWithoutPanelsStillWorks) {
     Open(SimLink::Cable);
     m.Connect();
     EXPECT_EQ(m.LightPanel(), nullptr);
-    EXPECT_EQ(m.SetDpiStagePosition(1, 30), protocol::kStatusOk);
+    EXPECT_EQ(m.SetDpiStagePosition(1, 30), protocol::Status::Ok);
     EXPECT_EQ(Settings()[14 + 9 + 2], 30) << "the template in memory, written to the mouse";
 }
 
