@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/device_path.h"
 #include "platform/trace.h"
 
 namespace vandrel::device_io {
@@ -9,11 +10,12 @@ namespace {
 
 // What a path tells before it is opened; 0 for a marker that is absent.
 DeviceIdentity CandidateFromPath(const std::string& path) {
+    const platform::PathNumbers numbers = platform::ReadPathNumbers(path);
     DeviceIdentity candidate;
-    candidate.vendorId = static_cast<std::uint16_t>(PathNumber(path, "vid_"));
-    candidate.productId = static_cast<std::uint16_t>(PathNumber(path, "pid_"));
-    candidate.interfaceNumber = static_cast<std::uint16_t>(PathNumber(path, "&mi_"));
-    candidate.collectionNumber = static_cast<std::uint16_t>(PathNumber(path, "&col"));
+    candidate.vendorId = static_cast<std::uint16_t>(numbers.vendorId.value_or(0));
+    candidate.productId = static_cast<std::uint16_t>(numbers.productId.value_or(0));
+    candidate.interfaceNumber = static_cast<std::uint16_t>(numbers.interfaceNumber.value_or(0));
+    candidate.collectionNumber = static_cast<std::uint16_t>(numbers.collection.value_or(0));
     candidate.devicePath = path;
     return candidate;
 }

@@ -1,10 +1,10 @@
 #include "sim/sim_backend.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
+#include "platform/device_path.h"
 #include "sim/sim_descriptors.h"
 #include "sim/sim_hid_device.h"
 #include "sim/sim_models.h"
@@ -41,15 +41,11 @@ std::vector<Target> AllTargets() {
 
 std::string PathOf(const Target& t) {
     const SimModel& model = ModelOf(t.kind);
-    char identity[64];
-    std::snprintf(identity, sizeof identity, "?vid_%04x&pid_%04x&mi_%02x", model.vendorId, ProductId(t.kind, t.link),
-                  model.interfaceNumber);
-    std::string path = "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") + identity;
-    if (const unsigned number = CollectionLayout(t.collection).pathNumber; number != 0) {
-        char collection[16];
-        std::snprintf(collection, sizeof collection, "&col%02x", number);
-        path += collection;
-    }
+    const unsigned collection = CollectionLayout(t.collection).pathNumber;
+    const platform::PathNumbers numbers{model.vendorId, ProductId(t.kind, t.link), model.interfaceNumber,
+                                        collection != 0 ? std::optional<std::uint32_t>(collection) : std::nullopt};
+    const std::string path = "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") +
+                             platform::FormatPathNumbers(numbers);
     return path;
 }
 
