@@ -12,15 +12,15 @@
 #include "devices/device_manager.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
-#include "devices/fake_device_host.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "profiles/json_file_store.h"
-#include "profiles/temp_folder.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
-#include "devices/sim_device_fixture.h"
+#include "support/fake_device_host.h"
 #include "support/fake_page_view.h"
+#include "support/sim_device_fixture.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::devices {
 namespace {
