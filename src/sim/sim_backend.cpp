@@ -44,9 +44,8 @@ std::string PathOf(const Target& t) {
     const unsigned collection = CollectionLayout(t.collection).pathNumber;
     const platform::PathNumbers numbers{model.vendorId, ProductId(t.kind, t.link), model.interfaceNumber,
                                         collection != 0 ? std::optional<std::uint32_t>(collection) : std::nullopt};
-    const std::string path = "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") +
-                             platform::FormatPathNumbers(numbers);
-    return path;
+    return "sim:" + std::string(model.name) + (t.link == SimLink::Receiver ? "-receiver" : "") +
+           platform::FormatPathNumbers(numbers);
 }
 
 std::optional<Target> Resolve(const std::string& path) {
