@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 
 #include <QProcess>
 #include <QStringList>
+
+#include "platform/text_compare.h"
 
 namespace vandrel::app {
 namespace {
@@ -31,11 +32,6 @@ constexpr std::array<DesktopRow, 9> kDesktops{{
     {"LXQt", "lxqt-config-input", "", "", ""},
 }};
 
-bool SameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b,
-                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
-
 }  // namespace
 
 std::optional<DesktopCommand> DesktopSettingsCommand(std::string_view currentDesktop, DesktopPanel panel) {
@@ -43,7 +39,7 @@ std::optional<DesktopCommand> DesktopSettingsCommand(std::string_view currentDes
         const std::size_t colon = currentDesktop.find(':');
         const std::string_view entry = currentDesktop.substr(0, colon);
         for (const DesktopRow& row : kDesktops) {
-            if (!SameName(row.desktop, entry)) continue;
+            if (!platform::EqualsIgnoringCase(row.desktop, entry)) continue;
             const bool keyboard = panel == DesktopPanel::Keyboard;
             DesktopCommand command{
                 std::string(keyboard && !row.keyboardProgram.empty() ? row.keyboardProgram : row.program), {}};

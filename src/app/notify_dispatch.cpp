@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "devices/usb_device.h"  // SplitIndexedName
+#include "platform/text_compare.h"
 
 namespace vandrel::app {
 namespace {
@@ -220,8 +220,7 @@ constexpr OperationLabel kLaterLabels[] = {
 
 bool SameText(std::string_view a, std::string_view b, bool caseSensitive) {
     if (caseSensitive) return a == b;
-    return std::ranges::equal(a, b,
-                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    return platform::EqualsIgnoringCase(a, b);
 }
 
 }  // namespace

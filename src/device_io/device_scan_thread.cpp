@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/device_path.h"
 #include "platform/trace.h"
 
 namespace vandrel::device_io {
@@ -9,11 +10,12 @@ namespace {
 
 // What a path tells before it is opened; 0 for a marker that is absent.
 DeviceIdentity CandidateFromPath(const std::string& path) {
+    const platform::PathNumbers numbers = platform::ReadPathNumbers(path);
     DeviceIdentity candidate;
-    candidate.vendorId = static_cast<std::uint16_t>(PathNumber(path, "vid_"));
-    candidate.productId = static_cast<std::uint16_t>(PathNumber(path, "pid_"));
-    candidate.interfaceNumber = static_cast<std::uint16_t>(PathNumber(path, "&mi_"));
-    candidate.collectionNumber = static_cast<std::uint16_t>(PathNumber(path, "&col"));
+    candidate.vendorId = static_cast<std::uint16_t>(numbers.vendorId.value_or(0));
+    candidate.productId = static_cast<std::uint16_t>(numbers.productId.value_or(0));
+    candidate.interfaceNumber = static_cast<std::uint16_t>(numbers.interfaceNumber.value_or(0));
+    candidate.collectionNumber = static_cast<std::uint16_t>(numbers.collection.value_or(0));
     candidate.devicePath = path;
     return candidate;
 }
@@ -31,21 +33,18 @@ DeviceScanThread::DeviceScanThread(platform::IHidBackend& backend, IScanListener
 DeviceScanThread::~DeviceScanThread() { Stop(); }
 
 void DeviceScanThread::Start() {
-    if (worker_.joinable()) return;
-    stop_.Reset();
-    wake_.Reset();
+    if (worker_.Running()) return;
+    worker_.ClearWake();
     firstScanReported_ = false;
     enumerationFailures_ = 0;
     openFailures_.clear();
     // Before the first pass: a change during it makes another pass follow.
     watch_ = backend_.WatchChanges([this] { Wake(); });
-    worker_ = std::thread([this] { Run(); });
+    worker_.Start([this](const std::stop_token& token) { Run(token); });
 }
 
 void DeviceScanThread::Stop() {
-    stop_.Set();
-    wake_.Set();  // after stop_: a waiting thread that wakes sees it is told to stop
-    if (worker_.joinable()) worker_.join();
+    worker_.Stop();
     watch_.reset();
 }
 
@@ -59,13 +58,13 @@ DeviceIdentity DeviceScanThread::Slot(std::size_t slot) const {
     return slot < slots_.size() ? slots_[slot] : DeviceIdentity{};
 }
 
-void DeviceScanThread::Run() {
-    while (!stop_.IsSet()) {
+void DeviceScanThread::Run(const std::stop_token& token) {
+    while (!token.stop_requested()) {
         bool quickRetry = false;
-        if (AnySlotFree()) quickRetry = EnumerationPass();
+        if (AnySlotFree()) quickRetry = EnumerationPass(token);
         else ReportFirstScan();  // nothing to look for: the scan is complete as it is
-        PresenceCheck();
-        if (wake_.WaitFor(PauseAfterPass(quickRetry))) wake_.Reset();
+        PresenceCheck(token);
+        worker_.WaitFor(token, PauseAfterPass(quickRetry));
     }
     platform::Trace("抓取设备线程设定退出");
 }
@@ -75,7 +74,7 @@ std::chrono::milliseconds DeviceScanThread::PauseAfterPass(bool quickRetry) cons
     return quickRetry ? pace_.retry : pace_.safety;
 }
 
-void DeviceScanThread::Wake() { wake_.Set(); }
+void DeviceScanThread::Wake() { worker_.Wake(); }
 
 bool DeviceScanThread::AnySlotFree() const {
     std::lock_guard lock(slotsMutex_);
@@ -84,7 +83,7 @@ bool DeviceScanThread::AnySlotFree() const {
 
 // A pass whose enumeration fails is skipped; the next pass tries again, soon
 // while the failure is within its quick retries.
-bool DeviceScanThread::EnumerationPass() {
+bool DeviceScanThread::EnumerationPass(const std::stop_token& token) {
     if (!channel_.EnumerateHidPaths()) {
         if (enumerationFailures_ == 0) platform::Trace("device enumeration failed; trying again on the next pass");
         if (enumerationFailures_ < kQuickRetryPasses) ++enumerationFailures_;
@@ -93,11 +92,11 @@ bool DeviceScanThread::EnumerationPass() {
     enumerationFailures_ = 0;
     ++pass_;
     while (const std::string* path = channel_.NextPath()) {
-        if (stop_.IsSet()) break;
+        if (token.stop_requested()) break;
         OfferPath(*path);
     }
     channel_.FreePaths();
-    if (stop_.IsSet()) return false;
+    if (token.stop_requested()) return false;
 
     // Failures count only on consecutive passes.
     std::erase_if(openFailures_, [this](const auto& entry) { return entry.second.lastPass != pass_; });
@@ -174,8 +173,8 @@ void DeviceScanThread::NoteOpenFailure(const std::string& path, platform::OpenEr
     }
 }
 
-void DeviceScanThread::PresenceCheck() {
-    for (std::size_t i = 0; i < slots_.size() && !stop_.IsSet(); ++i) {
+void DeviceScanThread::PresenceCheck(const std::stop_token& token) {
+    for (std::size_t i = 0; i < slots_.size() && !token.stop_requested(); ++i) {
         std::string path;
         {
             std::lock_guard lock(slotsMutex_);

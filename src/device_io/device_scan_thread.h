@@ -25,13 +25,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
-#include <thread>
 
 #include "device_io/hid_channel.h"
 #include "device_io/supported_devices.h"
-#include "platform/event.h"
 #include "platform/hid_backend.h"
+#include "platform/worker_thread.h"
 
 namespace vandrel::device_io {
 
@@ -71,12 +71,12 @@ public:
     // Starts watching the back end's changes, then the thread; does nothing
     // while running.
     void Start();
-    // Sets the stop event, cuts the wait short, joins and ends the watch. The
+    // Tells the thread to stop, which cuts the wait short, joins and ends the watch. The
     // thread waits on nothing else, so this returns as soon as a listener call
     // in progress has returned. A listener that forwards to the thread calling
     // Stop must not block on it once Stop has begun.
     void Stop();
-    bool IsRunning() const { return worker_.joinable(); }
+    bool IsRunning() const { return worker_.Running(); }
     // Cuts the current wait short, so the next pass runs at once; the back
     // end's change reports call it. Callable from any thread; a wake during a
     // pass makes the next pass follow it at once.
@@ -86,11 +86,11 @@ public:
     DeviceIdentity Slot(std::size_t slot) const;
 
 private:
-    void Run();
+    void Run(const std::stop_token& token);
     // True when a failure of this pass wants a quick retry.
-    bool EnumerationPass();
+    bool EnumerationPass(const std::stop_token& token);
     void OfferPath(const std::string& path);
-    void PresenceCheck();
+    void PresenceCheck(const std::stop_token& token);
     void ReportFirstScan();
     bool AnySlotFree() const;
     void NoteOpenFailure(const std::string& path, platform::OpenError error);
@@ -100,12 +100,10 @@ private:
     IScanListener& listener_;
     CHidChannel channel_;  // the scan's own read-only probe, used by the thread only
     const ScanPace pace_;
-    platform::Event stop_;
-    platform::Event wake_;  // set by Wake and by Stop, after stop_
+    platform::WorkerThread worker_;
     // Set by Start before the thread starts, reset by Stop after it ended;
-    // its reports call Wake, so it goes before wake_ does.
+    // its reports call Wake, so it goes before worker_ does.
     std::unique_ptr<platform::ChangeWatch> watch_;
-    std::thread worker_;
 
     mutable std::mutex slotsMutex_;  // guards slots_; never held while the listener runs
     SlotList slots_ = MakeSlotList();

@@ -1,28 +1,13 @@
 #include "device_io/hid_channel.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/device_path.h"
 
 namespace vandrel::device_io {
 
 using platform::IoStatus;
 
 std::uint32_t PathNumber(std::string_view path, std::string_view marker) {
-    const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
-    const auto it = std::search(path.begin(), path.end(), marker.begin(), marker.end(),
-                                [&](char a, char b) { return lower(a) == lower(b); });
-    if (it == path.end()) return 0;
-    std::uint32_t value = 0;
-    int digits = 0;
-    for (auto p = it + static_cast<std::ptrdiff_t>(marker.size()); p != path.end() && digits < 8; ++p, ++digits) {
-        const char c = lower(static_cast<unsigned char>(*p));
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else break;
-        value = value * 16 + static_cast<std::uint32_t>(digit);
-    }
-    return value;
+    return platform::PathNumberAfter(path, marker).value_or(0);
 }
 
 CHidChannel::CHidChannel() : CHidChannel(platform::DefaultHidBackend()) {}

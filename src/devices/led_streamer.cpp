@@ -15,54 +15,35 @@ LightStream BuildLightStream(const lighting::LedBuffer& leds) {
     return stream;
 }
 
-LedStreamer::LedStreamer(StreamPort port, StreamTiming timing)
-    : port_(std::move(port)), timing_(timing), worker_([this] { Run(); }) {}
-
-LedStreamer::~LedStreamer() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
+LedStreamer::LedStreamer(StreamPort port, StreamTiming timing) : port_(std::move(port)), timing_(timing) {
+    worker_.Start([this](const std::stop_token& token) { Run(token); });
 }
 
-void LedStreamer::Wake() {
+LedStreamer::~LedStreamer() { worker_.Stop(); }
+
+void LedStreamer::Want(bool force, bool enable) {
     {
         std::lock_guard lock(mutex_);
+        if (enable) enabled_ = true;
         if (!enabled_) return;
         pending_ = true;
+        forceNext_ = forceNext_ || force;
     }
-    changed_.notify_all();
+    worker_.Wake();
 }
 
-void LedStreamer::Resend() {
-    {
-        std::lock_guard lock(mutex_);
-        if (!enabled_) return;
-        pending_ = true;
-        forceNext_ = true;
-    }
-    changed_.notify_all();
-}
+void LedStreamer::Wake() { Want(false, false); }
 
-void LedStreamer::Enable() {
-    {
-        std::lock_guard lock(mutex_);
-        enabled_ = true;
-        pending_ = true;
-        forceNext_ = true;
-    }
-    changed_.notify_all();
-}
+void LedStreamer::Resend() { Want(true, false); }
+
+void LedStreamer::Enable() { Want(true, true); }
 
 void LedStreamer::Disable() {
     std::unique_lock lock(mutex_);
     enabled_ = false;
     pending_ = false;
     retryAt_.reset();
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return !sending_; });
+    sent_.wait(lock, [this] { return !sending_; });
 }
 
 bool LedStreamer::Enabled() const {
@@ -77,14 +58,18 @@ std::optional<LedStreamer::Clock::time_point> LedStreamer::Deadline() const {
     return std::nullopt;
 }
 
-void LedStreamer::Run() {
+void LedStreamer::Run(const std::stop_token& token) {
     std::unique_lock lock(mutex_);
     while (true) {
-        const auto woken = [this] { return stopping_ || (pending_ && enabled_); };
         const std::optional<Clock::time_point> deadline = Deadline();
-        if (deadline) changed_.wait_until(lock, *deadline, woken);
-        else changed_.wait(lock, woken);
-        if (stopping_) return;
+        if (!pending_ || !enabled_) {
+            // A wake between the look above and the wait is kept by the worker.
+            lock.unlock();
+            if (deadline) worker_.WaitUntil(token, *deadline);
+            else worker_.Wait(token);
+            lock.lock();
+        }
+        if (token.stop_requested()) return;
         if (!enabled_) continue;
         const bool due = deadline && Clock::now() >= *deadline;
         if (!pending_ && !due) continue;
@@ -100,7 +85,7 @@ void LedStreamer::Run() {
         const protocol::Status status = needed ? port_.send(*frame) : protocol::Status::Ok;
         lock.lock();
         sending_ = false;
-        changed_.notify_all();
+        sent_.notify_all();
 
         if (!frame) {
             // Nothing to stream now: sleep until woken, and send from scratch then.

@@ -21,9 +21,10 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <stop_token>
 
 #include "lighting/led_color.h"
+#include "platform/worker_thread.h"
 #include "protocol/status.h"
 
 namespace vandrel::devices {
@@ -76,26 +77,28 @@ public:
     bool Enabled() const;
 
 private:
-    using Clock = std::chrono::steady_clock;
-    void Run();
+    using Clock = platform::WorkerThread::Clock;
+    void Run(const std::stop_token& token);
     // When the worker must send without being woken: a retry or the refresh.
     std::optional<Clock::time_point> Deadline() const;
+    // Marks a send wanted and wakes the worker; nothing while disabled unless
+    // `enable`.
+    void Want(bool force, bool enable);
 
     const StreamPort port_;
     const StreamTiming timing_;
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable sent_;  // a send in progress finished
     bool enabled_ = true;
     bool pending_ = false;
     bool forceNext_ = false;
     bool sending_ = false;
-    bool stopping_ = false;
     // The worker's own state, under mutex_.
     std::optional<LightFrame> accepted_;
     Clock::time_point lastSent_{};
     std::optional<Clock::time_point> retryAt_;
     int failures_ = 0;
-    std::thread worker_;
+    platform::WorkerThread worker_;  // last: it stops before the state above goes
 };
 
 }  // namespace vandrel::devices

@@ -10,42 +10,23 @@ LightingThread::LightingThread(platform::ITickSource& ticks, LightingSchedule sc
 LightingThread::~LightingThread() { Stop(); }
 
 void LightingThread::Start() {
-    if (worker_.joinable()) return;
+    if (worker_.Running()) return;
     stop_.Reset();
-    worker_ = std::thread([this] { Run(); });
+    worker_.Start([this](const std::stop_token& token) { Run(token); });
 }
 
-void LightingThread::Stop() {
-    if (!worker_.joinable()) return;
-    {
-        std::lock_guard lock(mutex_);
-        stop_.Set();
-    }
-    wake_.notify_all();
-    worker_.join();
-}
+void LightingThread::Stop() { worker_.Stop(); }
 
-void LightingThread::Wake() {
-    {
-        std::lock_guard lock(mutex_);
-        woken_ = true;
-    }
-    wake_.notify_all();
-}
+void LightingThread::Wake() { worker_.Wake(); }
 
-bool LightingThread::Idle() {
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return woken_ || stop_.IsSet(); });
-    woken_ = false;
-    return stop_.IsSet();
-}
-
-void LightingThread::Run() {
+void LightingThread::Run(const std::stop_token& token) {
+    // The tick source waits on an event: a stop sets it.
+    const std::stop_callback stopWaits(token, [this] { stop_.Set(); });
     std::uint64_t lastStep = ticks_.Now();
-    while (!stop_.IsSet()) {
+    while (!token.stop_requested()) {
         const std::optional<std::uint32_t> interval = schedule_.ticksUntilNextStep();
         if (!interval) {
-            if (Idle()) return;
+            if (worker_.Wait(token) == platform::WakeReason::Stopped) return;
             lastStep = ticks_.Now();
             continue;
         }

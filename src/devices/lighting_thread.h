@@ -9,22 +9,21 @@
 //     closed or paused);
 //   - runStep: one step of the current effect, writing the LED buffer.
 // The thread sleeps in the tick source until its next step is due, or until
-// the stop event is set; it never polls. With nothing to animate it parks on
-// a condition until Wake (the effect changed, the transport reopened) or
-// Stop. Stop sets the stop event, which ends either wait at once, then joins.
+// the thread is told to stop; it never polls. With nothing to animate it parks
+// on its worker's wake until Wake (the effect changed, the transport reopened)
+// or Stop. Stop ends either wait at once, then joins.
 // A Wake while a step is pending does not cut the wait short: a new interval
 // takes effect from the next step.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
+#include <stop_token>
 
 #include "platform/event.h"
 #include "platform/tick_source.h"
+#include "platform/worker_thread.h"
 
 namespace vandrel::devices {
 
@@ -43,20 +42,15 @@ public:
     void Start();  // does nothing while running
     void Stop();   // immediate; does nothing when not running
     void Wake();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return worker_.Running(); }
 
 private:
-    void Run();
-    // True when stopped.
-    bool Idle();
+    void Run(const std::stop_token& token);
 
     platform::ITickSource& ticks_;
     const LightingSchedule schedule_;
-    platform::Event stop_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool woken_ = false;
-    std::thread worker_;
+    platform::Event stop_;  // the worker's stop, for the tick source's wait
+    platform::WorkerThread worker_;
 };
 
 }  // namespace vandrel::devices

@@ -22,17 +22,18 @@ NotificationThread::NotificationThread(device_io::CHidChannel& channel, Handler 
 NotificationThread::~NotificationThread() { Stop(); }
 
 void NotificationThread::Start() {
-    if (worker_.joinable()) return;
-    stop_.Reset();
+    if (worker_.Running()) return;
     ended_.Reset();
     // The entries are the thread's own copy: the channel's set is rebuilt
     // whenever the channel is opened again.
-    worker_ = std::thread([this, entries = channel_.InputData()]() mutable { Run(std::move(entries)); });
+    worker_.Start([this, entries = channel_.InputData()](const std::stop_token& token) mutable {
+        Run(token, std::move(entries));
+    });
 }
 
 void NotificationThread::Stop() {
-    if (!worker_.joinable()) return;
-    stop_.Set();
+    if (!worker_.Running()) return;
+    worker_.RequestStop();
     channel_.Close();
     if (ended_.WaitFor(kNotificationStopWait)) {
         platform::Trace("线程退出：：对象处于激发状态\n");
@@ -41,16 +42,16 @@ void NotificationThread::Stop() {
         platform::Trace("线程退出：：对象处于非激发状态，超时\n");
         channel_.Close();
     }
-    worker_.join();
+    worker_.Stop();
 }
 
-void NotificationThread::Run(device_io::CHidChannel::DataEntries entries) {
+void NotificationThread::Run(const std::stop_token& token, device_io::CHidChannel::DataEntries entries) {
     std::array<std::uint8_t, 64> report{};
-    while (!stop_.IsSet()) {
+    while (!token.stop_requested()) {
         std::size_t bytesRead = 0;
         if (!channel_.IsOpen() || channel_.ReadReport(report.data(), report.size(), &bytesRead,
                                                       platform::kInfiniteTimeout) != platform::IoStatus::Ok) {
-            stop_.WaitFor(kNotificationRetryPause);
+            worker_.WaitFor(token, kNotificationRetryPause);
             continue;
         }
         if (!channel_.UnpackReport(std::span(report.data(), bytesRead), platform::HidReportType::Input, entries))

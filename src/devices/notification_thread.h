@@ -5,16 +5,17 @@
 // The read waits without a time-out. Stop closes the channel first, which
 // releases that read, and then waits for the thread: it is never killed. A
 // report that cannot be read (the device is gone but its channel not yet
-// closed) is retried after a short pause on the stop event, not in a busy loop.
+// closed) is retried after a short pause that a stop ends, not in a busy loop.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <thread>
+#include <stop_token>
 
 #include "device_io/hid_channel.h"
 #include "platform/event.h"
+#include "platform/worker_thread.h"
 
 namespace vandrel::devices {
 
@@ -39,16 +40,15 @@ public:
     void Start();
     // Closes the channel, then waits for the thread.
     void Stop();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return worker_.Running(); }
 
 private:
-    void Run(device_io::CHidChannel::DataEntries entries);
+    void Run(const std::stop_token& token, device_io::CHidChannel::DataEntries entries);
 
     device_io::CHidChannel& channel_;
     const Handler handler_;
-    platform::Event stop_;
     platform::Event ended_;
-    std::thread worker_;
+    platform::WorkerThread worker_;
 };
 
 }  // namespace vandrel::devices

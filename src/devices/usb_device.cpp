@@ -1,10 +1,10 @@
 #include "devices/usb_device.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "lighting/engine.h"
+#include "platform/text_compare.h"
 #include "platform/trace.h"
 #include "protocol/commands.h"
 
@@ -33,11 +33,6 @@ constexpr PageSectionRow kPageSections[] = {
     {5, false, {2, std::nullopt}},
 };
 constexpr PageSection kDefaultPageSection{0, 0};
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b,
-                              [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 std::uint32_t PreviewArgb(lighting::LedColor c) {
     using lighting::LedColor;
@@ -161,9 +156,9 @@ void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
         const std::optional<IndexedName> indexed = SplitIndexedName(child.userData);
         if (!indexed || indexed->number < 0) continue;
         const auto index = static_cast<std::size_t>(indexed->number);
-        if (EqualsIgnoringCase(indexed->prefix, "key_") && index < keyButtons_.size()) {
+        if (platform::EqualsIgnoringCase(indexed->prefix, "key_") && index < keyButtons_.size()) {
             keyButtons_[index] = child.name;
-        } else if (EqualsIgnoringCase(indexed->prefix, "light_") && index < ledPreviews_.size()) {
+        } else if (platform::EqualsIgnoringCase(indexed->prefix, "light_") && index < ledPreviews_.size()) {
             ledPreviews_[index] = child.name;
             page.SetColour(child.name, kPreviewWhite);
         }

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/device_path.h"
 #include "platform/file_io.h"
 #include "platform/hid_descriptor.h"
 #include "platform/hidraw_watcher.h"
@@ -69,18 +70,6 @@ std::optional<std::uint32_t> ParseHex(std::string_view text) {
     return value;
 }
 
-// The hexadecimal number after a marker, searched without regard to case;
-// nothing when the marker is absent, 0 when no digit follows it.
-std::optional<std::uint32_t> NumberAfter(std::string_view text, std::string_view marker) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    const auto it = std::search(text.begin(), text.end(), marker.begin(), marker.end(),
-                                [&](char a, char b) { return lower(a) == lower(b); });
-    if (it == text.end()) return std::nullopt;
-    std::string_view rest = text.substr(static_cast<std::size_t>(it - text.begin()) + marker.size());
-    rest = rest.substr(0, std::min<std::size_t>(rest.size(), 8));
-    return ParseHex(rest).value_or(0);
-}
-
 std::optional<unsigned> NodeNumber(std::string_view name) {
     if (!name.starts_with(kNodePrefix)) return std::nullopt;
     const std::string_view digits = name.substr(kNodePrefix.size());
@@ -112,10 +101,11 @@ std::optional<PathTarget> ParsePath(std::string_view path, std::string_view devR
     if (!NodeNumber(name)) return std::nullopt;
     PathTarget target;
     target.nodeName = std::string(name);
-    target.vendorId = NumberAfter(options, "vid_");
-    target.productId = NumberAfter(options, "pid_");
-    target.interfaceNumber = NumberAfter(options, "&mi_");
-    target.collection = NumberAfter(options, "&col").value_or(0);
+    const PathNumbers numbers = ReadPathNumbers(options);
+    target.vendorId = numbers.vendorId;
+    target.productId = numbers.productId;
+    target.interfaceNumber = numbers.interfaceNumber;
+    target.collection = numbers.collection.value_or(0);
     return target;
 }
 
@@ -219,16 +209,9 @@ bool Matches(const PathTarget& target, const NodeIdentity& identity) {
 
 std::string FormatPath(const std::string& devRoot, const std::string& nodeName, const NodeIdentity& identity,
                        std::size_t collection, std::size_t collectionCount) {
-    std::array<char, 64> options{};
-    int used =
-        std::snprintf(options.data(), options.size(), "?vid_%04x&pid_%04x", identity.vendorId, identity.productId);
-    if (identity.interfaceNumber)
-        used += std::snprintf(options.data() + used, options.size() - static_cast<std::size_t>(used), "&mi_%02x",
-                              *identity.interfaceNumber);
-    if (collectionCount > 1)
-        std::snprintf(options.data() + used, options.size() - static_cast<std::size_t>(used), "&col%02zx",
-                      collection + 1);
-    return devRoot + "/" + nodeName + options.data();
+    PathNumbers numbers{identity.vendorId, identity.productId, identity.interfaceNumber, std::nullopt};
+    if (collectionCount > 1) numbers.collection = static_cast<std::uint32_t>(collection + 1);
+    return devRoot + "/" + nodeName + FormatPathNumbers(numbers);
 }
 
 // ---------------------------------------------------------------------------

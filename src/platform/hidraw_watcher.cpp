@@ -45,21 +45,26 @@ bool HidrawWatcher::Start() {
     if (!stop) return false;
     inotify_ = std::move(inotify);
     stop_ = std::move(stop);
-    worker_ = std::thread([this] { Run(); });
+    worker_.Start([this](const std::stop_token& token) { Run(token); });
     return true;
 }
 
 void HidrawWatcher::Stop() {
     if (!Running()) return;
-    const std::uint64_t one = 1;
-    // An eventfd write only fails when its counter is full, which still wakes poll().
-    [[maybe_unused]] const ssize_t written = ::write(stop_.Get(), &one, sizeof one);
-    worker_.join();
+    worker_.Stop();
     inotify_ = UniqueFd();
     stop_ = UniqueFd();
 }
 
-void HidrawWatcher::Run() {
+void HidrawWatcher::SignalStop() {
+    const std::uint64_t one = 1;
+    // An eventfd write only fails when its counter is full, which still wakes poll().
+    [[maybe_unused]] const ssize_t written = ::write(stop_.Get(), &one, sizeof one);
+}
+
+void HidrawWatcher::Run(const std::stop_token& token) {
+    // Runs in the stopping thread, or here at once when the stop came first.
+    const std::stop_callback stopPoll(token, [this] { SignalStop(); });
     std::array<pollfd, 2> fds{{{inotify_.Get(), POLLIN, 0}, {stop_.Get(), POLLIN, 0}}};
     while (true) {
         if (::poll(fds.data(), fds.size(), -1) < 0) {

@@ -11,16 +11,17 @@
 // relevant event may have been lost.
 //
 // A thread of the watcher waits in poll() on the inotify descriptor and on an
-// eventfd that Stop signals, so Stop is immediate. The callback runs on that
+// eventfd that a stop request signals, so Stop is immediate. The callback runs on that
 // thread, once per relevant event; it must be quick and must not call Stop.
 #pragma once
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "platform/file_io.h"
+#include "platform/worker_thread.h"
 
 namespace vandrel::platform {
 
@@ -42,10 +43,12 @@ public:
     bool Start();
     // Immediate; does nothing when not running.
     void Stop();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return worker_.Running(); }
 
 private:
-    void Run();
+    void Run(const std::stop_token& token);
+    // Ends the poll() of Run.
+    void SignalStop();
     // Reads the queued events and calls the callback for each relevant one.
     // False when the inotify descriptor failed for good.
     bool DrainEvents();
@@ -54,7 +57,7 @@ private:
     const std::string folder_;
     UniqueFd inotify_;
     UniqueFd stop_;
-    std::thread worker_;
+    WorkerThread worker_;
 };
 
 }  // namespace vandrel::platform

@@ -52,6 +52,10 @@ std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback) {
     return fallback;
 }
 
+std::uint16_t Low16Or(const Json::Value& value, std::uint16_t fallback) {
+    return static_cast<std::uint16_t>(IntegerOr(value, fallback));
+}
+
 std::uint8_t ByteOr(const Json::Value& value, std::uint8_t fallback) {
     constexpr std::int64_t kMax = std::numeric_limits<std::uint8_t>::max();
     // The usual case first: profiles hold thousands of bytes.

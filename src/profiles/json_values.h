@@ -48,6 +48,8 @@ std::int64_t IntegerOr(const Json::Value& value, std::int64_t fallback = 0);
 // A byte value of a record: IntegerOr clamped to 0..255, so an edited 300
 // reads as 255 and not as its low byte 44.
 std::uint8_t ByteOr(const Json::Value& value, std::uint8_t fallback = 0);
+// A 16-bit word of a record: the low 16 bits of IntegerOr.
+std::uint16_t Low16Or(const Json::Value& value, std::uint16_t fallback = 0);
 // A truth value; numbers are true when not zero. Anything else: fallback.
 bool TruthOr(const Json::Value& value, bool fallback = false);
 // A string; anything else: fallback.

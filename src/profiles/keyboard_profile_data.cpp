@@ -4,13 +4,11 @@
 #include <array>
 #include <string_view>
 
+#include "platform/bytes.h"
 #include "profiles/json_values.h"
 
 namespace vandrel::profiles {
 namespace {
-
-std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
-Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
 
 bool IsColourGroup(std::int64_t group) { return group >= 0 && group < CKeyboardProfiledata::kColourGroupCount; }
 
@@ -56,9 +54,9 @@ SystemWords CKeyboardProfiledata::GetKeyboardSystem() {
     const Json::Value& system = json::Member(Section(), "SystemStages");
     system_ = {};
     if (system.isObject()) {
-        system_[0] = static_cast<std::uint32_t>(Low16(system["RepeatDelay"])) << 16 | Low16(system["Repeat"]);
-        system_[1] = static_cast<std::uint32_t>(Low16(system["PollingRate"])) << 16 | Low16(system["Key6Flag"]);
-        system_[2] = static_cast<std::uint32_t>(Low16(system["WinFlag"])) << 16 | Low16(system["WFlag"]);
+        system_[0] = platform::JoinHalves(json::Low16Or(system["RepeatDelay"]), json::Low16Or(system["Repeat"]));
+        system_[1] = platform::JoinHalves(json::Low16Or(system["PollingRate"]), json::Low16Or(system["Key6Flag"]));
+        system_[2] = platform::JoinHalves(json::Low16Or(system["WinFlag"]), json::Low16Or(system["WFlag"]));
     }
     return system_;
 }
@@ -66,12 +64,12 @@ SystemWords CKeyboardProfiledata::GetKeyboardSystem() {
 void CKeyboardProfiledata::SetKeyboardSystem(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2) {
     system_ = {w0, w1, w2};
     Json::Value& system = json::ObjectMember(SectionForWrite(), "SystemStages");
-    system["Repeat"] = Half(w0, 0);
-    system["RepeatDelay"] = Half(w0, 1);
-    system["Key6Flag"] = Half(w1, 0);
-    system["PollingRate"] = Half(w1, 1);
-    system["WFlag"] = Half(w2, 0);
-    system["WinFlag"] = Half(w2, 1);
+    system["Repeat"] = platform::Half(w0, 0);
+    system["RepeatDelay"] = platform::Half(w0, 1);
+    system["Key6Flag"] = platform::Half(w1, 0);
+    system["PollingRate"] = platform::Half(w1, 1);
+    system["WFlag"] = platform::Half(w2, 0);
+    system["WinFlag"] = platform::Half(w2, 1);
 }
 
 std::vector<KeyColour> CKeyboardProfiledata::GetKeyColors(int group, int count) {

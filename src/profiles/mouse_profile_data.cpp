@@ -1,20 +1,18 @@
 #include "profiles/mouse_profile_data.h"
 
+#include "platform/bytes.h"
 #include "profiles/json_values.h"
 #include "profiles/utf_text.h"
 
 namespace vandrel::profiles {
 namespace {
 
-std::uint16_t Low16(const Json::Value& value) { return static_cast<std::uint16_t>(json::IntegerOr(value)); }
-Json::Int Half(std::uint32_t word, int half) { return static_cast<Json::Int>((word >> (16 * half)) & 0xFFFF); }
-
 DpiStage ReadStage(const Json::Value& element) {
     DpiStage stage;
     stage.active = json::ByteOr(json::Member(element, "StageActive"));
     stage.xy = json::ByteOr(json::Member(element, "StageXY"));
-    stage.dpiX = Low16(json::Member(element, "StageDPIX"));
-    stage.dpiY = Low16(json::Member(element, "StageDPIY"));
+    stage.dpiX = json::Low16Or(json::Member(element, "StageDPIX"));
+    stage.dpiY = json::Low16Or(json::Member(element, "StageDPIY"));
     stage.red = json::ByteOr(json::Member(element, "StageColorR"));
     stage.green = json::ByteOr(json::Member(element, "StageColorG"));
     stage.blue = json::ByteOr(json::Member(element, "StageColorB"));
@@ -68,11 +66,13 @@ SystemWords CMouseProfiledata::GetMouseSystem() {
     const Json::Value& system = json::Member(Section(), "SystemStages");
     system_ = {};
     if (system.isObject()) {
-        system_[0] = static_cast<std::uint32_t>(Low16(system["MouseSpeed"])) << 16 | Low16(system["DoubleClickTime"]);
-        system_[1] = static_cast<std::uint32_t>(Low16(system["ScorllPage"])) << 16 | Low16(system["PointerPrecision"]);
-        system_[2] = Low16(system["WheelScorlllinse"]);
+        system_[0] =
+            platform::JoinHalves(json::Low16Or(system["MouseSpeed"]), json::Low16Or(system["DoubleClickTime"]));
+        system_[1] =
+            platform::JoinHalves(json::Low16Or(system["ScorllPage"]), json::Low16Or(system["PointerPrecision"]));
+        system_[2] = json::Low16Or(system["WheelScorlllinse"]);
         const Json::Value& report = json::Member(Section(), "ReportStages");
-        if (report.isObject()) system_[2] |= static_cast<std::uint32_t>(Low16(report["StageActive"])) << 16;
+        if (report.isObject()) system_[2] |= std::uint32_t{json::Low16Or(report["StageActive"])} << 16;
     }
     return system_;
 }
@@ -80,12 +80,12 @@ SystemWords CMouseProfiledata::GetMouseSystem() {
 void CMouseProfiledata::SetMouseSystem(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2) {
     system_ = {w0, w1, w2};
     Json::Value& system = json::ObjectMember(SectionForWrite(), "SystemStages");
-    system["DoubleClickTime"] = Half(w0, 0);
-    system["MouseSpeed"] = Half(w0, 1);
-    system["PointerPrecision"] = Half(w1, 0);
-    system["ScorllPage"] = Half(w1, 1);
-    system["WheelScorlllinse"] = Half(w2, 0);
-    json::ObjectMember(SectionForWrite(), "ReportStages")["StageActive"] = Half(w2, 1);
+    system["DoubleClickTime"] = platform::Half(w0, 0);
+    system["MouseSpeed"] = platform::Half(w0, 1);
+    system["PointerPrecision"] = platform::Half(w1, 0);
+    system["ScorllPage"] = platform::Half(w1, 1);
+    system["WheelScorlllinse"] = platform::Half(w2, 0);
+    json::ObjectMember(SectionForWrite(), "ReportStages")["StageActive"] = platform::Half(w2, 1);
 }
 
 std::vector<Correction> CMouseProfiledata::GetCorrections() {

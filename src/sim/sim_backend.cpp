@@ -1,10 +1,10 @@
 #include "sim/sim_backend.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
+#include "platform/device_path.h"
 #include "sim/sim_descriptors.h"
 #include "sim/sim_hid_device.h"
 #include "sim/sim_models.h"
@@ -48,17 +48,11 @@ const device_io::DeviceIdentity& RowOf(const Target& t) {
 
 std::string PathOf(const Target& t) {
     const device_io::DeviceIdentity& row = RowOf(t);
-    char identity[64];
-    std::snprintf(identity, sizeof identity, "?vid_%04x&pid_%04x&mi_%02x", row.vendorId, row.productId,
-                  row.interfaceNumber);
-    std::string path =
-        "sim:" + std::string(ModelOf(t.kind).name) + (t.link == SimLink::Receiver ? "-receiver" : "") + identity;
-    if (row.collectionNumber != 0) {
-        char collection[16];
-        std::snprintf(collection, sizeof collection, "&col%02x", row.collectionNumber);
-        path += collection;
-    }
-    return path;
+    const platform::PathNumbers numbers{row.vendorId, row.productId, row.interfaceNumber,
+                                        row.collectionNumber != 0 ? std::optional<std::uint32_t>(row.collectionNumber)
+                                                                  : std::nullopt};
+    return "sim:" + std::string(ModelOf(t.kind).name) + (t.link == SimLink::Receiver ? "-receiver" : "") +
+           platform::FormatPathNumbers(numbers);
 }
 
 std::optional<Target> Resolve(const std::string& path) {

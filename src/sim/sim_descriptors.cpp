@@ -4,6 +4,8 @@
 #include <array>
 #include <initializer_list>
 
+#include "platform/bytes.h"
+
 namespace vandrel::sim {
 namespace {
 
@@ -101,7 +103,7 @@ std::span<const std::uint8_t> InterfaceDescriptor(SimCollection collection) {
 }
 
 std::vector<std::uint8_t> NotificationReport(std::uint16_t value) {
-    return {kNotificationReportId, static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
+    return {kNotificationReportId, platform::LowByte(value), platform::HighByte(value)};
 }
 
 }  // namespace vandrel::sim

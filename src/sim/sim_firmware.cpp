@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/bytes.h"
 #include "protocol/commands.h"
 #include "sim/sim_descriptors.h"
 
@@ -30,7 +31,7 @@ Frame Echo(const Frame& request, std::uint8_t status) {
 }
 
 std::size_t Length(const Frame& f) { return f[frame::kLength]; }
-std::size_t Offset(const Frame& f) { return f[frame::kOffsetLow] | (std::size_t{f[frame::kOffsetHigh]} << 8); }
+std::size_t Offset(const Frame& f) { return platform::JoinBytes(f[frame::kOffsetLow], f[frame::kOffsetHigh]); }
 
 // A request's length and offset come from the host: they must name bytes
 // inside both the frame's payload and the region.
@@ -114,7 +115,7 @@ Frame ReceiverAlone(const Frame& request) {
 }
 
 bool ChecksumOk(const Frame& f) {
-    const std::uint16_t stamped = f[frame::kChecksumLow] | (std::uint16_t{f[frame::kChecksumHigh]} << 8);
+    const std::uint16_t stamped = platform::JoinBytes(f[frame::kChecksumLow], f[frame::kChecksumHigh]);
     return protocol::FrameChecksum(f) == stamped;
 }
 

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_manager.h"
-#include "fake_device_host.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
+#include "support/fake_device_host.h"
 
 namespace vandrel::devices {
 namespace {

@@ -17,10 +17,10 @@
 
 #include "device_io/device_scan_thread.h"
 #include "devices/device_manager.h"
-#include "fake_device_host.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
-#include "sim_device_fixture.h"
+#include "support/fake_device_host.h"
+#include "support/sim_device_fixture.h"
 
 namespace vandrel::devices {
 namespace {

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "devices/led_streamer.h"
-#include "sim_device_fixture.h"
+#include "support/sim_device_fixture.h"
 
 namespace vandrel::devices {
 namespace {

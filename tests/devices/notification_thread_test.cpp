@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_device_host.h"
-#include "sim_device_fixture.h"
+#include "support/fake_device_host.h"
+#include "support/sim_device_fixture.h"
 
 namespace vandrel::devices {
 namespace {

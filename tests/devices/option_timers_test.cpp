@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_option_timers.h"
-#include "fake_device_host.h"
 #include "sim/sim_backend.h"
+#include "support/fake_device_host.h"
 
 namespace vandrel::devices {
 namespace {

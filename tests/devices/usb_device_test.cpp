@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "devices/usb_device.h"
-#include "fake_device_host.h"
 #include "sim/sim_backend.h"
+#include "support/fake_device_host.h"
 #include "support/fake_page_view.h"
 
 namespace vandrel::devices {

@@ -12,8 +12,8 @@
 
 #include "lighting/light_panel_tables.h"
 #include "profiles/basic_profile_data.h"
-#include "profiles/temp_folder.h"
 #include "support/fake_page_view.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::lighting {
 namespace {

@@ -19,24 +19,19 @@
 #include "platform/file_guard.h"
 #include "platform/file_io.h"
 #include "platform/settings_ini.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileKeepingTest : public testing::Test {
+class FileKeepingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vandrel_files_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        FileGuard::Instance().ResetForTests();
-    }
+    void SetUp() override { FileGuard::Instance().ResetForTests(); }
     void TearDown() override {
         SetFileFaultForTests({});
         FileGuard::Instance().ResetForTests();
-        fs::remove_all(folder_);
     }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
@@ -58,7 +53,8 @@ protected:
         return found;
     }
 
-    fs::path folder_;
+    const testing::TempFolder temp_;
+    const fs::path folder_{temp_.Path()};
 };
 
 TEST_F(FileKeepingTest, ReaderTellsMissingUnreadableTooLargeAndReadApart) {

@@ -15,6 +15,7 @@
 
 #include "fake_hidraw.h"
 #include "platform/hidraw_backend.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::platform {
 namespace {
@@ -51,13 +52,6 @@ private:
 
 class HidrawWatcherTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "hidraw_watcher_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     void Create(const std::string& name) const {
         const int fd = ::open((folder / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
         ASSERT_GE(fd, 0);
@@ -66,7 +60,8 @@ protected:
     void Chmod(const std::string& name) const { ASSERT_EQ(::chmod((folder / name).c_str(), 0660), 0); }
     void Remove(const std::string& name) const { ASSERT_TRUE(fs::remove(folder / name)); }
 
-    fs::path folder;
+    const testing::TempFolder temp;
+    const fs::path folder{temp.Path()};
     CallCounter counter;
 };
 

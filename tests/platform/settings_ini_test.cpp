@@ -11,18 +11,17 @@
 #include <sstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace vandrel::platform {
 namespace {
 
 // Points XDG_CONFIG_HOME at a fresh temporary folder for one test and puts
 // the old value back afterwards.
-class SettingsIniTest : public testing::Test {
+class SettingsIniTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfigHome_ = old;
-        std::string pattern = (std::filesystem::temp_directory_path() / "vandrel_ini_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
         ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
     }
     void TearDown() override {
@@ -31,7 +30,6 @@ protected:
         } else {
             ::unsetenv("XDG_CONFIG_HOME");
         }
-        std::filesystem::remove_all(folder_);
     }
 
     std::string SettingsPath() const { return (folder_ / "config" / "VANDREL" / "settings.ini").string(); }
@@ -48,7 +46,8 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path folder_;
+    const testing::TempFolder temp_;
+    const std::filesystem::path folder_{temp_.Path()};
     std::optional<std::string> oldConfigHome_;
 };
 

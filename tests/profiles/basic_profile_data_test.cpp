@@ -13,7 +13,7 @@
 #include "platform/file_io.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

@@ -12,7 +12,7 @@
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/light_names.h"
 #include "profiles/mouse_profile_data.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

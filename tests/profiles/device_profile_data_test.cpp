@@ -10,7 +10,7 @@
 #include "profiles/json_file_store.h"
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/mouse_profile_data.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

@@ -14,7 +14,7 @@
 #include "profiles/basic_profile_data.h"
 #include "profiles/json_file_store.h"
 #include "support/fake_page_view.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

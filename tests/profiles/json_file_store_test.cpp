@@ -15,7 +15,7 @@
 #include "platform/file_io.h"
 #include "platform/trace.h"
 #include "profiles/basic_profile_data.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
 #include "profiles/keyboard_profile_data.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::profiles {
 namespace {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "protocol/commands.h"
 #include "transport_fixture.h"
 
@@ -29,7 +30,7 @@ using Chunk = std::pair<std::size_t, std::size_t>;  // length, offset
 std::vector<Chunk> ChunksOf(const std::vector<Report>& frames) {
     std::vector<Chunk> chunks;
     for (const Report& f : frames)
-        chunks.emplace_back(f[frame::kLength], f[frame::kOffsetLow] | (f[frame::kOffsetHigh] << 8));
+        chunks.emplace_back(f[frame::kLength], platform::JoinBytes(f[frame::kOffsetLow], f[frame::kOffsetHigh]));
     return chunks;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/bytes.h"
 #include "protocol/report_frame.h"
 
 namespace vandrel::testing {
@@ -27,7 +28,7 @@ Responder ServeMemory(std::vector<std::uint8_t> memory, std::vector<std::size_t>
     return [memory = std::move(memory), failAt = std::move(failAt)](const Report& written) {
         Report reply = written;
         const std::size_t length = written[frame::kLength];
-        const std::size_t offset = written[frame::kOffsetLow] | (written[frame::kOffsetHigh] << 8);
+        const std::size_t offset = platform::JoinBytes(written[frame::kOffsetLow], written[frame::kOffsetHigh]);
         if (std::ranges::find(failAt, offset) != failAt.end()) reply[frame::kStatus] = 0xFF;
         for (std::size_t i = 0; i < length && frame::kPayload + i < reply.size(); ++i)
             reply[frame::kPayload + i] = memory.empty() ? 0 : memory[(offset + i) % memory.size()];

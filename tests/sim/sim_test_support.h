@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device_io/hid_channel.h"
+#include "platform/bytes.h"
 #include "protocol/report_frame.h"
 #include "sim/sim_backend.h"
 
@@ -22,8 +23,8 @@ inline Frame Request(std::uint8_t command, std::size_t length = 0, std::uint16_t
                      std::span<const std::uint8_t> payload = {}) {
     Frame f = protocol::MakeRequest(command);
     f[protocol::frame::kLength] = static_cast<std::uint8_t>(length);
-    f[protocol::frame::kOffsetLow] = static_cast<std::uint8_t>(offset & 0xFF);
-    f[protocol::frame::kOffsetHigh] = static_cast<std::uint8_t>(offset >> 8);
+    f[protocol::frame::kOffsetLow] = platform::LowByte(offset);
+    f[protocol::frame::kOffsetHigh] = platform::HighByte(offset);
     std::copy_n(payload.begin(), std::min(payload.size(), protocol::kMaxPayload),
                 f.begin() + protocol::frame::kPayload);
     protocol::StampChecksum(f);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "ui/language_texts.h"
 #include "ui/text_format.h"
 
@@ -21,7 +22,7 @@ struct FormatCase {
     std::string expected;
 };
 
-class FormatTextTest : public testing::TestWithParam<FormatCase> {};
+class FormatTextTest : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatTextTest, FillsByPositionAndKeepsEverythingElse) {
     const FormatCase& c = GetParam();
@@ -29,43 +30,38 @@ TEST_P(FormatTextTest, FillsByPositionAndKeepsEverythingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FormatTextTest,
-                         testing::Values(FormatCase{"NoPlaceholders", "plain text", {"unused"}, "plain text"},
-                                         FormatCase{"SequentialInOrder",
-                                                    "%s has %d keys and %u zones",
-                                                    {"K1", "104", "3"},
-                                                    "K1 has 104 keys and 3 zones"},
-                                         FormatCase{"WideString", "name: %ls", {"Mouse"}, "name: Mouse"},
-                                         FormatCase{"Numbered", "%2 before %1", {"a", "b"}, "b before a"},
-                                         FormatCase{"NumberedRepeated", "%1-%1", {"x"}, "x-x"},
-                                         FormatCase{"Percent", "100%% done", {}, "100% done"},
-                                         FormatCase{"ArgumentHoldingPlaceholder", "%s and %s", {"%s", "b"}, "%s and b"},
-                                         FormatCase{"StraySWithoutArgument", "name %s", {}, "name %s"},
-                                         FormatCase{"MoreTakersThanArgs", "%s %s %s", {"a"}, "a %s %s"},
-                                         FormatCase{"NumberedBeyondArgs", "%3", {"a"}, "%3"},
-                                         FormatCase{"WriteCountIsNotAPlaceholder", "x%ny", {"a"}, "x%ny"},
-                                         FormatCase{"HugeWidthIsNotAPlaceholder", "%999999d", {"a"}, "%999999d"},
-                                         FormatCase{"LoneTrailingPercent", "50%", {"a"}, "50%"},
-                                         FormatCase{"PercentZeroIsNotNumbered", "%0", {"a"}, "%0"},
-                                         FormatCase{"UnknownConversion", "%x %p", {"a"}, "%x %p"}),
-                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+                         ::testing::Values(FormatCase{"NoPlaceholders", "plain text", {"unused"}, "plain text"},
+                                           FormatCase{"SequentialInOrder",
+                                                      "%s has %d keys and %u zones",
+                                                      {"K1", "104", "3"},
+                                                      "K1 has 104 keys and 3 zones"},
+                                           FormatCase{"WideString", "name: %ls", {"Mouse"}, "name: Mouse"},
+                                           FormatCase{"Numbered", "%2 before %1", {"a", "b"}, "b before a"},
+                                           FormatCase{"NumberedRepeated", "%1-%1", {"x"}, "x-x"},
+                                           FormatCase{"Percent", "100%% done", {}, "100% done"},
+                                           FormatCase{
+                                               "ArgumentHoldingPlaceholder", "%s and %s", {"%s", "b"}, "%s and b"},
+                                           FormatCase{"StraySWithoutArgument", "name %s", {}, "name %s"},
+                                           FormatCase{"MoreTakersThanArgs", "%s %s %s", {"a"}, "a %s %s"},
+                                           FormatCase{"NumberedBeyondArgs", "%3", {"a"}, "%3"},
+                                           FormatCase{"WriteCountIsNotAPlaceholder", "x%ny", {"a"}, "x%ny"},
+                                           FormatCase{"HugeWidthIsNotAPlaceholder", "%999999d", {"a"}, "%999999d"},
+                                           FormatCase{"LoneTrailingPercent", "50%", {"a"}, "50%"},
+                                           FormatCase{"PercentZeroIsNotNumbered", "%0", {"a"}, "%0"},
+                                           FormatCase{"UnknownConversion", "%x %p", {"a"}, "%x %p"}),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 // A fresh folder for the files of one test, removed afterwards.
-class TempFolder : public testing::Test {
+class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vandrel_lang_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     std::string Write(const std::string& name, const std::string& text) const {
         const std::string path = (folder_ / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
 
-    std::filesystem::path folder_;
+    const testing::TempFolder temp_;
+    const std::filesystem::path folder_{temp_.Path()};
 };
 
 using LanguageCatalogueTest = TempFolder;

@@ -19,6 +19,7 @@
 
 #include "device_io/hid_channel.h"
 #include "device_io/supported_devices.h"
+#include "platform/bytes.h"
 #include "platform/trace.h"
 #include "protocol/commands.h"
 #include "protocol/device_transport.h"
@@ -171,7 +172,7 @@ int Info(const std::string& path) {
                      protocol::ToInt(status));
         return kExitDevice;
     }
-    const auto u16 = [&](std::size_t at) { return static_cast<unsigned>(info[at] | info[at + 1] << 8); };
+    const auto u16 = [&](std::size_t at) { return unsigned{platform::ReadLe16(info, at)}; };
     std::printf("information block: %s\n", Hex(info, sizeof info).c_str());
     std::printf("key slots:        %u\n", info[5]);
     std::printf("sensor code:      0x%04x\n", u16(9));

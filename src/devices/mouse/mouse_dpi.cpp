@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/bytes.h"
+
 namespace vandrel::devices::mouse {
 namespace {
 
@@ -9,11 +11,6 @@ constexpr std::size_t kSensorCodeByte = 9;
 constexpr std::size_t kStepByte = 11;
 constexpr std::size_t kHighestByte = 12;
 constexpr std::size_t kLowestByte = 14;
-
-std::uint16_t Read16(std::span<const std::uint8_t> bytes, std::size_t at) {
-    if (at + 1 >= bytes.size()) return 0;
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
 
 bool Stepped(const SensorRules& rules) { return rules.sensorCode == kSteppedSensor; }
 
@@ -28,10 +25,10 @@ int BreakResolution(const SensorRules& rules) { return EffectiveStep(rules) * kS
 
 SensorRules SensorRulesFromInfo(std::span<const std::uint8_t> infoBlock) {
     SensorRules rules;
-    rules.sensorCode = Read16(infoBlock, kSensorCodeByte);
+    rules.sensorCode = platform::ReadLe16(infoBlock, kSensorCodeByte);
     rules.step = kStepByte < infoBlock.size() ? infoBlock[kStepByte] : 0;
-    rules.highestPosition = Read16(infoBlock, kHighestByte);
-    rules.lowestDpi = Read16(infoBlock, kLowestByte);
+    rules.highestPosition = platform::ReadLe16(infoBlock, kHighestByte);
+    rules.lowestDpi = platform::ReadLe16(infoBlock, kLowestByte);
     return rules;
 }
 

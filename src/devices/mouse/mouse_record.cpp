@@ -2,21 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/bytes.h"
+
 namespace vandrel::devices::mouse {
 namespace {
-
-void Put16(SettingsRecord& r, std::size_t at, int value) {
-    r[at] = static_cast<std::uint8_t>(value & 0xFF);
-    r[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
 
 std::uint8_t Byte(int value) { return static_cast<std::uint8_t>(value); }
 
 void PutStage(SettingsRecord& r, std::size_t at, const profiles::DpiStage& stage) {
     r[at] = stage.active;
     r[at + 1] = stage.xy;
-    Put16(r, at + 2, stage.dpiX);
-    Put16(r, at + 4, stage.dpiY);
+    platform::WriteLe16(r, at + 2, stage.dpiX);
+    platform::WriteLe16(r, at + 4, stage.dpiY);
     r[at + 6] = stage.red;
     r[at + 7] = stage.green;
     r[at + 8] = stage.blue;
@@ -58,8 +55,8 @@ SettingsRecord BuildSettingsRecord(const RecordSource& source) {
     const std::size_t stages = std::min(source.stages.size(), profiles::CMouseProfiledata::kDpiStageCount);
     for (std::size_t i = 0; i < stages; ++i) PutStage(r, record::kStages + record::kStageSize * i, source.stages[i]);
     r[record::kByte59] = Byte(source.byte59);
-    Put16(r, record::kScreenWidth, source.screenWidth);
-    Put16(r, record::kScreenHeight, source.screenHeight);
+    platform::WriteLe16(r, record::kScreenWidth, source.screenWidth);
+    platform::WriteLe16(r, record::kScreenHeight, source.screenHeight);
     const auto selected =
         std::ranges::find_if(source.corrections, [](const profiles::Correction& c) { return c.select != 0; });
     if (selected != source.corrections.end()) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/bytes.h"
+
 namespace vandrel::devices::mouse {
 
 int EnabledStageCount(std::span<const profiles::DpiStage> stages) {
@@ -28,15 +30,15 @@ std::optional<int> NextEnabledStage(std::span<const profiles::DpiStage> stages, 
 }
 
 MouseSystemSettings SystemFromWords(const profiles::SystemWords& words) {
-    const auto low = [](std::uint32_t w) { return static_cast<std::uint16_t>(w & 0xFFFF); };
-    const auto high = [](std::uint32_t w) { return static_cast<std::uint16_t>(w >> 16); };
-    return {low(words[0]), high(words[0]), low(words[1]), high(words[1]), low(words[2]), high(words[2])};
+    using platform::HighHalf, platform::LowHalf;
+    return {LowHalf(words[0]),  HighHalf(words[0]), LowHalf(words[1]),
+            HighHalf(words[1]), LowHalf(words[2]),  HighHalf(words[2])};
 }
 
 profiles::SystemWords ToWords(const MouseSystemSettings& s) {
-    const auto pack = [](std::uint16_t high, std::uint16_t low) { return std::uint32_t{high} << 16 | low; };
-    return {pack(s.pointerSpeed, s.doubleClickTime), pack(s.scrollPage, s.pointerPrecision),
-            pack(s.reportRate, s.wheelLines)};
+    using platform::JoinHalves;
+    return {JoinHalves(s.pointerSpeed, s.doubleClickTime), JoinHalves(s.scrollPage, s.pointerPrecision),
+            JoinHalves(s.reportRate, s.wheelLines)};
 }
 
 std::uint16_t SystemValue(int value) {

@@ -10,18 +10,18 @@
 #include <gtest/gtest.h>
 
 #include "devices/device_manager.h"
-#include "devices/fake_device_host.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
-#include "devices/sim_device_fixture.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "platform/typed_number.h"
 #include "profiles/json_file_store.h"
-#include "profiles/temp_folder.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
+#include "support/fake_device_host.h"
 #include "support/fake_page_view.h"
+#include "support/sim_device_fixture.h"
+#include "support/temp_folder.h"
 
 namespace vandrel::devices {
 namespace {

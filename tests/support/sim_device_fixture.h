@@ -2,10 +2,7 @@
 // the cable or the receiver as the device manager would open it.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,18 +10,9 @@
 #include "devices/usb_device.h"
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
+#include "support/eventually.h"
 
 namespace vandrel::testing {
-
-// Polls until `done` holds; false when it does not within the time-out.
-inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 class SimDeviceTest : public ::testing::Test {
 protected:
