@@ -45,6 +45,15 @@ struct MenuRow {
 // only on the option that was switched on.
 bool SwitchedOn(const platform::NotifyEvent& event) { return event.wParam != 0; }
 
+// The profile the combo shows becomes the device's. A failed write is said
+// by the device itself (the settings notice).
+void SelectShownProfile(devices::IProfiles& device) {
+    auto* panel = device.ProfilePanel();
+    if (panel == nullptr || panel->CurrentIndex() < 0) return;
+    panel->SelectProfileEntry(panel->CurrentIndex());
+    static_cast<void>(device.SelectProfile(panel->CurrentProfileId()));
+}
+
 }  // namespace
 
 void CMainWnd::Notify(const platform::NotifyEvent& event) {
@@ -196,13 +205,13 @@ void CMainWnd::BindOperations() {
         auto* panel = p.ProfilePanel();
         if (panel == nullptr || !panel->AddProfile()) return;
         panel->SelectProfileEntry(panel->ProfileCount() - 1);
-        static_cast<void>(p.SelectProfile());
+        SelectShownProfile(p);
     });
     BindOnDevice<IProfiles>(O::ProfileDuplicate, [](IProfiles& p, PageView&, const Route&, const Event&) {
         if (auto* panel = p.ProfilePanel()) panel->CopyProfile();
     });
     BindOnDevice<IProfiles>(O::ProfileDelete, [](IProfiles& p, PageView&, const Route&, const Event&) {
-        if (auto* panel = p.ProfilePanel(); panel && panel->DeleteProfile()) static_cast<void>(p.SelectProfile());
+        if (auto* panel = p.ProfilePanel(); panel && panel->DeleteProfile()) SelectShownProfile(p);
     });
     BindOnDevice<IProfiles>(O::ProfileImport,
                             [this](IProfiles& p, PageView&, const Route&, const Event&) { ImportProfile(p); });
@@ -233,7 +242,8 @@ void CMainWnd::FunctionPage(const std::string& tab) {
 // After a profile switch or reset the macros go out too; the window says
 // when they did not.
 void CMainWnd::UploadMacrosOf(devices::CMorvaneUSBDevice& device) {
-    if (auto* keys = device.Capability<devices::IKeyMap>(); keys != nullptr && keys->UploadMacros() != protocol::Status::Ok)
+    if (auto* keys = device.Capability<devices::IKeyMap>();
+        keys != nullptr && keys->UploadMacros() != protocol::Status::Ok)
         MessageBox(QStringLiteral("message_text_7"));
 }
 
@@ -242,8 +252,7 @@ void CMainWnd::SwitchProfile() {
     devices::CMorvaneUSBDevice* device = CurrentDevice();
     auto* profiles = device != nullptr ? device->Capability<devices::IProfiles>() : nullptr;
     if (profiles == nullptr) return;
-    if (auto* panel = profiles->ProfilePanel()) panel->SelectProfileEntry(panel->CurrentIndex());
-    static_cast<void>(profiles->SelectProfile());  // a failed write is reported by the device's own notice
+    SelectShownProfile(*profiles);
     UploadMacrosOf(*device);
 }
 
@@ -268,7 +277,7 @@ void CMainWnd::ImportProfile(devices::IProfiles& profiles) {
     if (path.isEmpty()) return;
     const Json::Value document = profiles::CJsonFileStore().ReadJson(path.toStdString());
     if (!document.isObject() || document["profilename"].isNull() || document["profileUUID"].isNull()) return;
-    if (panel->ImportProfile(path.toStdString())) static_cast<void>(profiles.SelectProfile());
+    if (panel->ImportProfile(path.toStdString())) SelectShownProfile(profiles);
 }
 
 void CMainWnd::ExportProfile(devices::IProfiles& profiles) {

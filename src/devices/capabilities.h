@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 
 #include "lighting/light_control.h"
 #include "profiles/device_profile_ui.h"
+#include "profiles/profile_list.h"
 #include "profiles/profile_records.h"
 #include "protocol/commands.h"
 
@@ -130,9 +132,15 @@ public:
     // The page's profile panel; nullptr before the page is attached or when
     // the page has none.
     virtual profiles::CDeviceProfileUI* ProfilePanel() = 0;
-    // The profile the list names as selected becomes the device's: loaded,
-    // shown and written.
-    virtual DeviceStatus SelectProfile() = 0;
+    // The profiles of the device's list, in order.
+    virtual std::vector<profiles::ProfileEntry> Profiles() = 0;
+    // A new profile from the template, selected in the list (not yet run);
+    // its identifier, or "" when it could not be written.
+    virtual std::string AddProfile() = 0;
+    // The profile becomes the one the list selects and the device runs:
+    // loaded, shown and written. Nothing for an identifier the list does not
+    // have.
+    virtual std::optional<DeviceStatus> SelectProfile(const std::string& profileId) = 0;
     // The selected profile back to the template, loaded, shown and written;
     // WriteFailed when its file could not be written.
     virtual DeviceStatus ResetProfile() = 0;

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <json/json.h>
+#include <memory>
 
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 
 #include "platform/page_view.h"
 #include "profiles/json_file_store.h"
+#include "profiles/profile_list.h"
 
 namespace vandrel::profiles {
 
@@ -41,9 +43,12 @@ inline constexpr int kKindHeadset = 7;
 
 class CDeviceProfileUI {
 public:
-    static constexpr int kMaxAddedProfiles = 50;
+    static constexpr auto kMaxAddedProfiles = CProfileList::kMaxAddedProfiles;
 
+    // With a list of its own.
     explicit CDeviceProfileUI(platform::IPageView& view, CJsonFileStore store = CJsonFileStore());
+    // Over the device's list, which must outlive the panel.
+    CDeviceProfileUI(platform::IPageView& view, CProfileList& list);
 
     void SetDeviceKind(int kind) { kind_ = kind; }
     void SetPaths(std::string userFolder, std::string templatePath);
@@ -113,28 +118,17 @@ private:
     bool Ready() const;
     bool HasCombo() const;
     void ShowEntries(const std::vector<std::u16string>& names, int selected);
-    // "ProfileList.ini" with every unusable entry left out (see
-    // KeepLeftOutEntries); the list kept in memory when none could be
-    // written.
-    Json::Value ReadList();
-    void KeepLeftOutEntries(const std::string& path, const std::string& text, const Json::Value& cleaned,
-                            const std::string& reason);
-    bool WriteList(const Json::Value& list);
     // Appends an entry to the list file and, once that is written, to the
     // combo. The new identifier, or "" when the list could not be written.
     std::string AppendProfile(const std::u16string& name, bool selectIt);
-    Json::Value ReadTemplate() const;
-    std::string FileOf(const std::string& profileId) const;
     void ApplyKindTabs();
 
     platform::IPageView& view_;
-    CJsonFileStore store_;
+    std::unique_ptr<CProfileList> ownList_;  // when the panel was given none
+    CProfileList& list_;
     int kind_ = 0;
-    std::string userFolder_;
-    std::string templatePath_;
     std::string currentId_;
     Json::Value countList_;
-    Json::Value unsavedList_;  // the list of this run when it could not be written
 };
 
 }  // namespace vandrel::profiles

@@ -75,6 +75,9 @@ void CMorvaneMouseDevice::Connect() {
     // A failed read keeps what was read before; the profile and the page come
     // up all the same, and the next connection reads again.
     static_cast<void>(ReadDevice());
+    // Without a profile panel (no page, or a page without one) the mouse
+    // runs the profile its list has selected.
+    if (ProfileName().empty()) TakeSelectedProfile();
     LoadProfile();
     RefreshPage();
     lightingThread_->Stop();
@@ -100,8 +103,7 @@ Status CMorvaneMouseDevice::ReadDevice() {
     const std::size_t slots = info_[kKeySlotsByte];
     if (!t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) return Status::ReadFailed;
     KeyMapBytes keys{};
-    if (const Status status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != Status::Ok)
-        return status;
+    if (const Status status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != Status::Ok) return status;
     keyMap_ = keys;
     static_cast<void>(protocol::CMD_SEQUENCE_END(t));  // the data is read; the closing frame's failure changes nothing
 
@@ -120,12 +122,10 @@ Status CMorvaneMouseDevice::ReadSettingsRecord() {
     if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     std::uint8_t onboard = 0;
-    if (const Status status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != Status::Ok)
-        return status;
+    if (const Status status = protocol::CMD_READ_AT(t, &onboard, 1, 0); status != Status::Ok) return status;
     SettingsRecord read{};
     const auto offset = static_cast<std::uint16_t>(onboard * mouse::kRecordStride);
-    if (const Status status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset);
-        status != Status::Ok)
+    if (const Status status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset); status != Status::Ok)
         return status;
 
     read[mouse::record::kProfile] = onboard;
@@ -212,7 +212,7 @@ void CMorvaneMouseDevice::ReadPowerState() {
 Status CMorvaneMouseDevice::WriteLightRecord() { return WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_); }
 
 Status CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int byte59, int screenWidth,
-                                          int screenHeight) {
+                                             int screenHeight) {
     const profiles::LightInfo light = profile_.GetLightInfo();
     mouse::RecordSource source;
     source.byte0 = byte0;
@@ -265,6 +265,16 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
 // --- Profile ----------------------------------------------------------------------
 
 std::string CMorvaneMouseDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
+
+void CMorvaneMouseDevice::PrepareProfileList() {
+    if (!profileList_.Ready()) profileList_.SetPaths(UserFolder(), platform::DefaultTemplatePath(KindName()));
+}
+
+void CMorvaneMouseDevice::TakeSelectedProfile() {
+    PrepareProfileList();
+    const Json::Value list = profileList_.Ensure();
+    SetProfileName(profileList_.Select(profiles::list_file::SelectedEntry(list)));
+}
 
 void CMorvaneMouseDevice::SetProfilePaths() {
     const std::string folder = UserFolder();

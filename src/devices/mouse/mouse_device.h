@@ -169,8 +169,10 @@ public:
     DeviceStatus ResetToDefaults() override;
     // The running lighting becomes `info`: stored, saved, applied, written.
     DeviceStatus SetLighting(const profiles::LightInfo& info) override;
-    // The profile the list has selected: loaded, shown, written.
-    DeviceStatus SelectProfile() override;
+    std::vector<profiles::ProfileEntry> Profiles() override;
+    std::string AddProfile() override;
+    // The profile becomes the list's selected one: loaded, shown, written.
+    std::optional<DeviceStatus> SelectProfile(const std::string& profileId) override;
     // "device_reset_btn" once confirmed: the selected profile back to the
     // template, loaded, shown and written.
     DeviceStatus ResetProfile() override;
@@ -218,6 +220,9 @@ private:
     void LightingChanged();
     void ReadProfileSettings();
     std::string UserFolder() const;
+    void PrepareProfileList();
+    // The profile the list has selected, made when there is none, becomes the mouse's.
+    void TakeSelectedProfile();
     void BindSecondRow(platform::IPageView& page);
     void SetUpPanels(platform::IPageView& page);
     void ShowModeList();
@@ -264,7 +269,8 @@ private:
 
     std::vector<std::optional<std::string>> secondRow_;
     std::optional<std::string> logo_;
-    std::unique_ptr<profiles::CDeviceProfileUI> profilePanel_;
+    profiles::CProfileList profileList_;
+    std::unique_ptr<profiles::CDeviceProfileUI> profilePanel_;  // over profileList_
     std::unique_ptr<lighting::CLightControlUI> lightPanel_;
     CMouseLightingDevice lightingDevice_{*this};
 

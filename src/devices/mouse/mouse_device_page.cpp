@@ -53,9 +53,9 @@ void CMorvaneMouseDevice::BindSecondRow(platform::IPageView& page) {
 void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
     const std::string folder = UserFolder();
     if (!mouse::FindByClass(page, controls::kProfilePanelClass).empty()) {
-        profilePanel_ = std::make_unique<profiles::CDeviceProfileUI>(page);
+        PrepareProfileList();
+        profilePanel_ = std::make_unique<profiles::CDeviceProfileUI>(page, profileList_);
         profilePanel_->SetDeviceKind(profiles::kKindMouse);
-        profilePanel_->SetPaths(folder, platform::DefaultTemplatePath(KindName()));
         profilePanel_->InitProfiles();
         SetProfileName(profilePanel_->CurrentProfileId());
     }
@@ -275,10 +275,26 @@ DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
     return WriteLightRecord();
 }
 
-DeviceStatus CMorvaneMouseDevice::SelectProfile() {
-    if (!profilePanel_ || profilePanel_->CurrentIndex() < 0) return protocol::Status::Ok;
-    profilePanel_->SelectProfileEntry(profilePanel_->CurrentIndex());
-    SetProfileName(profilePanel_->CurrentProfileId());
+std::vector<profiles::ProfileEntry> CMorvaneMouseDevice::Profiles() {
+    PrepareProfileList();
+    return profileList_.Profiles();
+}
+
+std::string CMorvaneMouseDevice::AddProfile() {
+    PrepareProfileList();
+    const profiles::AddedProfile added = profileList_.AddFromTemplate();
+    // The panel shows the list as it is now, whatever called.
+    if (profilePanel_) profilePanel_->InitProfiles();
+    return added.fileWritten ? added.id : std::string();
+}
+
+std::optional<DeviceStatus> CMorvaneMouseDevice::SelectProfile(const std::string& profileId) {
+    PrepareProfileList();
+    const std::optional<int> index = profileList_.IndexOf(profileId);
+    if (!index) return std::nullopt;
+    if (profilePanel_) profilePanel_->SelectProfileEntry(*index);
+    else static_cast<void>(profileList_.Select(*index));  // a list not written stays selected in memory
+    SetProfileName(profileId);
     LoadProfile();
     RefreshPage();
     return WriteLightRecord();

@@ -494,14 +494,17 @@ TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     const std::string first = m.ProfileName();
     ASSERT_TRUE(m.ProfilePanel()->AddProfile());
 
-    page_.SetCurrentIndex("device_profile_combo", 1);
-    EXPECT_EQ(m.SelectProfile(), protocol::Status::Ok);
+    const std::vector<profiles::ProfileEntry> profiles = m.Profiles();
+    ASSERT_EQ(profiles.size(), 2u);
+    EXPECT_EQ(m.SelectProfile(profiles[1].id), protocol::Status::Ok);
+    EXPECT_EQ(page_.CurrentIndex("device_profile_combo"), 1) << "the panel follows";
     EXPECT_NE(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 15);
     EXPECT_EQ(Settings()[14 + 9 + 2], 15);
 
-    page_.SetCurrentIndex("device_profile_combo", 0);
-    static_cast<void>(m.SelectProfile());
+    EXPECT_EQ(m.SelectProfile(first), protocol::Status::Ok);
+    EXPECT_EQ(m.ProfileName(), first);
+    EXPECT_EQ(m.SelectProfile("no-such-profile"), std::nullopt);
     EXPECT_EQ(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 200);
     EXPECT_EQ(Settings()[14 + 9 + 2], 200);
