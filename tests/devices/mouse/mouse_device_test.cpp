@@ -122,8 +122,8 @@ protected:
         platform::SetDefaultDataFolder("");
     }
 
-    // A mouse object on its page, as the device manager builds it.
-    CMorvaneMouseDevice& Build() {
+    // A mouse object as the device manager builds it, without a page.
+    CMorvaneMouseDevice& Make() {
         mouse_ = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
         CMorvaneMouseDevice& m = *mouse_;
         m.SetPageLayoutName("XML/DeviceXml/mousedevice.xml");
@@ -136,6 +136,12 @@ protected:
         m.SetLightConfigName("zelbor_light");
         m.SetHost(&host_);
         m.SetScreenSize(1920, 1080);
+        return m;
+    }
+
+    // A mouse object on its page.
+    CMorvaneMouseDevice& Build() {
+        CMorvaneMouseDevice& m = Make();
         BuildMousePage(page_);
         m.Attach(page_);
         return m;
@@ -508,6 +514,50 @@ TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     EXPECT_EQ(m.ProfileName(), first);
     EXPECT_EQ(page_.Value("DPI_slider_1"), 200);
     EXPECT_EQ(Settings()[14 + 9 + 2], 200);
+}
+
+// --- Operations without a page ---------------------------------------------------------
+
+// What a script runs: values in, no page. The mouse and the profile files end
+// as after the same clicks on the page in the window's end-to-end test.
+TEST_F(MouseTest, OperationsTakeTheirValuesAndNeedNoPage) {
+    CMorvaneMouseDevice& m = Make();
+    Open(SimLink::Cable);
+    m.Connect();
+    const std::string first = m.ProfileName();
+    ASSERT_FALSE(first.empty()) << "the profile the list selects runs";
+    const auto list = [&] {
+        return profiles::CJsonFileStore().ReadJson(platform::ProfileListPath(platform::UserDataFolder("mouse")));
+    };
+
+    firmware_->ClearFrames();
+    EXPECT_EQ(m.SetDpiStagePosition(1, 42), protocol::Status::Ok);
+    EXPECT_EQ(Requests(), kRecordWrite);
+    EXPECT_EQ(SettingsAt(14 + 9 + 2, 2), (std::vector<std::uint8_t>{42, 0}));
+    EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), 42);
+
+    EXPECT_EQ(m.SetReportRate(3), protocol::Status::Ok);
+    EXPECT_EQ(Settings()[11], 3);
+
+    profiles::LightInfo light = m.RunningLight();
+    light.Light = light.Light == 2 ? 3 : 2;
+    EXPECT_EQ(m.SetLighting(light), protocol::Status::Ok);
+    EXPECT_EQ(Settings()[2], light.Light);
+    EXPECT_EQ(Section()["LightInfo"]["Light"].asInt(), light.Light);
+
+    const std::string added = m.AddProfile();
+    ASSERT_FALSE(added.empty());
+    ASSERT_EQ(m.Profiles().size(), 2u);
+    EXPECT_EQ(m.Profiles()[1].id, added);
+    EXPECT_EQ(m.SelectProfile(added), protocol::Status::Ok);
+    EXPECT_EQ(m.ProfileName(), added);
+    EXPECT_EQ(list()["profileselect"].asInt(), 1);
+    EXPECT_EQ(Settings()[14 + 9 + 2], 15) << "the new profile holds the template's stages";
+
+    EXPECT_EQ(m.SelectProfile(first), protocol::Status::Ok);
+    EXPECT_EQ(list()["profileselect"].asInt(), 0);
+    EXPECT_EQ(Settings()[14 + 9 + 2], 42);
+    EXPECT_EQ(Settings()[11], 3);
 }
 
 // --- Lighting ---------------------------------------------------------------------------
