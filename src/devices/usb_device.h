@@ -159,8 +159,8 @@ public:
     // The page's LED previews in the buffer's colours.
     virtual void PaintPreviews();
     // Byte 0 red, 1 green, 2 blue, 3 brightness; bad indexes are ignored or read 0.
-    virtual void SetLedColour(int index, std::uint32_t colour);
-    virtual std::uint32_t GetLedColour(int index) const;
+    void SetLedColour(int index, std::uint32_t colour);
+    std::uint32_t GetLedColour(int index) const;
     virtual void Connect() {}
     // The transport is open again after a move between cable and receiver:
     // a worker that stopped while it was closed takes up its work again.
@@ -175,18 +175,18 @@ public:
     virtual void LoadDefaultProfile() {}
     // Reactive lighting over the device's levels and ring, with the lighting
     // engine's fading profiles (0, 29, other). Out-of-range indexes are ignored.
-    virtual void DecayLevel(int index, int mode);
-    virtual void LightMarkedLevels();                     // ring positions 0..8
-    virtual void RotateRing(bool up);                     // up: towards the end, byte 22 comes round to 0
-    virtual void RotateRing(bool up, std::size_t count);  // the first `count` bytes only (mouse pad)
-    virtual void ClearReactive();
+    void DecayLevel(int index, int mode);
+    void LightMarkedLevels();                     // ring positions 0..8
+    void RotateRing(bool up);                     // up: towards the end, byte 22 comes round to 0
+    void RotateRing(bool up, std::size_t count);  // the first `count` bytes only (mouse pad)
+    void ClearReactive();
     virtual void ShowPageSection(int category);
-    virtual int GetPageSection() const { return keyFunctionCategory_; }
+    int GetPageSection() const { return keyFunctionCategory_; }
     virtual void SetProfilePaths() {}
     virtual std::string GetProfilePath() const { return {}; }
     virtual void SaveProfile() {}
     virtual void SetLightNameIndex(int index) { lightNameIndex_ = index; }
-    virtual int GetLightNameIndex() const { return lightNameIndex_; }
+    int GetLightNameIndex() const { return lightNameIndex_; }
     virtual void SetLighting(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3);
     profiles::LightWords GetLighting() const;
 
