@@ -67,9 +67,9 @@ public:
     const platform::IPageView* given = nullptr;
 };
 
-constexpr std::size_t kKeyboardRow = 1;
-constexpr std::size_t kMousePadRow = 2;
-constexpr std::size_t kHeadsetRow = 3;
+constexpr device_io::KindRow kKeyboardRow = device_io::KindRow::Keyboard;
+constexpr device_io::KindRow kMousePadRow = device_io::KindRow::MousePad;
+constexpr device_io::KindRow kHeadsetRow = device_io::KindRow::Headset;
 
 }  // namespace
 
@@ -442,7 +442,7 @@ private slots:
         app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
         app::DevicePages& pages = window.Pages();
         const struct {
-            std::size_t row;
+            device_io::KindRow row;
             PageNotingDevice& device;
         } kinds[] = {{kKeyboardRow, shown}, {kHeadsetRow, notShown}};
         std::vector<devices::DeviceObjects> made;
@@ -498,7 +498,7 @@ private slots:
         app::CMainWnd window(backend, nullptr, nullptr, {.useTray = false, .startHidden = startHidden});
         window.Prepare();
         QTRY_VERIFY(window.FirstScanDone());
-        const std::optional<std::size_t> mouseRow = device_io::FindDeviceKindByName("mouse");
+        const std::optional<device_io::KindRow> mouseRow = device_io::FindDeviceKindByName("mouse");
         QVERIFY(mouseRow.has_value());
         QVERIFY2(window.CurrentKind() != mouseRow, "the mouse's page is not the one shown first");
         const auto* mouse = dynamic_cast<const devices::CMorvaneMouseDevice*>(window.Manager().Device(*mouseRow));
