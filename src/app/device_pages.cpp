@@ -13,6 +13,7 @@
 #include "device_io/device_tables.h"
 #include "devices/device_kind_registry.h"
 #include "platform/trace.h"
+#include "profiles/device_profile_ui.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
@@ -23,8 +24,10 @@
 namespace vandrel::app {
 namespace {
 
+using device_io::DeviceType;
 using device_io::Index;
 using device_io::KindRow;
+using device_io::TypeNumber;
 
 // The tab button reaches its device's host calls; the button itself is owned
 // by the window, so the host only forwards while the button exists.
@@ -52,8 +55,15 @@ private:
     QPointer<ui::CDeviceOptionUI> option_;
 };
 
-// The kind numbers the tab and power panel show, by kind row.
-constexpr std::array<int, device_io::kKindCount> kPanelKinds{2, 1, 3, 7};
+// The kind number the tab and power panel show: the number of the kind's
+// cable type, which is how the panels number the kinds.
+int PanelKindOf(KindRow row) { return TypeNumber(device_io::DeviceKind(row).deviceType); }
+
+static_assert(TypeNumber(DeviceType::Keyboard) == profiles::kKindKeyboard &&
+                  TypeNumber(DeviceType::Mouse) == profiles::kKindMouse &&
+                  TypeNumber(DeviceType::MousePad) == profiles::kKindMousePad &&
+                  TypeNumber(DeviceType::Headset) == profiles::kKindHeadset,
+              "the panels' kind numbers are the cable types' numbers");
 
 void AddToContainer(QWidget* container, QWidget* child) {
     if (auto* box = qobject_cast<QBoxLayout*>(container->layout())) {
@@ -147,7 +157,7 @@ std::optional<devices::DeviceObjects> DevicePages::Create(KindRow kindRow) {
     if (powerPanel == nullptr || optionButton == nullptr || !pageThere) return std::nullopt;
 
     KindWidgets& built = kinds_[Index(kindRow)];
-    const int panelKind = kPanelKinds[Index(kindRow)];
+    const int panelKind = PanelKindOf(kindRow);
     powerPanel->SetKind(panelKind, 0);
     built.powerIndex = powers->addWidget(power.release());
     built.power = powerPanel;
