@@ -13,6 +13,7 @@
 #include "device_io/device_tables.h"
 #include "devices/device_kind_registry.h"
 #include "platform/trace.h"
+#include "profiles/device_profile_ui.h"
 #include "ui/dpi.h"
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
@@ -22,6 +23,11 @@
 
 namespace vandrel::app {
 namespace {
+
+using device_io::DeviceType;
+using device_io::Index;
+using device_io::KindRow;
+using device_io::TypeNumber;
 
 // The tab button reaches its device's host calls; the button itself is owned
 // by the window, so the host only forwards while the button exists.
@@ -49,8 +55,15 @@ private:
     QPointer<ui::CDeviceOptionUI> option_;
 };
 
-// The kind numbers the tab and power panel show, by kind row.
-constexpr std::array<int, kKindCount> kPanelKinds{2, 1, 3, 7};
+// The kind number the tab and power panel show: the number of the kind's
+// cable type, which is how the panels number the kinds.
+int PanelKindOf(KindRow row) { return TypeNumber(device_io::DeviceKind(row).deviceType); }
+
+static_assert(TypeNumber(DeviceType::Keyboard) == profiles::kKindKeyboard &&
+                  TypeNumber(DeviceType::Mouse) == profiles::kKindMouse &&
+                  TypeNumber(DeviceType::MousePad) == profiles::kKindMousePad &&
+                  TypeNumber(DeviceType::Headset) == profiles::kKindHeadset,
+              "the panels' kind numbers are the cable types' numbers");
 
 void AddToContainer(QWidget* container, QWidget* child) {
     if (auto* box = qobject_cast<QBoxLayout*>(container->layout())) {
@@ -127,14 +140,13 @@ QWidget* DevicePages::Load(const QString& layout, QWidget* parent) const {
     return root;
 }
 
-std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
-    if (kindRow >= kKindCount) return std::nullopt;
+std::optional<devices::DeviceObjects> DevicePages::Create(KindRow kindRow) {
     auto* tabs = ui::FindControl(&window_, QLatin1String(kTabContainer));
     auto* pages = qobject_cast<QStackedWidget*>(ui::FindControl(&window_, QLatin1String(kPageSwitch)));
     auto* powers = qobject_cast<QStackedWidget*>(ui::FindControl(&window_, QLatin1String(kPowerSwitch)));
     if (tabs == nullptr || pages == nullptr || powers == nullptr) return std::nullopt;
 
-    const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
+    const device_io::DeviceKindRow& kind = device_io::DeviceKind(kindRow);
     // Built in this order; if one fails, nothing of the kind stays. The page
     // only has to be there: it is built later (see the header).
     std::unique_ptr<QWidget> power(Load(ui::ToQt(device_io::kPowerPanelLayout), nullptr));
@@ -144,8 +156,8 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     auto* optionButton = qobject_cast<ui::CDeviceOptionUI*>(option.get());
     if (powerPanel == nullptr || optionButton == nullptr || !pageThere) return std::nullopt;
 
-    KindWidgets& built = kinds_[kindRow];
-    const int panelKind = kPanelKinds[kindRow];
+    KindWidgets& built = kinds_[Index(kindRow)];
+    const int panelKind = PanelKindOf(kindRow);
     powerPanel->SetKind(panelKind, 0);
     built.powerIndex = powers->addWidget(power.release());
     built.power = powerPanel;
@@ -154,7 +166,7 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     // lays it out as the switch does.
     auto place = std::make_unique<QWidget>();
     new QStackedLayout(place.get());  // owned by the place
-    waiting_[kindRow].place = place.get();
+    waiting_[Index(kindRow)].place = place.get();
     built.pageIndex = pages->addWidget(place.release());
     schedule_->PageWaiting();
 
@@ -164,7 +176,7 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     optionButton->SetKind(panelKind, 0);
     optionButton->SetGroup(QLatin1String(kTabContainer));
     optionButton->BindTab(QLatin1String(kPageSwitch), built.pageIndex);
-    optionButton->SetDeviceName(ui::ToQt(kind.kindName), static_cast<int>(kindRow));
+    optionButton->SetDeviceName(ui::ToQt(kind.kindName), device_io::KindRowNumber(kindRow));
     optionButton->SetNameText(ui::TextResources::Instance().Text(optionButton->Icons().tooltipId));
     optionButton->SetMessageSink(messages_);
 
@@ -184,12 +196,12 @@ std::optional<devices::DeviceObjects> DevicePages::Create(std::size_t kindRow) {
     return objects;
 }
 
-void DevicePages::AttachPage(std::size_t kindRow, devices::CMorvaneUSBDevice& device) {
-    if (kindRow >= kKindCount) return;
-    KindWidgets& built = kinds_[kindRow];
+void DevicePages::AttachPage(KindRow kindRow, devices::CMorvaneUSBDevice& device) {
+    KindWidgets& built = kinds_[Index(kindRow)];
+    WaitingPage& waiting = waiting_[Index(kindRow)];
     if (built.option) built.option->SetDevice(&device);
     if (built.pageView) device.Attach(*built.pageView);
-    else if (waiting_[kindRow].place) waiting_[kindRow].device = &device;
+    else if (waiting.place) waiting.device = &device;
 }
 
 void DevicePages::DetachDevices() {
@@ -198,16 +210,17 @@ void DevicePages::DetachDevices() {
     for (WaitingPage& page : waiting_) page.device = nullptr;
 }
 
-void DevicePages::BuildPage(std::size_t kindRow) {
-    if (kindRow >= kKindCount || !waiting_[kindRow].place) return;
+void DevicePages::BuildPage(KindRow kindRow) {
+    WaitingPage& waiting = waiting_[Index(kindRow)];
+    if (!waiting.place) return;
     // Taken first: showing the page cannot start its build again.
-    QWidget* const place = std::exchange(waiting_[kindRow].place, nullptr);
-    devices::CMorvaneUSBDevice* const device = std::exchange(waiting_[kindRow].device, nullptr);
+    QWidget* const place = std::exchange(waiting.place, nullptr);
+    devices::CMorvaneUSBDevice* const device = std::exchange(waiting.device, nullptr);
     QWidget* page = Load(ui::ToQt(devices::PageLayoutOf(kindRow)), place);
     if (page == nullptr) return;  // a broken layout leaves the place empty
     place->layout()->addWidget(page);
 
-    KindWidgets& built = kinds_[kindRow];
+    KindWidgets& built = kinds_[Index(kindRow)];
     built.page = page;
     built.pageView = std::make_unique<ui::WidgetPageView>(page);
     built.pageView->SetNotifySink(notify_);
@@ -215,9 +228,9 @@ void DevicePages::BuildPage(std::size_t kindRow) {
 }
 
 bool DevicePages::BuildNextPage() {
-    for (std::size_t i = 0; i < kKindCount; ++i) {
-        if (waiting_[i].place) {
-            BuildPage(i);
+    for (const KindRow row : device_io::kAllKindRows) {
+        if (waiting_[Index(row)].place) {
+            BuildPage(row);
             return true;
         }
     }
@@ -225,24 +238,23 @@ bool DevicePages::BuildNextPage() {
 }
 
 void DevicePages::OnPageShown(int pageIndex) {
-    for (std::size_t i = 0; i < kKindCount; ++i)
-        if (waiting_[i].place && kinds_[i].pageIndex == pageIndex) BuildPage(i);
+    for (const KindRow row : device_io::kAllKindRows)
+        if (waiting_[Index(row)].place && kinds_[Index(row)].pageIndex == pageIndex) BuildPage(row);
 }
 
-void DevicePages::ShowPower(std::size_t kindRow, std::span<const std::uint8_t> report) {
-    const KindWidgets& built = kinds_[kindRow];
+void DevicePages::ShowPower(KindRow kindRow, std::span<const std::uint8_t> report) {
+    const KindWidgets& built = kinds_[Index(kindRow)];
     if (!built.power) return;
     built.power->Update(report.data(), report.size());
     built.power->Show(true);
 }
 
-const KindWidgets* DevicePages::Widgets(std::size_t kindRow) const {
-    return kindRow < kKindCount ? &kinds_[kindRow] : nullptr;
-}
+const KindWidgets* DevicePages::Widgets(KindRow kindRow) const { return &kinds_.at(Index(kindRow)); }
 
-std::optional<std::size_t> DevicePages::KindOfOption(const ui::CDeviceOptionUI* option) const {
-    for (std::size_t i = 0; i < kKindCount; ++i)
-        if (option != nullptr && kinds_[i].option == option) return i;
+std::optional<KindRow> DevicePages::KindOfOption(const ui::CDeviceOptionUI* option) const {
+    if (option == nullptr) return std::nullopt;
+    for (const KindRow row : device_io::kAllKindRows)
+        if (kinds_[Index(row)].option == option) return row;
     return std::nullopt;
 }
 

@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "device_io/device_tables.h"
 #include "devices/device_manager.h"
 #include "devices/device_option_timers.h"
 #include "ui/control_factory.h"
@@ -38,7 +39,6 @@ namespace vandrel::app {
 inline constexpr const char* kTabContainer = "device_select_layout";
 inline constexpr const char* kPageSwitch = "device_switch";
 inline constexpr const char* kPowerSwitch = "device_power_switch";
-inline constexpr std::size_t kKindCount = 4;
 // At the latest this long after its device arrived a page is built; the
 // device reads its page from its first synchronisation on.
 inline constexpr int kPageDeadlineMs = devices::period::kFirstSyncMs / 2;
@@ -67,15 +67,16 @@ public:
                 const ui::ControlFactory& windowTags, NotifySink notify, MessageSink messages);
     ~DevicePages() override;
 
-    std::optional<devices::DeviceObjects> Create(std::size_t kindRow) override;
-    void AttachPage(std::size_t kindRow, devices::CMorvaneUSBDevice& device) override;
+    std::optional<devices::DeviceObjects> Create(device_io::KindRow kindRow) override;
+    void AttachPage(device_io::KindRow kindRow, devices::CMorvaneUSBDevice& device) override;
 
     // Stops the tab timers and unlinks the devices: before the devices go.
     void DetachDevices();
 
-    const KindWidgets* Widgets(std::size_t kindRow) const;
+    // Never null.
+    const KindWidgets* Widgets(device_io::KindRow kindRow) const;
     // The kind whose tab this is.
-    std::optional<std::size_t> KindOfOption(const ui::CDeviceOptionUI* option) const;
+    std::optional<device_io::KindRow> KindOfOption(const ui::CDeviceOptionUI* option) const;
 
 private:
     // A page not built yet: its place in the page switch, and its device once
@@ -87,12 +88,12 @@ private:
 
     QWidget* Load(const QString& layout, QWidget* parent) const;
     // Builds the page of a kind if it is still waiting, and gives it its device.
-    void BuildPage(std::size_t kindRow);
+    void BuildPage(device_io::KindRow kindRow);
     // Builds one waiting page; false when none waits.
     bool BuildNextPage();
     void OnPageShown(int pageIndex);
     // A power-state read of a kind's device, for its power panel.
-    void ShowPower(std::size_t kindRow, std::span<const std::uint8_t> report);
+    void ShowPower(device_io::KindRow kindRow, std::span<const std::uint8_t> report);
 
     QWidget& window_;
     ui::WidgetPageView& windowView_;
@@ -100,8 +101,9 @@ private:
     const ui::ControlFactory& windowTags_;
     NotifySink notify_;
     MessageSink messages_;
-    std::array<KindWidgets, kKindCount> kinds_;
-    std::array<WaitingPage, kKindCount> waiting_;
+    // By Index of the kind row.
+    std::array<KindWidgets, device_io::kKindCount> kinds_;
+    std::array<WaitingPage, device_io::kKindCount> waiting_;
     std::unique_ptr<PageSchedule> schedule_;
 };
 

@@ -85,7 +85,7 @@ template <class C>
 C* CMainWnd::CapabilityFor(const Route& route, const platform::NotifyEvent& event) {
     devices::CMorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return nullptr;
-    const std::optional<std::size_t> kind = CurrentKind();
+    const std::optional<device_io::KindRow> kind = CurrentKind();
     const devices::DeviceKindEntry* entry = kind ? devices::DeviceKindRegistry::Instance().Find(*kind) : nullptr;
     C* capability = device->Capability<C>();
     if (entry != nullptr && entry->Binds(route.operation) && capability != nullptr) return capability;

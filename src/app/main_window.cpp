@@ -186,7 +186,7 @@ void CMainWnd::ApplyWindowFlags() {
     const bool hidden = !isVisible() || isMinimized();
     const bool active = isActiveWindow();
     const devices::CMorvaneUSBDevice* current = CurrentDevice();
-    for (std::size_t row = 0; row < device_io::DeviceKindTable().size(); ++row) {
+    for (const device_io::KindRow row : device_io::kAllKindRows) {
         devices::CMorvaneUSBDevice* device = manager_->Device(row);
         if (device == nullptr) continue;
         device->SetWindowHidden(hidden);
@@ -198,7 +198,7 @@ void CMainWnd::ApplyWindowFlags() {
 void CMainWnd::OnSleepChanged(bool sleeping) {
     awake_ = !sleeping;
     if (!manager_) return;
-    for (std::size_t row = 0; row < device_io::DeviceKindTable().size(); ++row)
+    for (const device_io::KindRow row : device_io::kAllKindRows)
         if (devices::CMorvaneUSBDevice* device = manager_->Device(row))
             device->SetHostLighting(awake_ && lightControl_);
 }
@@ -323,7 +323,7 @@ platform::IPageView* CMainWnd::CurrentPage() const {
     return widgets != nullptr ? widgets->pageView.get() : nullptr;
 }
 
-std::optional<std::size_t> CMainWnd::CurrentKind() const {
+std::optional<device_io::KindRow> CMainWnd::CurrentKind() const {
     // Tabs in the order the container holds them.
     QWidget* tabs = ui::FindControl(root_, QLatin1String(kTabContainer));
     if (tabs == nullptr || !pages_) return std::nullopt;
@@ -335,7 +335,7 @@ std::optional<std::size_t> CMainWnd::CurrentKind() const {
     return std::nullopt;
 }
 
-void CMainWnd::ShowTab(std::size_t kindRow, bool select) {
+void CMainWnd::ShowTab(device_io::KindRow kindRow, bool select) {
     const KindWidgets* widgets = pages_->Widgets(kindRow);
     if (widgets == nullptr || !widgets->option) return;
     if (select) {
@@ -375,7 +375,7 @@ void CMainWnd::OnDevicesChanged(bool arrived) {
         view_->SetTimer(root_->objectName().toStdString(), Number(MainTimerId::kRetryOpens), kRetryOpensMs);
 }
 
-void CMainWnd::OnSelectionChanged(std::optional<std::size_t> kindRow) {
+void CMainWnd::OnSelectionChanged(std::optional<device_io::KindRow> kindRow) {
     if (kindRow) ShowTab(*kindRow, true);
     else RefreshNoDevice();
 }
@@ -403,9 +403,10 @@ void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wPa
         ShowSettingsNotice(QStringLiteral("settings_write_failed_text"));
         return;
     }
-    if (message == devices::DeviceMessage::kOptionLink && wParam >= 0 && manager_) {
+    if (message != devices::DeviceMessage::kOptionLink || !manager_) return;
+    if (const auto kindRow = device_io::KindRowOfNumber(wParam)) {
         // A change of selection reaches the tabs through OnSelectionChanged.
-        manager_->SetLinkReachable(static_cast<std::size_t>(wParam), lParam != 0);
+        manager_->SetLinkReachable(*kindRow, lParam != 0);
         RefreshNoDevice();
     }
 }

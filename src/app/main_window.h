@@ -83,7 +83,7 @@ public:
     devices::CMorvaneUSBDevice* CurrentDevice() const;
     // Its page; nullptr while the page is not built.
     platform::IPageView* CurrentPage() const;
-    std::optional<std::size_t> CurrentKind() const;
+    std::optional<device_io::KindRow> CurrentKind() const;
     devices::CDeviceManager& Manager() { return *manager_; }
     DevicePages& Pages() { return *pages_; }
     device_io::DeviceScanThread& Scan() { return *scan_; }
@@ -134,7 +134,7 @@ private:
 
     // IDeviceManagerEvents
     void OnDevicesChanged(bool arrived) override;
-    void OnSelectionChanged(std::optional<std::size_t> kindRow) override;
+    void OnSelectionChanged(std::optional<device_io::KindRow> kindRow) override;
     void OnOpenFailed(std::size_t slot, const std::string& path) override;
     void OnFirstScanCompleted() override;
     void OnAccessDenied(const std::string& path) override;
@@ -177,7 +177,7 @@ private:
     void RefreshNoDevice();
     void ChooseTab();
     void SelectNeighbourTab(bool next);
-    void ShowTab(std::size_t kindRow, bool select);
+    void ShowTab(device_io::KindRow kindRow, bool select);
     void ApplyWindowFlags();
     void LanguageChanged();
 

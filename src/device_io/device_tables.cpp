@@ -10,15 +10,29 @@ constexpr std::string_view kHeaderContainer = "tab_header_device";
 constexpr std::string_view kPowerContainer = "device_power_switch";
 constexpr std::string_view kLightingConfig = "zelbor_light";
 
-// The last column is the kind's cable type.
-constexpr std::array<DeviceKindRow, 4> kKinds{{
-    {"mouse", kOptionLayout, kHeaderContainer, kPowerContainer, {0, 0, 0, 1}, kVendorMorvane, 0x221C, Mouse},
-    {"keyboard", kOptionLayout, kHeaderContainer, kPowerContainer, {1, 1, -1, 0}, kVendorMorvane, 0x5078, Keyboard},
-    {"MousePad", kOptionLayout, kHeaderContainer, kPowerContainer, {2, 2, 1, 2}, kVendorMorvane, 0x1004, MousePad},
-    {"HD", kOptionLayout, kHeaderContainer, kPowerContainer, {3, 3, -1, 3}, kVendorHeadset, 0x1630, Headset},
-}};
+// Every kind's option button and power panel go in the same places.
+constexpr DeviceKindRow Kind(KindRow row, std::string_view kindName, std::array<int, 4> displayValues,
+                             std::uint16_t vendorId, std::uint16_t productId, DeviceType cableType) {
+    return {.row = row,
+            .kindName = kindName,
+            .optionLayout = kOptionLayout,
+            .headerContainer = kHeaderContainer,
+            .powerContainer = kPowerContainer,
+            .displayValues = displayValues,
+            .vendorId = vendorId,
+            .productId = productId,
+            .deviceType = cableType};
+}
 
-constexpr std::array<DevicePageRow, 4> kPages{{
+// The last column is the kind's cable type.
+constexpr std::array<DeviceKindRow, kKindCount> kKinds{
+    Kind(KindRow::Mouse, "mouse", {0, 0, 0, 1}, kVendorMorvane, 0x221C, Mouse),
+    Kind(KindRow::Keyboard, "keyboard", {1, 1, -1, 0}, kVendorMorvane, 0x5078, Keyboard),
+    Kind(KindRow::MousePad, "MousePad", {2, 2, 1, 2}, kVendorMorvane, 0x1004, MousePad),
+    Kind(KindRow::Headset, "HD", {3, 3, -1, 3}, kVendorHeadset, 0x1630, Headset),
+};
+
+constexpr std::array<DevicePageRow, kKindCount> kPages{{
     {15, 11, true, -1, "XML/DeviceXml/mousedevice.xml", kLightingConfig},
     {170, 170, false, -1, "XML/DeviceXml/keyboarddevice.xml", kLightingConfig},
     {15, 0, false, -1, "XML/DeviceXml/mousepaddevice.xml", kLightingConfig},
@@ -32,7 +46,12 @@ constexpr std::array<ModelCatalogueRow, 4> kModels{{
     {{0, 1, 0}, "ZELBOR", "ALL", "R62_BX3_BX2", "AP", "1.0.0.0"},
 }};
 
-static_assert(kKinds.size() == kPages.size(), "one page row per kind row");
+constexpr bool RowsInOrder() {
+    for (const KindRow row : kAllKindRows)
+        if (kKinds[Index(row)].row != row) return false;
+    return true;
+}
+static_assert(RowsInOrder(), "each kind row stands at its own position");
 
 struct CableOfReceiver {
     DeviceType receiverType;
@@ -49,6 +68,8 @@ constexpr std::array<CableOfReceiver, 2> kCableOfReceiver{{
 std::span<const DeviceKindRow> DeviceKindTable() { return kKinds; }
 std::span<const DevicePageRow> DevicePageTable() { return kPages; }
 std::span<const ModelCatalogueRow> ModelCatalogue() { return kModels; }
+const DeviceKindRow& DeviceKind(KindRow row) { return kKinds.at(Index(row)); }
+const DevicePageRow& DevicePage(KindRow row) { return kPages.at(Index(row)); }
 
 DeviceType CableType(DeviceType deviceType) {
     for (const auto& entry : kCableOfReceiver)
@@ -70,20 +91,20 @@ KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
     return key;
 }
 
-std::optional<std::size_t> FindDeviceKind(const KindKey& key) {
-    for (std::size_t i = 0; i < kKinds.size(); ++i)
-        if (KindKey{kKinds[i].vendorId, kKinds[i].productId, kKinds[i].deviceType} == key) return i;
+std::optional<KindRow> FindDeviceKind(const KindKey& key) {
+    for (const DeviceKindRow& kind : kKinds)
+        if (KindKey{kind.vendorId, kind.productId, kind.deviceType} == key) return kind.row;
     return std::nullopt;
 }
 
-std::optional<std::size_t> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
+std::optional<KindRow> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot) {
     if (slot >= slots.size()) return std::nullopt;
     return FindDeviceKind(KindKeyOfSlot(slots, slot));
 }
 
-std::optional<std::size_t> FindDeviceKindByName(std::string_view kindName) {
-    for (std::size_t i = 0; i < kKinds.size(); ++i)
-        if (kKinds[i].kindName == kindName) return i;
+std::optional<KindRow> FindDeviceKindByName(std::string_view kindName) {
+    for (const DeviceKindRow& kind : kKinds)
+        if (kind.kindName == kindName) return kind.row;
     return std::nullopt;
 }
 

@@ -2,9 +2,10 @@
 // option button, page and power panel), how its page is laid out, and the
 // model catalogue the update check and the about window read.
 //
-// Rows are in kind order: mouse, keyboard, mouse pad, headset. A device kind
-// is found from the cable row of the kind: receiver slots are mapped to the
-// cable row of their twin first (see KindKeyOfSlot).
+// Rows are in kind order: mouse, keyboard, mouse pad, headset, and a row is
+// named by a KindRow. A device kind is found from the cable row of the kind:
+// receiver slots are mapped to the cable row of their twin first (see
+// KindKeyOfSlot).
 #pragma once
 
 #include <array>
@@ -18,10 +19,30 @@
 
 namespace vandrel::device_io {
 
+// A row of DeviceKindTable (and of DevicePageTable), in table order.
+enum class KindRow : std::uint8_t { Mouse, Keyboard, MousePad, Headset };
+
+inline constexpr std::size_t kKindCount = 4;
+inline constexpr std::array<KindRow, kKindCount> kAllKindRows{KindRow::Mouse, KindRow::Keyboard, KindRow::MousePad,
+                                                              KindRow::Headset};
+
+// The position of a row, for arrays indexed by kind.
+constexpr std::size_t Index(KindRow row) { return static_cast<std::size_t>(row); }
+
+// A row as a number where it leaves the program's types (a device message's
+// wParam, the tab button's index), and back: a number that names no row gives
+// nothing.
+constexpr int KindRowNumber(KindRow row) { return static_cast<int>(row); }
+constexpr std::optional<KindRow> KindRowOfNumber(std::int64_t number) {
+    if (number < 0 || static_cast<std::uint64_t>(number) >= kKindCount) return std::nullopt;
+    return static_cast<KindRow>(number);
+}
+
 // The layout of a kind's power panel; the same for every kind.
 inline constexpr std::string_view kPowerPanelLayout = "XML/CustomControlXML/MpDevicePower.xml";
 
 struct DeviceKindRow {
+    KindRow row;                       // which row this is
     std::string_view kindName;         // also names the kind's settings folder
     std::string_view optionLayout;     // layout of the option button
     std::string_view headerContainer;  // where the option button's header goes
@@ -53,6 +74,8 @@ struct ModelCatalogueRow {
 std::span<const DeviceKindRow> DeviceKindTable();
 std::span<const DevicePageRow> DevicePageTable();  // same row order as DeviceKindTable
 std::span<const ModelCatalogueRow> ModelCatalogue();
+const DeviceKindRow& DeviceKind(KindRow row);
+const DevicePageRow& DevicePage(KindRow row);
 
 // What a kind is looked up by: the VID, PID and type of its cable row.
 struct KindKey {
@@ -72,10 +95,10 @@ DeviceType CableType(DeviceType deviceType);
 // receiver slot without a twin keeps its own VID and PID and finds no kind.
 KindKey KindKeyOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
 
-// Row index in DeviceKindTable (and DevicePageTable).
-std::optional<std::size_t> FindDeviceKind(const KindKey& key);
-std::optional<std::size_t> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
-std::optional<std::size_t> FindDeviceKindByName(std::string_view kindName);
+// The row of a kind in DeviceKindTable (and DevicePageTable).
+std::optional<KindRow> FindDeviceKind(const KindKey& key);
+std::optional<KindRow> FindDeviceKindOfSlot(std::span<const DeviceIdentity> slots, std::size_t slot);
+std::optional<KindRow> FindDeviceKindByName(std::string_view kindName);
 
 std::optional<std::size_t> FindModelByCode(std::string_view modelCode);
 // The program's version as the about window shows it: the last row's.

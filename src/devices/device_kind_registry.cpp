@@ -20,7 +20,7 @@ DeviceKindRegistry::DeviceKindRegistry(std::vector<DeviceKindEntry> builtIn) {
     for (DeviceKindEntry& entry : builtIn) rows_.push_back({nextId_++, std::move(entry)});
 }
 
-const DeviceKindEntry* DeviceKindRegistry::Find(std::size_t kindRow) const {
+const DeviceKindEntry* DeviceKindRegistry::Find(device_io::KindRow kindRow) const {
     const auto row =
         std::ranges::find(rows_.rbegin(), rows_.rend(), kindRow, [](const Row& r) { return r.entry.kindRow; });
     return row == rows_.rend() ? nullptr : &row->entry;
@@ -43,11 +43,10 @@ DeviceKindRegistry::Registration::~Registration() {
     if (registry_ != nullptr) registry_->Remove(id_);
 }
 
-std::string_view PageLayoutOf(std::size_t kindRow) {
+std::string_view PageLayoutOf(device_io::KindRow kindRow) {
     const DeviceKindEntry* entry = DeviceKindRegistry::Instance().Find(kindRow);
     if (entry != nullptr && !entry->pageLayout.empty()) return entry->pageLayout;
-    const auto pages = device_io::DevicePageTable();
-    return kindRow < pages.size() ? pages[kindRow].pageLayout : std::string_view{};
+    return device_io::DevicePage(kindRow).pageLayout;
 }
 
 }  // namespace vandrel::devices

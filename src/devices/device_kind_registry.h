@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device_io/device_tables.h"
 #include "devices/operations.h"
 #include "devices/usb_device.h"
 #include "platform/hid_backend.h"
@@ -31,7 +32,7 @@ struct DeviceContext {
 };
 
 struct DeviceKindEntry {
-    std::size_t kindRow = 0;      // row of device_io::DeviceKindTable
+    device_io::KindRow kindRow = device_io::KindRow::Mouse;
     std::string_view pageLayout;  // empty: the layout the kind's page row names
     std::string_view pageClass;   // the class of the layout's page root
     std::function<std::unique_ptr<CMorvaneUSBDevice>(const DeviceContext&)> create;
@@ -46,7 +47,7 @@ public:
     static DeviceKindRegistry& Instance();
 
     // The row of a kind; a row added later hides an earlier one of the same kind.
-    const DeviceKindEntry* Find(std::size_t kindRow) const;
+    const DeviceKindEntry* Find(device_io::KindRow kindRow) const;
 
     // Adds a row for as long as the returned registration lives.
     class Registration {
@@ -78,7 +79,7 @@ private:
 };
 
 // The page layout of a kind: its row's, or the one the kind's page row names.
-std::string_view PageLayoutOf(std::size_t kindRow);
+std::string_view PageLayoutOf(device_io::KindRow kindRow);
 
 // The kinds built into the program (device_kinds.cpp).
 std::vector<DeviceKindEntry> BuiltInDeviceKinds();

@@ -16,6 +16,8 @@ namespace vandrel::devices {
 namespace {
 
 using device_io::DeviceIdentity;
+using device_io::Index;
+using device_io::KindRow;
 using device_io::SlotList;
 
 // The trace texts of each device type: on arrival, when its vendor slot is
@@ -132,7 +134,7 @@ void CDeviceManager::OnDeviceArrived(std::size_t slot) {
     // A receiver slot takes the kind of its cable twin, so a device seen only
     // through its receiver (mouse or keyboard) still gets its objects.
     const auto kindRow = device_io::FindDeviceKindOfSlot(slots, slot);
-    if (!kindRow || *kindRow >= entries_.size()) return;
+    if (!kindRow) return;
     Entry* entry = EnsureEntry(*kindRow, slots[DeviceSlotOf(slots, slot)]);
     if (!entry) return;
 
@@ -177,38 +179,34 @@ void CDeviceManager::RetryFailedOpens() {
     }
 }
 
-void CDeviceManager::SetLinkReachable(std::size_t kindRow, bool reachable) {
+void CDeviceManager::SetLinkReachable(KindRow kindRow, bool reachable) {
     if (reachable) ShowOption(kindRow);
     else HideOption(kindRow);
 }
 
 // --- Device objects --------------------------------------------------------
 
-CDeviceManager::Entry* CDeviceManager::EntryOf(std::size_t kindRow) {
-    if (kindRow >= entries_.size() || !entries_[kindRow].device) return nullptr;
-    return &entries_[kindRow];
+CDeviceManager::Entry* CDeviceManager::EntryOf(KindRow kindRow) {
+    Entry& entry = entries_.at(Index(kindRow));
+    return entry.device ? &entry : nullptr;
 }
 
-CMorvaneUSBDevice* CDeviceManager::Device(std::size_t kindRow) const {
-    return kindRow < entries_.size() ? entries_[kindRow].device.get() : nullptr;
-}
+CMorvaneUSBDevice* CDeviceManager::Device(KindRow kindRow) const { return entries_.at(Index(kindRow)).device.get(); }
 
-IDeviceHost* CDeviceManager::Host(std::size_t kindRow) const {
-    return kindRow < entries_.size() ? entries_[kindRow].host.get() : nullptr;
-}
+IDeviceHost* CDeviceManager::Host(KindRow kindRow) const { return entries_.at(Index(kindRow)).host.get(); }
 
-CDeviceManager::Entry* CDeviceManager::EnsureEntry(std::size_t kindRow, const DeviceIdentity& identity) {
+CDeviceManager::Entry* CDeviceManager::EnsureEntry(KindRow kindRow, const DeviceIdentity& identity) {
     if (Entry* existing = EntryOf(kindRow)) return existing;
     std::optional<DeviceObjects> built = factory_.Create(kindRow);
     if (!built || !built->device || !built->host) return nullptr;
 
-    const device_io::DeviceKindRow& kind = device_io::DeviceKindTable()[kindRow];
-    const device_io::DevicePageRow& page = device_io::DevicePageTable()[kindRow];
+    const device_io::DeviceKindRow& kind = device_io::DeviceKind(kindRow);
+    const device_io::DevicePageRow& page = device_io::DevicePage(kindRow);
     CMorvaneUSBDevice& device = *built->device;
     device.SetPageLayoutName(std::string(PageLayoutOf(kindRow)));
     device.SetKeyCount(static_cast<std::size_t>(page.keyCount));
     device.SetLedCount(static_cast<std::size_t>(page.ledCount));
-    device.SetKindRowIndex(static_cast<int>(kindRow));
+    device.SetKindRow(kindRow);
     device.SetPowerManaged(page.powerManaged);
     device.SetLogoLedIndex(page.logoLed);
     device.SetKindName(std::string(kind.kindName));
@@ -219,8 +217,9 @@ CDeviceManager::Entry* CDeviceManager::EnsureEntry(std::size_t kindRow, const De
     factory_.AttachPage(kindRow, device);
 
     built->host->ShowOption(false);
-    entries_[kindRow] = Entry{std::move(built->host), std::move(built->device)};
-    return &entries_[kindRow];
+    Entry& entry = entries_.at(Index(kindRow));
+    entry = Entry{std::move(built->host), std::move(built->device)};
+    return &entry;
 }
 
 // --- Vendor channel ---------------------------------------------------------
@@ -248,7 +247,7 @@ bool CDeviceManager::OpenChannel(Entry& entry, const SlotList& slots, std::size_
 
 void CDeviceManager::OpenTwinCapable(const SlotList& slots, std::size_t slot, Entry& entry) {
     const bool receiver = device_io::IsReceiverType(slots[slot].deviceType);
-    const auto kindRow = static_cast<std::size_t>(entry.device->KindRowIndex());
+    const KindRow kindRow = entry.device->KindRow();
     if (ConnectedTwin(slots, slot)) {
         // Already open over the other link: a cable takes over, a receiver waits.
         if (!receiver) SwitchToCable(entry, slot, slots[slot].devicePath);
@@ -268,7 +267,7 @@ void CDeviceManager::OpenCableOnly(const SlotList& slots, std::size_t slot, Entr
     protocol::CDeviceTransport& transport = entry.device->Transport();
     if (transport.IsOpen()) return;
     OpenChannel(entry, slots, slot, /*wireless=*/false);
-    ShowOption(static_cast<std::size_t>(entry.device->KindRowIndex()));
+    ShowOption(entry.device->KindRow());
     if (transport.IsOpen()) DeviceOptionTimers(*entry.device, *entry.host).ArmFirstSync();
 }
 
@@ -281,10 +280,10 @@ void CDeviceManager::SwitchToCable(Entry& entry, std::size_t cableSlot, const st
         return;
     }
     device.OnTransportReopened();
-    const auto kindRow = static_cast<std::size_t>(device.KindRowIndex());
+    const KindRow kindRow = device.KindRow();
     ShowOption(kindRow);
     DeviceOptionTimers(device, *entry.host).ArmFirstSync();
-    entry.host->PostMainMessage(DeviceMessage::kOptionLink, static_cast<std::intptr_t>(kindRow), 1);
+    entry.host->PostMainMessage(DeviceMessage::kOptionLink, device_io::KindRowNumber(kindRow), 1);
     if (device.PowerManaged()) ReadPowerStateOf(device);
 }
 
@@ -329,7 +328,7 @@ void CDeviceManager::CloseVendor(const SlotList& slots, std::size_t slot, Entry&
         transport.WiredChannel().Close();
         transport.WirelessChannel().Close();
     }
-    HideOption(static_cast<std::size_t>(entry.device->KindRowIndex()));
+    HideOption(entry.device->KindRow());
 }
 
 // --- Companion channel --------------------------------------------------
@@ -360,40 +359,47 @@ bool CDeviceManager::AnyOptionVisible() const {
 }
 
 // Shows the tab; selects it when no other tab was visible.
-void CDeviceManager::ShowOption(std::size_t kindRow) {
+void CDeviceManager::ShowOption(KindRow kindRow) {
     Entry* entry = EntryOf(kindRow);
     if (!entry) return;
     bool otherVisible = false;
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (i != kindRow && entries_[i].host && entries_[i].host->OptionVisible()) otherVisible = true;
+    for (const KindRow other : device_io::kAllKindRows) {
+        const IDeviceHost* host = entries_[Index(other)].host.get();
+        if (other != kindRow && host && host->OptionVisible()) otherVisible = true;
+    }
     if (!entry->host->OptionVisible()) entry->host->ShowOption(true);
     if (!otherVisible) Select(kindRow);
 }
 
 // Hides the tab; a selected tab hands the selection to the first visible one.
-void CDeviceManager::HideOption(std::size_t kindRow) {
+void CDeviceManager::HideOption(KindRow kindRow) {
     Entry* entry = EntryOf(kindRow);
     if (!entry) return;
     AdoptShownSelection();
     entry->host->ShowOption(false);
     if (selected_ != kindRow) return;
-    std::optional<std::size_t> next;
-    for (std::size_t i = 0; i < entries_.size() && !next; ++i)
-        if (entries_[i].host && entries_[i].host->OptionVisible()) next = i;
+    std::optional<KindRow> next;
+    for (const KindRow other : device_io::kAllKindRows) {
+        const IDeviceHost* host = entries_[Index(other)].host.get();
+        if (host && host->OptionVisible()) {
+            next = other;
+            break;
+        }
+    }
     Select(next);
 }
 
 void CDeviceManager::AdoptShownSelection() {
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const IDeviceHost* host = entries_[i].host.get();
+    for (const KindRow row : device_io::kAllKindRows) {
+        const IDeviceHost* host = entries_[Index(row)].host.get();
         if (host && host->OptionVisible() && host->OptionSelected()) {
-            selected_ = i;
+            selected_ = row;
             return;
         }
     }
 }
 
-void CDeviceManager::Select(std::optional<std::size_t> kindRow) {
+void CDeviceManager::Select(std::optional<KindRow> kindRow) {
     if (selected_ == kindRow) return;
     selected_ = kindRow;
     if (events_) events_->OnSelectionChanged(kindRow);

@@ -58,10 +58,10 @@ public:
     virtual ~IDeviceFactory() = default;
     // The objects for a row of DeviceKindTable; nothing when a layout does
     // not build, and then the arrival does nothing more.
-    virtual std::optional<DeviceObjects> Create(std::size_t kindRow) = 0;
+    virtual std::optional<DeviceObjects> Create(device_io::KindRow kindRow) = 0;
     // Called once the manager has given the device its counts, names, host
     // and identity: set the current profile name and run Attach on the page.
-    virtual void AttachPage(std::size_t kindRow, CMorvaneUSBDevice& device) = 0;
+    virtual void AttachPage(device_io::KindRow kindRow, CMorvaneUSBDevice& device) = 0;
 };
 
 // What the main window hears from the manager; every call on the UI thread.
@@ -72,7 +72,7 @@ public:
     // indicator; on arrival restore the window and bring it to the front.
     virtual void OnDevicesChanged(bool /*arrived*/) {}
     // The selected option tab changed; nothing selected when none is visible.
-    virtual void OnSelectionChanged(std::optional<std::size_t> /*kindRow*/) {}
+    virtual void OnSelectionChanged(std::optional<device_io::KindRow> /*kindRow*/) {}
     // A vendor channel did not open: the device stays closed. RetryFailedOpens
     // tries again while the slot stays connected.
     virtual void OnOpenFailed(std::size_t /*slot*/, const std::string& /*path*/) {}
@@ -107,13 +107,13 @@ public:
     // lost it (message 3331): its tab is shown or hidden by the same rules as
     // on arrival and removal, so a lost tab that was selected hands the
     // selection on, and a tab coming back takes it only when no other shows.
-    void SetLinkReachable(std::size_t kindRow, bool reachable);
+    void SetLinkReachable(device_io::KindRow kindRow, bool reachable);
 
     platform::IHidBackend& Backend() { return backend_; }
     // The kind's device and host; nullptr before the kind's first arrival.
-    CMorvaneUSBDevice* Device(std::size_t kindRow) const;
-    IDeviceHost* Host(std::size_t kindRow) const;
-    std::optional<std::size_t> Selected() const { return selected_; }
+    CMorvaneUSBDevice* Device(device_io::KindRow kindRow) const;
+    IDeviceHost* Host(device_io::KindRow kindRow) const;
+    std::optional<device_io::KindRow> Selected() const { return selected_; }
     bool AnyOptionVisible() const;
 
 private:
@@ -122,8 +122,8 @@ private:
         std::unique_ptr<CMorvaneUSBDevice> device;
     };
 
-    Entry* EnsureEntry(std::size_t kindRow, const device_io::DeviceIdentity& identity);
-    Entry* EntryOf(std::size_t kindRow);
+    Entry* EnsureEntry(device_io::KindRow kindRow, const device_io::DeviceIdentity& identity);
+    Entry* EntryOf(device_io::KindRow kindRow);
 
     void OpenVendor(const device_io::SlotList& slots, std::size_t slot, Entry& entry);
     void OpenTwinCapable(const device_io::SlotList& slots, std::size_t slot, Entry& entry);
@@ -138,9 +138,9 @@ private:
     void OpenCompanion(const device_io::SlotList& slots, std::size_t slot, Entry& entry);
     void CloseCompanion(const device_io::SlotList& slots, std::size_t slot, Entry& entry);
 
-    void ShowOption(std::size_t kindRow);
-    void HideOption(std::size_t kindRow);
-    void Select(std::optional<std::size_t> kindRow);
+    void ShowOption(device_io::KindRow kindRow);
+    void HideOption(device_io::KindRow kindRow);
+    void Select(std::optional<device_io::KindRow> kindRow);
     // Takes in a tab the user selected meanwhile: the hosts know of clicks
     // that never passed through Select.
     void AdoptShownSelection();
@@ -150,8 +150,8 @@ private:
     const SlotSource slots_;
     IDeviceFactory& factory_;
     IDeviceManagerEvents* const events_;
-    std::array<Entry, 4> entries_;  // by DeviceKindTable row
-    std::optional<std::size_t> selected_;
+    std::array<Entry, device_io::kKindCount> entries_;  // by Index of the kind row
+    std::optional<device_io::KindRow> selected_;
     std::set<std::size_t> failedOpens_;  // vendor slots whose channel did not open
 };
 

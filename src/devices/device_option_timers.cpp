@@ -63,7 +63,7 @@ void DeviceOptionTimers::LinkCheck() {
 }
 
 void DeviceOptionTimers::PostLink(bool reachable) {
-    host_.PostMainMessage(DeviceMessage::kOptionLink, device_.KindRowIndex(), reachable ? 1 : 0);
+    host_.PostMainMessage(DeviceMessage::kOptionLink, device_io::KindRowNumber(device_.KindRow()), reachable ? 1 : 0);
 }
 
 }  // namespace vandrel::devices

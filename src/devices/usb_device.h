@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device_io/device_tables.h"
 #include "device_io/supported_devices.h"
 #include "devices/capabilities.h"
 #include "devices/device_host.h"
@@ -100,8 +101,8 @@ public:
     // and zeroes the scratch and the preview bindings.
     void SetLedCount(std::size_t count);
     std::size_t LedCount() const { return leds_.Size(); }
-    void SetKindRowIndex(int row) { kindRowIndex_ = row; }
-    int KindRowIndex() const { return kindRowIndex_; }
+    void SetKindRow(device_io::KindRow row) { kindRow_ = row; }
+    device_io::KindRow KindRow() const { return kindRow_; }
     void SetPowerManaged(bool managed) { powerManaged_ = managed; }
     bool PowerManaged() const { return powerManaged_; }
     void SetLogoLedIndex(int index) { logoLedIndex_ = index; }
@@ -279,7 +280,7 @@ private:
     std::atomic<std::int64_t> lastPreviewPaintMs_{0};  // steady clock
     bool powerManaged_ = false;
     bool hold_ = false;
-    int kindRowIndex_ = 0;
+    device_io::KindRow kindRow_ = device_io::KindRow::Mouse;
     int lightNameIndex_ = 0;
     int logoLedIndex_ = -1;
     int selectionIndex_ = -1;

@@ -22,7 +22,7 @@ namespace vandrel::lighting {
 class ILightingDevice {
 public:
     virtual ~ILightingDevice() = default;
-    virtual int PanelKind() const = 0;  // 1 keyboard, 2 mouse, 3 mouse pad, 7 headset
+    virtual int PanelKind() const = 0;  // a PanelKind (light_panel_tables.h): profiles::kKind...
     virtual bool IsOpen() const = 0;
     virtual void SetPaused(bool paused) = 0;
     virtual profiles::LightInfo GetLighting() const = 0;

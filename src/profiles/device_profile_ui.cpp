@@ -35,12 +35,12 @@ struct KindTabs {
 
 const std::vector<KindTabs>& TabsByKind() {
     static const std::vector<KindTabs> table = {
-        {1, {"cursor_Op_tab"}, {}},
-        {2, {}, {}},
-        {3, {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}},
-        {4, {"cursor_Op_tab", "macro_Op_tab", "key_Op_tab"}, {}},
-        {5, {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}},
-        {7,
+        {kKindKeyboard, {"cursor_Op_tab"}, {}},
+        {kKindMouse, {}, {}},
+        {kKindMousePad, {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}},
+        {kKindOtherHeadset, {"cursor_Op_tab", "macro_Op_tab", "key_Op_tab"}, {}},
+        {kKindHub, {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}},
+        {kKindHeadset,
          {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"},
          {"6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"}},
     };

@@ -39,6 +39,8 @@ namespace vandrel::profiles {
 inline constexpr int kKindKeyboard = 1;
 inline constexpr int kKindMouse = 2;
 inline constexpr int kKindMousePad = 3;
+inline constexpr int kKindOtherHeadset = 4;  // a headset kind no row of the kind table has
+inline constexpr int kKindHub = 5;
 inline constexpr int kKindHeadset = 7;
 
 class CDeviceProfileUI {

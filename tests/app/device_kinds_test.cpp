@@ -59,7 +59,7 @@ private:
 // The row binds one operation: the report rate.
 constexpr std::array kPadOperations{devices::Operation::ReportRate};
 
-std::size_t PadRow() { return device_io::FindDeviceKindByName("MousePad").value_or(0); }
+device_io::KindRow PadRow() { return device_io::KindRow::MousePad; }
 
 devices::DeviceKindEntry PadKind(RecordingPad** made) {
     return {
@@ -116,7 +116,7 @@ private slots:
         QVERIFY(tab != nullptr);
         QVERIFY(tab->OptionVisible());
         QVERIFY(tab->IsSelected());
-        QCOMPARE(window_->CurrentKind(), std::optional<std::size_t>(PadRow()));
+        QCOMPARE(window_->CurrentKind(), std::optional<device_io::KindRow>(PadRow()));
     }
 
     void aClickOnThePageReachesTheDeviceWithItsValue() {

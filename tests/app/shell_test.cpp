@@ -29,6 +29,7 @@
 #include "devices/mouse/mouse_dpi.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
+#include "profiles/device_profile_ui.h"
 #include "program_files.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_key_button.h"
@@ -67,9 +68,9 @@ public:
     const platform::IPageView* given = nullptr;
 };
 
-constexpr std::size_t kKeyboardRow = 1;
-constexpr std::size_t kMousePadRow = 2;
-constexpr std::size_t kHeadsetRow = 3;
+constexpr device_io::KindRow kKeyboardRow = device_io::KindRow::Keyboard;
+constexpr device_io::KindRow kMousePadRow = device_io::KindRow::MousePad;
+constexpr device_io::KindRow kHeadsetRow = device_io::KindRow::Headset;
 
 }  // namespace
 
@@ -171,14 +172,16 @@ private slots:
         QTest::addColumn<bool>("progressShown");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("wirelessMark");
-        QTest::newRow("mouse 80% on battery") << 2 << QByteArray("\x50\x02\x00\x00\x00\x00", 6) << "80%" << 20 << true
-                                              << "file='power/power.png'" << false;
-        QTest::newRow("mouse charging over the receiver") << 2 << QByteArray("\x37\x01\x00\x01\x00\x00", 6) << "55%"
-                                                          << 45 << false << "file='power/wuxian_powering.png'" << true;
-        QTest::newRow("mouse charging on the cable") << 2 << QByteArray("\x37\x01\x00\x00\x00\x00", 6) << "55%" << 45
-                                                     << true << "file='power/powering.png'" << false;
-        QTest::newRow("charged") << 2 << QByteArray("\x64\x00\x00\x00\x00\x00", 6) << "100%" << 0 << true
-                                 << "file='power/powered.png'" << false;
+        QTest::newRow("mouse 80% on battery") << profiles::kKindMouse << QByteArray("\x50\x02\x00\x00\x00\x00", 6)
+                                              << "80%" << 20 << true << "file='power/power.png'" << false;
+        QTest::newRow("mouse charging over the receiver")
+            << profiles::kKindMouse << QByteArray("\x37\x01\x00\x01\x00\x00", 6) << "55%" << 45 << false
+            << "file='power/wuxian_powering.png'" << true;
+        QTest::newRow("mouse charging on the cable")
+            << profiles::kKindMouse << QByteArray("\x37\x01\x00\x00\x00\x00", 6) << "55%" << 45 << true
+            << "file='power/powering.png'" << false;
+        QTest::newRow("charged") << profiles::kKindMouse << QByteArray("\x64\x00\x00\x00\x00\x00", 6) << "100%" << 0
+                                 << true << "file='power/powered.png'" << false;
     }
     void powerReports() {
         QFETCH(int, kind);
@@ -204,7 +207,7 @@ private slots:
     void mousePadShowsThePhoneOnItsSurface() {
         auto panel = LoadControl<ui::CMpDevicePowerUI>("XML/CustomControlXML/MpDevicePower.xml");
         QVERIFY(panel != nullptr);
-        panel->SetKind(3, 0);
+        panel->SetKind(profiles::kKindMousePad, 0);
         const struct {
             std::uint8_t code;
             const char* image;
@@ -227,7 +230,7 @@ private slots:
     void tabIconsFollowKindAndSynchronisedMark() {
         auto option = LoadControl<ui::CDeviceOptionUI>("XML/CustomControlXML/DeviceOption.xml");
         QVERIFY(option != nullptr);
-        option->SetKind(2, 0);
+        option->SetKind(profiles::kKindMouse, 0);
         QCOMPARE(option->ShownNormalIcon(), QStringLiteral("common/device_ico/ms_device_normal.png"));
         option->SetSynchronised(true);
         QVERIFY(option->IsSynchronised());
@@ -237,11 +240,11 @@ private slots:
         QCOMPARE(option->ShownNormalIcon(), QStringLiteral("common/device_ico/ms_device_normal.png"));
         QCOMPARE(option->ShownSelectedIcon(), QStringLiteral("common/device_ico/ms_device_selected.png"));
 
-        option->SetKind(3, 1);
+        option->SetKind(profiles::kKindMousePad, 1);
         QCOMPARE(option->Icons().normal, QStringLiteral("common/device_ico/soft_mp_device_normal.png"));
-        option->SetKind(3, 2);  // neither soft nor hard: keeps what it had
+        option->SetKind(profiles::kKindMousePad, 2);  // neither soft nor hard: keeps what it had
         QCOMPARE(option->Icons().normal, QStringLiteral("common/device_ico/soft_mp_device_normal.png"));
-        option->SetKind(9, 0);
+        option->SetKind(9, 0);  // no kind
         QCOMPARE(option->Icons().tooltipId, QStringLiteral("unknow_device_name_text"));
     }
 
@@ -442,7 +445,7 @@ private slots:
         app::CMainWnd window(nothingPlugged, nullptr, nullptr, {.useTray = false});
         app::DevicePages& pages = window.Pages();
         const struct {
-            std::size_t row;
+            device_io::KindRow row;
             PageNotingDevice& device;
         } kinds[] = {{kKeyboardRow, shown}, {kHeadsetRow, notShown}};
         std::vector<devices::DeviceObjects> made;
@@ -498,7 +501,7 @@ private slots:
         app::CMainWnd window(backend, nullptr, nullptr, {.useTray = false, .startHidden = startHidden});
         window.Prepare();
         QTRY_VERIFY(window.FirstScanDone());
-        const std::optional<std::size_t> mouseRow = device_io::FindDeviceKindByName("mouse");
+        const std::optional<device_io::KindRow> mouseRow = device_io::FindDeviceKindByName("mouse");
         QVERIFY(mouseRow.has_value());
         QVERIFY2(window.CurrentKind() != mouseRow, "the mouse's page is not the one shown first");
         const auto* mouse = dynamic_cast<const devices::CMorvaneMouseDevice*>(window.Manager().Device(*mouseRow));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace vandrel::device_io {
@@ -23,7 +25,7 @@ TEST(DeviceKind, EverySlotFindsTheKindOfItsCableRow) {
     for (const auto& c : cases) {
         const auto kind = FindDeviceKindOfSlot(slots, c.slot);
         ASSERT_TRUE(kind.has_value()) << "slot " << c.slot;
-        EXPECT_EQ(DeviceKindTable()[*kind].kindName, c.kindName) << "slot " << c.slot;
+        EXPECT_EQ(DeviceKind(*kind).kindName, c.kindName) << "slot " << c.slot;
     }
 }
 
@@ -56,6 +58,28 @@ TEST(DeviceKind, EachKindIsTheCableVendorRowOfTheSupportedTable) {
         EXPECT_EQ(FindDeviceKindByName(kind.kindName),
                   FindDeviceKind({kind.vendorId, kind.productId, kind.deviceType}));
     }
+}
+
+TEST(DeviceKind, EachRowNamesItsOwnPosition) {
+    ASSERT_EQ(DeviceKindTable().size(), kKindCount);
+    ASSERT_EQ(DevicePageTable().size(), kKindCount);
+    for (const KindRow row : kAllKindRows) {
+        EXPECT_EQ(DeviceKind(row).row, row);
+        EXPECT_EQ(&DeviceKind(row), &DeviceKindTable()[Index(row)]);
+        EXPECT_EQ(&DevicePage(row), &DevicePageTable()[Index(row)]);
+    }
+    EXPECT_EQ(FindDeviceKindByName("mouse"), KindRow::Mouse);
+    EXPECT_EQ(FindDeviceKindByName("HD"), KindRow::Headset);
+}
+
+// A row crosses a device message as a number and comes back only when the
+// number names a row.
+TEST(DeviceKind, RowNumbersRoundTripAndOthersAreRejected) {
+    for (const KindRow row : kAllKindRows) EXPECT_EQ(KindRowOfNumber(KindRowNumber(row)), row);
+    // 256 and 2^32 name row 0 once cut to a byte or a 32-bit int.
+    for (const std::int64_t number : {std::int64_t{-1}, std::int64_t{4}, std::int64_t{256}, std::int64_t{1} << 32,
+                                      std::numeric_limits<std::int64_t>::min()})
+        EXPECT_FALSE(KindRowOfNumber(number)) << number;
 }
 
 TEST(DeviceKind, LayoutPathsUseForwardSlashes) {

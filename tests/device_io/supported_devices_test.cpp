@@ -54,8 +54,8 @@ TEST(SupportedDevices, TheReceiverOfEachCableKindMapsToItsCableType) {
 
     // Through the table: each kind's receiver rows, if it has any, find that kind.
     const auto& rows = SupportedDeviceTable();
-    for (std::size_t kind = 0; kind < DeviceKindTable().size(); ++kind) {
-        const DeviceKindRow& row = DeviceKindTable()[kind];
+    for (const KindRow kind : kAllKindRows) {
+        const DeviceKindRow& row = DeviceKind(kind);
         for (const DeviceRole role : {DeviceRole::Vendor, DeviceRole::Companion}) {
             const auto cable = FindRowByType(row.deviceType, role);
             if (!cable) continue;

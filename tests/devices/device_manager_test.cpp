@@ -19,20 +19,24 @@ namespace {
 using sim::SimKind;
 using sim::SimLink;
 
-constexpr std::size_t kMouseRow = 0, kKeyboardRow = 1, kPadRow = 2, kHeadsetRow = 3;
+using device_io::Index;
+using device_io::KindRow;
+
+constexpr KindRow kMouseRow = KindRow::Mouse, kKeyboardRow = KindRow::Keyboard, kPadRow = KindRow::MousePad,
+                  kHeadsetRow = KindRow::Headset;
 constexpr std::size_t kKeyboardReceiver = 2, kMouseCable = 4, kMouseReceiver = 6, kPadVendor = 8, kHeadsetVendor = 10;
 
 class PlainDeviceFactory : public IDeviceFactory {
 public:
     explicit PlainDeviceFactory(platform::IHidBackend& backend) : backend_(backend) {}
-    std::optional<DeviceObjects> Create(std::size_t kindRow) override {
+    std::optional<DeviceObjects> Create(KindRow kindRow) override {
         auto host = std::make_unique<testing::FakeDeviceHost>();
-        hosts[kindRow] = host.get();
+        hosts[Index(kindRow)] = host.get();
         return DeviceObjects{std::move(host), std::make_unique<CMorvaneUSBDevice>(backend_)};
     }
-    void AttachPage(std::size_t, CMorvaneUSBDevice&) override {}
+    void AttachPage(KindRow, CMorvaneUSBDevice&) override {}
 
-    std::array<testing::FakeDeviceHost*, 4> hosts{};
+    std::array<testing::FakeDeviceHost*, device_io::kKindCount> hosts{};  // by Index of the kind row
 
 private:
     platform::IHidBackend& backend_;
@@ -42,23 +46,23 @@ private:
 // the window's tab group does (one selected tab at most).
 class RecordingEvents : public IDeviceManagerEvents {
 public:
-    explicit RecordingEvents(const std::array<testing::FakeDeviceHost*, 4>& tabs) : tabs_(tabs) {}
-    void OnSelectionChanged(std::optional<std::size_t> kindRow) override {
+    explicit RecordingEvents(const std::array<testing::FakeDeviceHost*, device_io::kKindCount>& tabs) : tabs_(tabs) {}
+    void OnSelectionChanged(std::optional<KindRow> kindRow) override {
         selections.push_back(kindRow);
         if (kindRow) SelectTab(*kindRow);
     }
     void OnOpenFailed(std::size_t slot, const std::string&) override { failedSlots.push_back(slot); }
 
-    void SelectTab(std::size_t kindRow) {
-        for (std::size_t i = 0; i < tabs_.size(); ++i)
-            if (tabs_[i]) tabs_[i]->selected = i == kindRow;
+    void SelectTab(KindRow kindRow) {
+        for (const KindRow row : device_io::kAllKindRows)
+            if (testing::FakeDeviceHost* tab = tabs_[Index(row)]) tab->selected = row == kindRow;
     }
 
-    std::vector<std::optional<std::size_t>> selections;
+    std::vector<std::optional<KindRow>> selections;
     std::vector<std::size_t> failedSlots;
 
 private:
-    const std::array<testing::FakeDeviceHost*, 4>& tabs_;
+    const std::array<testing::FakeDeviceHost*, device_io::kKindCount>& tabs_;
 };
 
 class DeviceManagerTest : public ::testing::Test {
@@ -117,7 +121,7 @@ TEST_P(LinkPollTest, CableRemovedWithReceiverPresent) {
     EXPECT_EQ(LinkQueries(firmware), c.queries);
     EXPECT_TRUE(mouse.Transport().IsOpen());
     EXPECT_TRUE(mouse.Transport().IsWireless());
-    EXPECT_TRUE(factory.hosts[kMouseRow]->WaitForLine("arm 1007 2000", std::chrono::milliseconds(0)));
+    EXPECT_TRUE(factory.hosts[Index(kMouseRow)]->WaitForLine("arm 1007 2000", std::chrono::milliseconds(0)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LinkPollTest,
@@ -133,7 +137,7 @@ TEST_F(DeviceManagerTest, CableArrivalSwitchesFromTheReceiver) {
     Arrive(kMouseReceiver, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
     CMorvaneUSBDevice& mouse = *manager.Device(kMouseRow);
     ASSERT_TRUE(mouse.Transport().IsWireless());
-    EXPECT_FALSE(factory.hosts[kMouseRow]->OptionVisible());  // shown by the link check, not here
+    EXPECT_FALSE(factory.hosts[Index(kMouseRow)]->OptionVisible());  // shown by the link check, not here
 
     backend.Plug(SimKind::Mouse, SimLink::Cable);
     Arrive(kMouseCable, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable));
@@ -142,7 +146,7 @@ TEST_F(DeviceManagerTest, CableArrivalSwitchesFromTheReceiver) {
     EXPECT_FALSE(mouse.Transport().IsWireless());
     EXPECT_EQ(mouse.Transport().ChunkSize(), protocol::kWiredChunk);
     EXPECT_TRUE(mouse.Transport().WiredChannel().IsOpen());
-    EXPECT_TRUE(factory.hosts[kMouseRow]->WaitForLine("post 3331 0 1", std::chrono::milliseconds(0)));
+    EXPECT_TRUE(factory.hosts[Index(kMouseRow)]->WaitForLine("post 3331 0 1", std::chrono::milliseconds(0)));
     EXPECT_EQ(manager.Selected(), kMouseRow);
 }
 
@@ -153,13 +157,13 @@ TEST_F(DeviceManagerTest, FailedOpenIsReportedAndRetried) {
     CMorvaneUSBDevice& pad = *manager.Device(kPadRow);
     EXPECT_FALSE(pad.Transport().IsOpen());
     EXPECT_EQ(events.failedSlots, std::vector<std::size_t>{kPadVendor});
-    EXPECT_FALSE(factory.hosts[kPadRow]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
+    EXPECT_FALSE(factory.hosts[Index(kPadRow)]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
 
     backend.Plug(SimKind::MousePad);
     manager.RetryFailedOpens();
     EXPECT_TRUE(pad.Transport().IsOpen());
     EXPECT_FALSE(manager.HasFailedOpens());
-    EXPECT_TRUE(factory.hosts[kPadRow]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
+    EXPECT_TRUE(factory.hosts[Index(kPadRow)]->WaitForLine("arm 1001 500", std::chrono::milliseconds(0)));
 }
 
 TEST_F(DeviceManagerTest, RetryForgetsSlotsRemovedMeanwhile) {
@@ -177,14 +181,14 @@ TEST_F(DeviceManagerTest, SelectionFollowsTheVisibleTabs) {
     backend.Plug(SimKind::MousePad);
     Arrive(kMouseCable, sim::SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable));
     Arrive(kPadVendor, sim::SimBackend::VendorPath(SimKind::MousePad));
-    EXPECT_TRUE(factory.hosts[kPadRow]->OptionVisible());
+    EXPECT_TRUE(factory.hosts[Index(kPadRow)]->OptionVisible());
 
     backend.Unplug(SimKind::Mouse, SimLink::Cable);
     Remove(kMouseCable);
     backend.Unplug(SimKind::MousePad);
     Remove(kPadVendor);
 
-    const std::vector<std::optional<std::size_t>> expected{kMouseRow, kPadRow, std::nullopt};
+    const std::vector<std::optional<KindRow>> expected{kMouseRow, kPadRow, std::nullopt};
     EXPECT_EQ(events.selections, expected);
     EXPECT_FALSE(manager.AnyOptionVisible());
 }
@@ -192,14 +196,14 @@ TEST_F(DeviceManagerTest, SelectionFollowsTheVisibleTabs) {
 // What happens to the three attached devices in a link case.
 struct LinkStep {
     enum What { Lost, Back, Click, UnplugHeadset } what;
-    std::size_t kindRow = kHeadsetRow;
+    KindRow kindRow = kHeadsetRow;
 };
 
 struct LinkCase {
     const char* what;
     std::vector<LinkStep> steps;
-    std::vector<std::size_t> shown;
-    std::optional<std::size_t> selected;
+    std::vector<KindRow> shown;
+    std::optional<KindRow> selected;
 };
 
 void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.what; }
@@ -232,15 +236,15 @@ protected:
     }
 
     // The tabs as the window shows them.
-    std::vector<std::size_t> ShownTabs() const {
-        std::vector<std::size_t> shown;
-        for (std::size_t row = 0; row < factory.hosts.size(); ++row)
-            if (factory.hosts[row] && factory.hosts[row]->OptionVisible()) shown.push_back(row);
+    std::vector<KindRow> ShownTabs() const {
+        std::vector<KindRow> shown;
+        for (const KindRow row : device_io::kAllKindRows)
+            if (factory.hosts[Index(row)] && factory.hosts[Index(row)]->OptionVisible()) shown.push_back(row);
         return shown;
     }
-    std::optional<std::size_t> SelectedTab() const {
-        for (const std::size_t row : ShownTabs())
-            if (factory.hosts[row]->OptionSelected()) return row;
+    std::optional<KindRow> SelectedTab() const {
+        for (const KindRow row : ShownTabs())
+            if (factory.hosts[Index(row)]->OptionSelected()) return row;
         return std::nullopt;
     }
 };

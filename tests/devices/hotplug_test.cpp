@@ -29,7 +29,11 @@ using namespace std::chrono_literals;
 using sim::SimKind;
 using sim::SimLink;
 
-constexpr std::size_t kMouseRow = 0, kKeyboardRow = 1, kPadRow = 2, kHeadsetRow = 3;
+using device_io::Index;
+using device_io::KindRow;
+
+constexpr KindRow kMouseRow = KindRow::Mouse, kKeyboardRow = KindRow::Keyboard, kPadRow = KindRow::MousePad,
+                  kHeadsetRow = KindRow::Headset;
 constexpr std::size_t kMouseCable = 4, kMouseCableCompanion = 5, kMouseReceiver = 6, kMouseReceiverCompanion = 7;
 constexpr auto kWait = 3s;
 constexpr device_io::ScanPace kOnReports{.unwatched = 60s, .safety = 60s};
@@ -98,16 +102,17 @@ class PlainDeviceFactory : public IDeviceFactory {
 public:
     explicit PlainDeviceFactory(platform::IHidBackend& backend) : backend_(backend) {}
 
-    std::optional<DeviceObjects> Create(std::size_t kindRow) override {
+    std::optional<DeviceObjects> Create(KindRow kindRow) override {
         auto host = std::make_unique<testing::FakeDeviceHost>();
-        hosts[kindRow] = host.get();
-        ++created[kindRow];
+        hosts[Index(kindRow)] = host.get();
+        ++created[Index(kindRow)];
         return DeviceObjects{std::move(host), std::make_unique<CMorvaneUSBDevice>(backend_)};
     }
-    void AttachPage(std::size_t, CMorvaneUSBDevice&) override {}
+    void AttachPage(KindRow, CMorvaneUSBDevice&) override {}
 
-    std::array<testing::FakeDeviceHost*, 4> hosts{};
-    std::array<int, 4> created{};
+    // By Index of the kind row.
+    std::array<testing::FakeDeviceHost*, device_io::kKindCount> hosts{};
+    std::array<int, device_io::kKindCount> created{};
 
 private:
     platform::IHidBackend& backend_;
@@ -165,9 +170,9 @@ protected:
         return EventuallyOnUi([&] { return counter.removed[slot] >= times; });
     }
 
-    protocol::CDeviceTransport& Vendor(std::size_t row) { return manager.Device(row)->Transport(); }
-    protocol::CDeviceTransport& Companion(std::size_t row) { return manager.Device(row)->CompanionTransport(); }
-    testing::FakeDeviceHost& HostOf(std::size_t row) { return *factory.hosts[row]; }
+    protocol::CDeviceTransport& Vendor(KindRow row) { return manager.Device(row)->Transport(); }
+    protocol::CDeviceTransport& Companion(KindRow row) { return manager.Device(row)->CompanionTransport(); }
+    testing::FakeDeviceHost& HostOf(KindRow row) { return *factory.hosts[Index(row)]; }
 
     sim::SimBackend backend;
     PlainDeviceFactory factory{backend};
@@ -275,7 +280,7 @@ TEST_F(HotPlugTest, MouseFollowsItsCableAndReceiverAndComesBackAsTheSameObject) 
     ASSERT_TRUE(WaitArrived(kMouseCable, 2));
     ui.RunSync([&] {
         EXPECT_EQ(manager.Device(kMouseRow), mouse);
-        EXPECT_EQ(factory.created[kMouseRow], 1);
+        EXPECT_EQ(factory.created[Index(kMouseRow)], 1);
         ExpectLink(StateOf(Vendor(kMouseRow)), kOnCable);
         EXPECT_TRUE(HostOf(kMouseRow).OptionVisible());
     });
@@ -284,7 +289,7 @@ TEST_F(HotPlugTest, MouseFollowsItsCableAndReceiverAndComesBackAsTheSameObject) 
 struct CableOnlyCase {
     const char* what;
     SimKind kind;
-    std::size_t kindRow;
+    KindRow kindRow;
     std::size_t vendorSlot;
 };
 

@@ -60,7 +60,7 @@ TEST_P(OptionTimersTest, RunsItsWorkAndRearms) {
     sim::SimBackend backend;
     testing::FakeDeviceHost host;
     RecordingDevice device(backend, host);
-    device.SetKindRowIndex(4);
+    device.SetKindRow(device_io::KindRow::Headset);
     device.SetPowerManaged(c.powerManaged);
     device.Transport().SetLinkMode(c.receiver ? 2 : 1);
     device.Transport().SetOpen(c.open);
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   false,
                   false,
-                  {"CheckLink", "post 3331 4 1", "Connect", "arm 1000 5", "arm 1005 50", "arm 1007 2000"}},
+                  {"CheckLink", "post 3331 3 1", "Connect", "arm 1000 5", "arm 1005 50", "arm 1007 2000"}},
         TimerCase{"first sync receiver unreachable shown",
                   kFirstSync,
                   R,
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   true,
                   false,
-                  {"CheckLink", "hide", "post 3331 4 0", "arm 1001 3000"}},
+                  {"CheckLink", "hide", "post 3331 3 0", "arm 1001 3000"}},
         TimerCase{"first sync receiver unreachable hidden",
                   kFirstSync,
                   R,
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   false,
                   false,
-                  {"CheckLink", "post 3331 4 1", "ReadPowerState", "arm 1007 3000"}},
+                  {"CheckLink", "post 3331 3 1", "ReadPowerState", "arm 1007 3000"}},
         TimerCase{"link lost",
                   kLinkCheck,
                   R,
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   true,
                   false,
-                  {"CheckLink", "post 3331 4 0", "arm 1007 3000"}},
+                  {"CheckLink", "post 3331 3 0", "arm 1007 3000"}},
         TimerCase{"link unchanged", kLinkCheck, R, true, true, true, true, false, {"CheckLink", "arm 1007 3000"}},
         TimerCase{"link check on the cable", kLinkCheck, C, true, true, true, true, false, {}},
         TimerCase{"unknown timer", static_cast<TimerId>(1006), C, true, true, true, true, false, {}}),

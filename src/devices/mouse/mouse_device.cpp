@@ -259,7 +259,8 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     platform::Trace("MS设置写入失败");
     writeFailureReported_ = true;
     if (IDeviceHost* host = Host())
-        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, KindRowIndex(), protocol::ToInt(outcome.status));
+        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, device_io::KindRowNumber(KindRow()),
+                              protocol::ToInt(outcome.status));
 }
 
 // --- Profile ----------------------------------------------------------------------

@@ -23,7 +23,7 @@ constexpr std::array kMouseOperations{
 
 DeviceKindEntry MouseKind() {
     return {
-        .kindRow = device_io::FindDeviceKindByName("mouse").value_or(0),
+        .kindRow = device_io::KindRow::Mouse,
         .pageLayout = {},
         .pageClass = "MorvaneMouseDevice",
         .create =

@@ -13,6 +13,7 @@
 
 #include "devices/device_option_timers.h"
 #include "devices/usb_device.h"
+#include "profiles/device_profile_ui.h"
 #include "ui/find_control.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
@@ -26,10 +27,16 @@ struct StemRow {
     const char* stem;            // nullptr: keep the icons
 };
 
+// A mouse pad's sub-kind: soft (1) or hard (0).
+constexpr int kSoftPad = 1;
+constexpr int kHardPad = 0;
+
 // First match wins; a kind in no row is an unknown device.
 constexpr StemRow kStems[] = {
-    {1, std::nullopt, "kb"},    {2, std::nullopt, "ms"}, {3, 1, "soft_mp"},       {3, 0, "hard_mp"},
-    {3, std::nullopt, nullptr}, {4, std::nullopt, "hd"}, {7, std::nullopt, "hd"}, {5, std::nullopt, "hub"},
+    {profiles::kKindKeyboard, std::nullopt, "kb"},    {profiles::kKindMouse, std::nullopt, "ms"},
+    {profiles::kKindMousePad, kSoftPad, "soft_mp"},   {profiles::kKindMousePad, kHardPad, "hard_mp"},
+    {profiles::kKindMousePad, std::nullopt, nullptr}, {profiles::kKindOtherHeadset, std::nullopt, "hd"},
+    {profiles::kKindHeadset, std::nullopt, "hd"},     {profiles::kKindHub, std::nullopt, "hub"},
 };
 constexpr const char* kUnknownStem = "unknow";
 

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 
+#include "profiles/device_profile_ui.h"
 #include "ui/controls/image_description.h"
 #include "ui/find_control.h"
 #include "ui/text_resources.h"
@@ -78,7 +79,7 @@ void CMpDevicePowerUI::Update(const std::uint8_t* report, std::size_t length) {
     value->setText(QString::number(level) + QLatin1Char('%'));
 
     wireless_ = bytes[3] != 0;
-    if (kind_ == kKindMousePanel) logo->setVisible(wireless_);
+    if (kind_ == profiles::kKindMouse) logo->setVisible(wireless_);
 
     const auto row = std::ranges::find(kChargeRows, bytes[1], &ChargeRow::state);
     if (row != std::end(kChargeRows)) {
@@ -87,7 +88,7 @@ void CMpDevicePowerUI::Update(const std::uint8_t* report, std::size_t length) {
         ShowImage(status, QString::fromLatin1(wirelessCharging ? row->wirelessImage : row->image));
     }
 
-    if (kind_ == kKindMousePadPanel) {
+    if (kind_ == profiles::kKindMousePad) {
         auto* phone = qobject_cast<QLabel*>(FindControl(this, QStringLiteral("device_phone_type")));
         const auto found = std::ranges::find(kPhones, bytes[5], &PhoneRow::code);
         const PhoneRow& shown = found != std::end(kPhones) ? *found : kNoPhone;

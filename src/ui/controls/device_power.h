@@ -18,9 +18,6 @@ class QLabel;
 
 namespace vandrel::ui {
 
-inline constexpr int kKindMousePanel = 2;
-inline constexpr int kKindMousePadPanel = 3;
-
 // The image description a picture label shows, in the dynamic property
 // "image" ("file='power/powered.png'").
 inline constexpr const char* kImageProperty = "image";
@@ -37,6 +34,7 @@ public:
 
     explicit CMpDevicePowerUI(QWidget* parent = nullptr);
 
+    // A kind number of the panels (profiles::kKind...).
     void SetKind(int kind, int subKind);
     int Kind() const { return kind_; }
     void Show(bool on);

@@ -42,7 +42,7 @@ namespace cmd = protocol::cmd;
 namespace frame = protocol::frame;
 namespace controls = mouse::controls;
 
-constexpr int kMouseRow = 0;
+constexpr device_io::KindRow kMouseRow = device_io::KindRow::Mouse;
 constexpr auto kWait = 2s;
 const std::string kNotifiedLine = "arm 1003 " + std::to_string(kNotifiedChangeDelayMs);
 
@@ -129,7 +129,7 @@ protected:
         m.SetPageLayoutName("XML/DeviceXml/mousedevice.xml");
         m.SetKeyCount(11);
         m.SetLedCount(15);
-        m.SetKindRowIndex(kMouseRow);
+        m.SetKindRow(kMouseRow);
         m.SetPowerManaged(true);
         m.SetKindName("mouse");
         m.SetLightNameIndex(1);
@@ -731,12 +731,12 @@ TEST_F(MouseLightingPassTest, StreamSendsOneFramePerChangeOfTheLeds) {
 // receiver as the scan reports them.
 class MouseLinkSwitchTest : public MouseTest, public IDeviceFactory, public ::testing::WithParamInterface<SimLink> {
 protected:
-    std::optional<DeviceObjects> Create(std::size_t) override {
+    std::optional<DeviceObjects> Create(device_io::KindRow) override {
         auto mouse = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
         managed_ = mouse.get();
         return DeviceObjects{std::make_unique<testing::FakeDeviceHost>(), std::move(mouse)};
     }
-    void AttachPage(std::size_t, CMorvaneUSBDevice&) override {}
+    void AttachPage(device_io::KindRow, CMorvaneUSBDevice&) override {}
 
     void Arrive(SimLink link) {
         backend_.Plug(SimKind::Mouse, link);
@@ -857,7 +857,7 @@ TEST_F(MouseTest, FailedRecordReadOnTheCableKeepsTheProfile) {
 TEST_F(MouseTest, FailedWriteKeepsTheSettingAndIsReportedOnce) {
     CMorvaneMouseDevice& m = Connected();
     const std::string notice = "post " + std::to_string(Number(DeviceMessage::kSettingsWriteFailed)) + " " +
-                               std::to_string(kMouseRow) + " " +
+                               std::to_string(device_io::KindRowNumber(kMouseRow)) + " " +
                                std::to_string(protocol::ToInt(protocol::Status::RefusedFF));
     const auto move = [&](int position) { return m.SetDpiStagePosition(0, position); };
     firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF, 2);
