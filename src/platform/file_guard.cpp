@@ -34,7 +34,7 @@ void FileGuard::Post(FileNotice notice) {
     sink(notice);
 }
 
-void FileGuard::SetSink(Sink sink) {
+void FileGuard::SetSink(const Sink& sink) {
     std::deque<FileNotice> pending;
     {
         const std::lock_guard lock(mutex_);

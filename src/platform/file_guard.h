@@ -46,7 +46,7 @@ public:
     void Post(FileNotice notice);
     // The sink receives the notices kept so far, then each new one, on the
     // thread that posts it. An empty sink keeps notices again.
-    void SetSink(Sink sink);
+    void SetSink(const Sink& sink);
 
     // Forgets protections, notices and the sink (tests).
     void ResetForTests();

@@ -145,9 +145,9 @@ std::string DefaultDataFolder() {
         return WithTrailingSlash(dir);
     }
     const std::string exeFolder = ExecutableFolder();
-    const std::string besideProgram = JoinPath(exeFolder, "DefaultData/");
+    std::string besideProgram = JoinPath(exeFolder, "DefaultData/");
     if (IsFolder(besideProgram)) return besideProgram;
-    const std::string installed = JoinPath(exeFolder, "../share/vandrel/DefaultData/");
+    std::string installed = JoinPath(exeFolder, "../share/vandrel/DefaultData/");
     if (IsFolder(installed)) return installed;
     return besideProgram;
 }

@@ -19,7 +19,12 @@ IHidBackend& Hidraw() {
 
 }  // namespace
 
-std::unique_ptr<ChangeWatch> IHidBackend::WatchChanges(std::function<void()>) { return nullptr; }
+// The callback is taken by value for the back ends that move it into their
+// watch; this default has no watch and drops it.
+std::unique_ptr<ChangeWatch> IHidBackend::WatchChanges(
+    std::function<void()> /*onChange*/) {  // NOLINT(performance-unnecessary-value-param): overrides move it
+    return nullptr;
+}
 
 // The mutex is held while listeners run, so that a watch being destroyed
 // waits for a call in progress.

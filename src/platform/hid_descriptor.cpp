@@ -405,7 +405,7 @@ std::optional<std::int32_t> Scaled(std::uint32_t raw, const HidField& field) {
     if (field.physicalMin == 0 && field.physicalMax == 0) return static_cast<std::int32_t>(logical);
     // Both spans are below 2^32, so their product fits in 64 unsigned bits.
     const std::int64_t physicalSpan = std::int64_t{field.physicalMax} - field.physicalMin;
-    const std::uint64_t magnitude = static_cast<std::uint64_t>(physicalSpan < 0 ? -physicalSpan : physicalSpan);
+    const auto magnitude = static_cast<std::uint64_t>(physicalSpan < 0 ? -physicalSpan : physicalSpan);
     const std::uint64_t step = static_cast<std::uint64_t>(logical - logicalMin) * magnitude /
                                static_cast<std::uint64_t>(logicalMax - logicalMin);
     const std::int64_t offset = physicalSpan < 0 ? -static_cast<std::int64_t>(step) : static_cast<std::int64_t>(step);

@@ -163,7 +163,7 @@ std::string CJsonFileStore::NewProfileId() {
         if (millis <= lastMillis) millis = lastMillis + 1;
         lastMillis = millis;
     }
-    const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
+    const auto seconds = static_cast<std::time_t>(millis / 1000);
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[64];

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/bytes.h"
 #include "platform/trace.h"
 
 namespace vandrel::protocol {
@@ -86,8 +87,8 @@ Status SendSingle(CDeviceTransport& t, std::uint8_t command) {
 
 void PutLengthAndOffset(Frame& request, std::size_t length, std::size_t offset) {
     request[frame::kLength] = static_cast<std::uint8_t>(length);
-    request[frame::kOffsetLow] = static_cast<std::uint8_t>(offset & 0xFF);
-    request[frame::kOffsetHigh] = static_cast<std::uint8_t>((offset >> 8) & 0xFF);
+    request[frame::kOffsetLow] = platform::LowByte(offset);
+    request[frame::kOffsetHigh] = platform::HighByte(offset);
 }
 
 // --- The chunked transfer shared by every multi-frame command ----------------

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/bytes.h"
+
 namespace vandrel::protocol {
 
 std::uint16_t FrameChecksum(std::span<const std::uint8_t, kFrameSize> frame) {
@@ -12,8 +14,8 @@ std::uint16_t FrameChecksum(std::span<const std::uint8_t, kFrameSize> frame) {
 
 void StampChecksum(std::span<std::uint8_t, kFrameSize> frame) {
     const std::uint16_t sum = FrameChecksum(frame);
-    frame[frame::kChecksumLow] = static_cast<std::uint8_t>(sum & 0xFF);
-    frame[frame::kChecksumHigh] = static_cast<std::uint8_t>(sum >> 8);
+    frame[frame::kChecksumLow] = platform::LowByte(sum);
+    frame[frame::kChecksumHigh] = platform::HighByte(sum);
 }
 
 Frame MakeRequest(std::uint8_t command) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/bytes.h"
+
 namespace vandrel::sim {
 namespace {
 
@@ -169,11 +171,6 @@ constexpr std::array<SimKeyCode, 126> kKeyboardKeys{{
 
 // --- Factory settings records --------------------------------------------
 
-void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<std::uint8_t>(value & 0xFF);
-    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 // Lighting head shared by every record: effect code, brightness 4, speed
 // byte 2 (4 - speed index 2), direction 0, seven colours on, red.
 std::vector<std::uint8_t> LightingHead(std::size_t size, std::uint8_t effectCode) {
@@ -205,15 +202,15 @@ std::vector<std::uint8_t> MouseRecord() {
     for (std::size_t i = 0; i < stages.size(); ++i) {
         const std::size_t at = 14 + 9 * i;
         r[at] = 1;  // enabled; X and Y together
-        Put16(r, at + 2, stages[i].position);
-        Put16(r, at + 4, stages[i].position);
+        platform::WriteLe16(r, at + 2, stages[i].position);
+        platform::WriteLe16(r, at + 4, stages[i].position);
         r[at + 6] = stages[i].red;
         r[at + 7] = stages[i].green;
         r[at + 8] = stages[i].blue;
     }
     r[59] = 1;
-    Put16(r, 60, 1920);
-    Put16(r, 62, 1080);
+    platform::WriteLe16(r, 60, 1920);
+    platform::WriteLe16(r, 62, 1080);
     return r;
 }
 
@@ -295,10 +292,10 @@ const std::array<SimModel, 4> kModels{{
 std::vector<std::uint8_t> InfoBlock(const SimModel& m) {
     std::vector<std::uint8_t> b(34, 0);
     b[info::kKeySlots] = static_cast<std::uint8_t>(m.factoryKeys.size());
-    Put16(b, info::kSensorCode, m.sensor.code);
+    platform::WriteLe16(b, info::kSensorCode, m.sensor.code);
     b[info::kDpiStep] = m.sensor.dpiStep;
-    Put16(b, info::kHighestSlider, m.sensor.highestSlider);
-    Put16(b, info::kLowestDpi, m.sensor.lowestDpi);
+    platform::WriteLe16(b, info::kHighestSlider, m.sensor.highestSlider);
+    platform::WriteLe16(b, info::kLowestDpi, m.sensor.lowestDpi);
     b[info::kMacroUnits] = m.macroUnits;
     return b;
 }

@@ -45,7 +45,7 @@ T Base(QObject* object, const char* property, Read read) {
 
 void ScaleLayout(QLayout* layout, int dpi) {
     if (layout == nullptr) return;
-    const QMargins m = Base<QMargins>(layout, "dpi_margins", [&] { return layout->contentsMargins(); });
+    const auto m = Base<QMargins>(layout, "dpi_margins", [&] { return layout->contentsMargins(); });
     layout->setContentsMargins(Scale(m.left(), dpi), Scale(m.top(), dpi), Scale(m.right(), dpi),
                                Scale(m.bottom(), dpi));
     const int spacing = Base<int>(layout, "dpi_spacing", [&] { return layout->spacing(); });
@@ -60,8 +60,8 @@ bool PlacedFreely(const QWidget* w) {
 
 void ScaleWidget(QWidget* w, int dpi) {
     // Every base is read before anything changes: a new minimum moves the geometry.
-    const QSize minimum = Base<QSize>(w, "dpi_min", [&] { return w->minimumSize(); });
-    const QSize maximum = Base<QSize>(w, "dpi_max", [&] { return w->maximumSize(); });
+    const auto minimum = Base<QSize>(w, "dpi_min", [&] { return w->minimumSize(); });
+    const auto maximum = Base<QSize>(w, "dpi_max", [&] { return w->maximumSize(); });
     const bool free = PlacedFreely(w);
     const QRect g = free ? Base<QRect>(w, "dpi_geometry", [&] { return w->geometry(); }) : QRect();
     w->setMinimumSize(Scale(minimum, dpi));

@@ -13,7 +13,7 @@ constexpr std::array<std::uint8_t, kLedCount> BuildGroupOfLed(const std::array<L
     std::array<std::uint8_t, kLedCount> groupOf{};
     for (std::size_t g = 0; g < groups.size(); ++g)
         for (const std::int8_t led : groups[g])
-            if (led != kNoLed) groupOf[static_cast<std::size_t>(led)] = static_cast<std::uint8_t>(g);
+            if (led != kNoLed) groupOf[static_cast<std::uint8_t>(led)] = static_cast<std::uint8_t>(g);
     return groupOf;
 }
 
@@ -21,7 +21,7 @@ Rgb ColourOf(const lighting::LedColor& c) { return {c.red, c.green, c.blue}; }
 
 void PaintGroup(lighting::LedBuffer& leds, const LedGroup& group, Rgb colour, std::uint8_t alpha) {
     for (const std::int8_t led : group)
-        if (led != kNoLed) lighting::Paint(leds, static_cast<std::size_t>(led), colour, alpha);
+        if (led != kNoLed) lighting::Paint(leds, static_cast<std::uint8_t>(led), colour, alpha);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ AudioLevels InitialAudioLevels() {
 std::vector<QRect> AudioRecordBars(const AudioLevels& levels, QSize size) {
     std::vector<QRect> bars;
     if (size.width() <= 0 || size.height() <= 0) return bars;
-    const std::size_t fit = static_cast<std::size_t>((size.width() + kBarPitch - 1) / kBarPitch);
+    const auto fit = static_cast<std::size_t>((size.width() + kBarPitch - 1) / kBarPitch);
     const std::size_t count = std::min(fit, levels.size());
     bars.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {

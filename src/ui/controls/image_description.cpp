@@ -189,7 +189,7 @@ QPixmap SkinPixmap(const QString& file) {
     // cache keys files by their modification second and would hand back a
     // picture replaced within that second after ClearImageCache().
     QImageReader reader(path);
-    const QPixmap picture = QPixmap::fromImage(reader.read());
+    QPixmap picture = QPixmap::fromImage(reader.read());
     // Only pictures that loaded are kept, so a file that appears later is found.
     if (!picture.isNull()) cache.insert(path, picture);
     return picture;
