@@ -293,7 +293,7 @@ private:
 
 // Reads the power state of a device that has one.
 inline void ReadPowerStateOf(CMorvaneUSBDevice& device) {
-    if (IPower* power = device.Capability<IPower>()) power->ReadPowerState();
+    if (auto* power = device.Capability<IPower>()) power->ReadPowerState();
 }
 
 }  // namespace vandrel::devices

@@ -170,7 +170,7 @@ std::string CProfileList::Select(int index) {
 }
 
 std::string CProfileList::Append(const std::u16string& name, bool selectIt) {
-    const std::string id = CJsonFileStore::NewProfileId();
+    std::string id = CJsonFileStore::NewProfileId();
     Json::Value list = Read();
     Json::Value& entries = json::ArrayMember(list, "profilelist");
     entries.append(MakeEntry(name, id));
