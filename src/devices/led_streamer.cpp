@@ -77,6 +77,9 @@ void LedStreamer::Run(const std::stop_token& token) {
         const bool force = due || forceNext_;
         pending_ = false;
         forceNext_ = false;
+        // This send serves every change asked for so far: a wake they left
+        // behind would only find nothing to send.
+        worker_.ClearWake();
 
         sending_ = true;
         lock.unlock();

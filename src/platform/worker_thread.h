@@ -60,9 +60,11 @@ public:
 private:
     // Called with the lock held; a stop wins over a wake.
     WakeReason Reason(bool woken, const std::stop_token& token);
+    // Wakes the waits when a stop is requested.
+    void NotifyStop();
 
     std::mutex mutex_;
-    std::condition_variable_any wake_;
+    std::condition_variable wake_;
     bool woken_ = false;
     std::jthread thread_;
 };
