@@ -77,19 +77,18 @@ void CMainWnd::Dispatch(const Route& route, const platform::NotifyEvent& event) 
         it->second(route, event);
         return;
     }
-    if (laterTraced_.insert(route.row).second)
+    if (tracedRows_.insert(route.row).second)
         platform::Trace("not in this version (" + std::string(OperationName(route.operation)) + "): " + event.control);
 }
 
 template <class C>
-C* CMainWnd::CapabilityFor(const Route& route, const platform::NotifyEvent& event) {
-    devices::CMorvaneUSBDevice* device = CurrentDevice();
+C* CMainWnd::CapabilityFor(device_io::KindRow kind, const Route& route, const platform::NotifyEvent& event) {
+    devices::CMorvaneUSBDevice* device = manager_ ? manager_->Device(kind) : nullptr;
     if (device == nullptr) return nullptr;
-    const std::optional<device_io::KindRow> kind = CurrentKind();
-    const devices::DeviceKindEntry* entry = kind ? devices::DeviceKindRegistry::Instance().Find(*kind) : nullptr;
+    const devices::DeviceKindEntry* entry = devices::DeviceKindRegistry::Instance().Find(kind);
     C* capability = device->Capability<C>();
     if (entry != nullptr && entry->Binds(route.operation) && capability != nullptr) return capability;
-    if (lackTraced_.insert(route.row).second)
+    if (tracedRows_.insert(route.row).second)
         platform::Trace("not on this device (" + std::string(devices::CapabilityName(C::kKind)) +
                         "): " + event.control);
     return nullptr;
@@ -99,8 +98,10 @@ C* CMainWnd::CapabilityFor(const Route& route, const platform::NotifyEvent& even
 template <class C, class Action>
 void CMainWnd::BindOnDevice(Operation operation, Action action) {
     operations_[operation] = [this, action](const Route& route, const platform::NotifyEvent& event) {
-        C* capability = CapabilityFor<C>(route, event);
-        platform::IPageView* page = CurrentPage();
+        const std::optional<device_io::KindRow> kind = CurrentKind();
+        if (!kind) return;
+        C* capability = CapabilityFor<C>(*kind, route, event);
+        platform::IPageView* page = pages_->Widgets(*kind)->pageView.get();
         if (capability != nullptr && page != nullptr) action(*capability, *page, route, event);
     };
 }

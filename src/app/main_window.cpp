@@ -317,12 +317,6 @@ devices::CMorvaneUSBDevice* CMainWnd::CurrentDevice() const {
     return kind && manager_ ? manager_->Device(*kind) : nullptr;
 }
 
-platform::IPageView* CMainWnd::CurrentPage() const {
-    const auto kind = CurrentKind();
-    const KindWidgets* widgets = kind ? pages_->Widgets(*kind) : nullptr;
-    return widgets != nullptr ? widgets->pageView.get() : nullptr;
-}
-
 std::optional<device_io::KindRow> CMainWnd::CurrentKind() const {
     // Tabs in the order the container holds them.
     QWidget* tabs = ui::FindControl(root_, QLatin1String(kTabContainer));

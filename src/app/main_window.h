@@ -81,8 +81,6 @@ public:
 
     // The device of the first attached and selected tab; nullptr when none.
     devices::CMorvaneUSBDevice* CurrentDevice() const;
-    // Its page; nullptr while the page is not built.
-    platform::IPageView* CurrentPage() const;
     std::optional<device_io::KindRow> CurrentKind() const;
     devices::CDeviceManager& Manager() { return *manager_; }
     DevicePages& Pages() { return *pages_; }
@@ -150,7 +148,7 @@ private:
     // once in the trace, when the device's kind does not bind the operation
     // or the device lacks the capability.
     template <class C>
-    C* CapabilityFor(const Route& route, const platform::NotifyEvent& event);
+    C* CapabilityFor(device_io::KindRow kind, const Route& route, const platform::NotifyEvent& event);
     void FunctionPage(const std::string& tab);
     void SwitchProfile();
     void UploadMacrosOf(devices::CMorvaneUSBDevice& device);
@@ -189,8 +187,8 @@ private:
     QWidget* root_ = nullptr;  // owned by the window
     std::unique_ptr<ui::WidgetPageView> view_;
     std::map<Operation, OperationHandler> operations_;
-    std::set<const DispatchRow*> laterTraced_;  // rows of later features, said once
-    std::set<const DispatchRow*> lackTraced_;   // rows the current device cannot run, said once
+    // Rows of later features, or that the current device cannot run: said once.
+    std::set<const DispatchRow*> tracedRows_;
     FileChooser chooseFile_;
 
     QtUiDispatcher dispatcher_{*this};

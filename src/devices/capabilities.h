@@ -23,7 +23,7 @@
 #include "profiles/device_profile_ui.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_records.h"
-#include "protocol/commands.h"
+#include "protocol/status.h"
 
 namespace vandrel::devices {
 

@@ -1,7 +1,7 @@
 // The device kinds the program has a class for: one row per kind, naming
 // the row of the four-kind table it serves, the factory of its device (the
-// device is also the logic of its page), the page layout and the layout's
-// page class, and the operations its page binds. The window builds tabs,
+// device is also the logic of its page), the page layout, and the operations
+// its page binds. The window builds tabs,
 // pages and devices from these rows and routes an operation to a device only
 // when the device's row binds it; a kind with no row gets the device base,
 // which shows its tab and page and does nothing more.
@@ -34,7 +34,6 @@ struct DeviceContext {
 struct DeviceKindEntry {
     device_io::KindRow kindRow = device_io::KindRow::Mouse;
     std::string_view pageLayout;  // empty: the layout the kind's page row names
-    std::string_view pageClass;   // the class of the layout's page root
     std::function<std::unique_ptr<CMorvaneUSBDevice>(const DeviceContext&)> create;
     std::span<const Operation> operations;  // what the page's controls may run on the device
 

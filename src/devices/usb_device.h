@@ -87,7 +87,6 @@ public:
     const C* Capability() const {
         return static_cast<const C*>(capabilities_[static_cast<std::size_t>(C::kKind)]);
     }
-    bool Offers(CapabilityKind kind) const { return capabilities_[static_cast<std::size_t>(kind)] != nullptr; }
 
     // --- Set up by the device manager -------------------------------------
     void SetPageLayoutName(std::string name) { pageLayoutName_ = std::move(name); }

@@ -155,13 +155,18 @@ void CLightControlUI::Adapt(int effect) {
     if (a.rightText) page_.SetTextId(lc::kRight, a.rightText);
 }
 
-void CLightControlUI::Commit(ILightingDevice& device, const profiles::LightInfo& info) {
+protocol::Status ApplyLighting(ILightingDevice& device, const profiles::LightInfo& info, int screenWidth,
+                               int screenHeight) {
     device.SetLighting(info);
     device.SaveProfile();
     device.ApplyProfileLighting();
+    return device.WriteLightRecord(0, 0, 1, screenWidth, screenHeight);
+}
+
+void CLightControlUI::Commit(ILightingDevice& device, const profiles::LightInfo& info) {
     // A failed write is said by the device itself; the setting stays in the
     // profile and goes out with the next write.
-    static_cast<void>(device.WriteLightRecord(0, 0, 1, screenWidth_, screenHeight_));
+    static_cast<void>(ApplyLighting(device, info, screenWidth_, screenHeight_));
 }
 
 bool CLightControlUI::ApplyColourEdit(std::string_view control, ILightingDevice& device) {

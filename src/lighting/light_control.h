@@ -54,6 +54,12 @@ inline constexpr std::string_view kSameMode = "deng_same_mode";
 inline constexpr std::string_view kQuickColourPrefix = "color_option_";
 }  // namespace light_controls
 
+// The running lighting becomes `info`: kept in the profile, saved, applied,
+// and the device's settings record written (onboard profile 0) with the
+// screen size. The write's status.
+protocol::Status ApplyLighting(ILightingDevice& device, const profiles::LightInfo& info, int screenWidth,
+                               int screenHeight);
+
 class CLightControlUI {
 public:
     CLightControlUI(platform::IPageView& page, int kind);

@@ -71,14 +71,11 @@ void CDeviceProfileUI::InitProfiles() {
 
 void CDeviceProfileUI::SelectProfileEntry(int index) {
     if (!Ready()) return;
-    Json::Value list = list_.Read();
-    const Json::Value& entry = EntryAt(list, index);
-    if (!entry.isObject()) return;
+    const std::optional<ProfileEntry> selected = list_.Select(index);
+    if (!selected) return;
     view_.SetCurrentIndex(kCombo, index);
-    ShowName(FromUtf8(json::TextOr(json::Member(entry, "profilename"))));
-    currentId_ = EntryId(entry);
-    list["profileselect"] = index;
-    list_.Write(list);
+    ShowName(selected->name);
+    currentId_ = selected->id;
 }
 
 int CDeviceProfileUI::CurrentIndex() const { return HasCombo() ? view_.CurrentIndex(kCombo) : -1; }

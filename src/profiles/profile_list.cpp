@@ -158,15 +158,15 @@ std::optional<int> CProfileList::IndexOf(const std::string& profileId) {
     return std::nullopt;
 }
 
-std::string CProfileList::Select(int index) {
+std::optional<ProfileEntry> CProfileList::Select(int index) {
     Json::Value list = Read();
     const Json::Value& entry = EntryAt(list, index);
-    if (!entry.isObject()) return {};
-    std::string id = EntryId(entry);
+    if (!entry.isObject()) return std::nullopt;
+    ProfileEntry selected{FromUtf8(json::TextOr(json::Member(entry, "profilename"))), EntryId(entry)};
     list["profileselect"] = index;
     // Not written, the list stays in memory with its selection (see Write).
     static_cast<void>(Write(list));
-    return id;
+    return selected;
 }
 
 std::string CProfileList::Append(const std::u16string& name, bool selectIt) {

@@ -63,9 +63,9 @@ public:
     Json::Value Ensure();
     std::vector<ProfileEntry> Profiles();
     std::optional<int> IndexOf(const std::string& profileId);
-    // Stores `index` as "profileselect"; the identifier of the profile there,
-    // or "" for an index out of range.
-    std::string Select(int index);
+    // Stores `index` as "profileselect"; the profile there, nothing for an
+    // index out of range.
+    std::optional<ProfileEntry> Select(int index);
     // A new profile from the template, named "profile%d" and selected; at most
     // kMaxAddedProfiles.
     AddedProfile AddFromTemplate();

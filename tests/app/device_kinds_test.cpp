@@ -65,7 +65,6 @@ devices::DeviceKindEntry PadKind(RecordingPad** made) {
     return {
         .kindRow = PadRow(),
         .pageLayout = "XML/DeviceXml/mousedevice.xml",  // a page with report-rate options
-        .pageClass = "MorvaneMouseDevice",
         .create =
             [made](const devices::DeviceContext& context) {
                 auto pad = std::make_unique<RecordingPad>(context.backend);

@@ -274,7 +274,8 @@ void CMorvaneMouseDevice::PrepareProfileList() {
 void CMorvaneMouseDevice::TakeSelectedProfile() {
     PrepareProfileList();
     const Json::Value list = profileList_.Ensure();
-    SetProfileName(profileList_.Select(profiles::list_file::SelectedEntry(list)));
+    const auto selected = profileList_.Select(profiles::list_file::SelectedEntry(list));
+    SetProfileName(selected ? selected->id : std::string());
 }
 
 void CMorvaneMouseDevice::SetProfilePaths() {
@@ -292,12 +293,6 @@ void CMorvaneMouseDevice::LoadProfile() {
 }
 
 void CMorvaneMouseDevice::ReadProfileSettings() {
-    keyMaps_[0].clear();
-    keyMaps_[1].clear();
-    for (const profiles::KeyEntry& key : profile_.GetKeyList()) {
-        keyMaps_[0][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.assignment));
-        keyMaps_[1][key.index] = static_cast<std::uint32_t>(profiles::PackKeyCode(key.defaultAssignment));
-    }
     ApplyProfileLighting();
     stages_ = profile_.GetDpiStages();
     activeStage_ = profile_.GetActiveStage();

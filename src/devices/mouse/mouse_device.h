@@ -247,9 +247,6 @@ private:
     InfoBlock info_{};
     bool infoRead_ = false;
     KeyMapBytes keyMap_{};
-    // The profile's key assignments by key index: the current and the
-    // default codes, and the one taken in from the key-assignment panel.
-    std::array<IKeyMap::KeyMap, 3> keyMaps_;
     std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
     mutable std::mutex recordMutex_;
     mouse::SettingsRecord record_{};

@@ -51,7 +51,6 @@ void CMorvaneMouseDevice::BindSecondRow(platform::IPageView& page) {
 }
 
 void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
-    const std::string folder = UserFolder();
     if (!mouse::FindByClass(page, controls::kProfilePanelClass).empty()) {
         PrepareProfileList();
         profilePanel_ = std::make_unique<profiles::CDeviceProfileUI>(page, profileList_);
@@ -269,10 +268,7 @@ DeviceStatus CMorvaneMouseDevice::ResetToDefaults() {
 }
 
 DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
-    lightingDevice_.SetLighting(info);
-    SaveProfile();
-    ApplyProfileLighting();
-    return WriteLightRecord();
+    return lighting::ApplyLighting(lightingDevice_, info, screenWidth_, screenHeight_);
 }
 
 std::vector<profiles::ProfileEntry> CMorvaneMouseDevice::Profiles() {

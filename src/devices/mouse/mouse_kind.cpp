@@ -25,7 +25,6 @@ DeviceKindEntry MouseKind() {
     return {
         .kindRow = device_io::KindRow::Mouse,
         .pageLayout = {},
-        .pageClass = "MorvaneMouseDevice",
         .create =
             [](const DeviceContext& context) {
                 auto mouse = std::make_unique<CMorvaneMouseDevice>(context.backend);
