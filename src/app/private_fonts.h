@@ -1,5 +1,6 @@
-// The program's own fonts, from "Font/" beside the program, registered for
-// this process only and removed again, in reverse order, when the holder goes.
+// The program's own fonts, from its "Font/" folder (beside it in a build tree,
+// installed under share/vandrel/), registered for this process only and
+// removed again, in reverse order, when the holder goes.
 // A missing or unreadable file leaves its slot empty and is not reported.
 // Each font is registered by its path, so the font database reads the file
 // itself, when a face is needed, instead of holding a copy of it; slots whose

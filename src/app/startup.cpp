@@ -17,10 +17,13 @@
 #include "app/message_bus.h"
 #include "app/private_fonts.h"
 #include "app/registered_messages.h"
+#include "platform/build_info.h"
+#include "platform/folders.h"
 #include "platform/hid_backend.h"
 #include "platform/trace.h"
 #include "sim/sim_backend.h"
 #include "ui/dpi.h"
+#include "ui/qt_text.h"
 #include "ui/skin.h"
 
 namespace vandrel::app {
@@ -43,6 +46,7 @@ const std::chrono::steady_clock::time_point processStart = std::chrono::steady_c
 
 constexpr const char* kUsage =
     "usage: vandrel [--simulate[=DEVICES]] [--trace] [--hidden] [--screenshot FILE]\n"
+    "       vandrel --help | --version\n"
     "\n"
     "  --simulate         use simulated devices instead of the real ones\n"
     "  --simulate=DEVICES only these, separated by commas: mouse, mouse-receiver,\n"
@@ -51,7 +55,10 @@ constexpr const char* kUsage =
     "  --hidden           start in the tray: the window shows when a device is\n"
     "                     plugged in or the program is started again\n"
     "  --screenshot FILE  render the main window to FILE (PNG) after the first\n"
-    "                     device scan and exit; works without a display\n";
+    "                     device scan and exit; works without a display, and\n"
+    "                     alongside a running instance\n"
+    "  -h, --help         show this help and exit\n"
+    "  --version          show the version and exit\n";
 
 struct SimulatedName {
     std::string_view name;
@@ -144,10 +151,9 @@ std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string
                 return std::nullopt;
             }
             options.screenshot = argv[++i];
-        } else if (arg == "-h" || arg == "--help") {
-            error.clear();
-            return std::nullopt;
-        } else {
+        } else if (arg == "-h" || arg == "--help") options.help = true;
+        else if (arg == "--version") options.version = true;
+        else {
             error = "unknown option " + std::string(arg);
             return std::nullopt;
         }
@@ -159,9 +165,17 @@ int RunProgram(int argc, char** argv) {
     std::string error;
     const std::optional<StartOptions> options = ParseStartOptions(argc, argv, error);
     if (!options) {
-        if (!error.empty()) std::fprintf(stderr, "vandrel: %s\n", error.c_str());
-        std::fputs(kUsage, error.empty() ? stdout : stderr);
-        return error.empty() ? kExitOk : kExitUsage;
+        std::fprintf(stderr, "vandrel: %s\n%s", error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (options->version) {
+        std::printf("vandrel %.*s\n", static_cast<int>(platform::build::kProgramVersion.size()),
+                    platform::build::kProgramVersion.data());
+        return kExitOk;
     }
     if (!HasDisplay()) {
         if (options->screenshot.empty()) {
@@ -179,10 +193,15 @@ int RunProgram(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
+    QApplication::setApplicationVersion(ui::ToQt(platform::build::kProgramVersion));
+    // The desktop entry's name: Wayland compositors match the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vandrel.Vandrel"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     MessageBus bus;
-    const MessageBus::Claim claim = bus.ClaimInstance();
+    // A screenshot is this process's own: it neither hands over to a running
+    // instance nor claims the name.
+    const MessageBus::Claim claim = options->screenshot.empty() ? bus.ClaimInstance() : MessageBus::Claim::NoBus;
     if (claim == MessageBus::Claim::AlreadyRunning) {
         // The running instance comes to the front; this one shows nothing.
         bus.CallInstance(QStringLiteral("TitleMessage"), 0, kTitleFromSecondInstance);
@@ -190,8 +209,8 @@ int RunProgram(int argc, char** argv) {
     }
     // The fonts only once this is the instance that stays: a second start
     // hands over at once.
-    const PrivateFonts fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/Font"));
-    if (claim == MessageBus::Claim::NoBus)
+    const PrivateFonts fonts(QString::fromStdString(platform::ProgramDataFolder("Font")));
+    if (claim == MessageBus::Claim::NoBus && options->screenshot.empty())
         std::fprintf(stderr, "vandrel: no session bus (%s): single instance and messages between programs are off\n",
                      bus.LastError().toLocal8Bit().constData());
 

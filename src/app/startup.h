@@ -17,9 +17,11 @@ struct StartOptions {
     bool trace = false;
     std::string screenshot;  // render the main window to this PNG and exit
     bool hidden = false;     // stay in the tray after the first scan
+    bool help = false;       // print the usage and exit
+    bool version = false;    // print the version and exit
 };
 
-// Parses argv; nothing (and a message on stderr) for a bad command line.
+// Parses argv; nothing, and what is wrong in error, for a bad command line.
 std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string& error);
 
 int RunProgram(int argc, char** argv);

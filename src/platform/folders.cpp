@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/build_info.h"
 #include "platform/trace.h"
 
 namespace vandrel::platform {
@@ -144,13 +145,19 @@ std::string DefaultDataFolder() {
     if (const char* dir = std::getenv("VANDREL_DATA_DIR"); dir != nullptr && dir[0] != '\0') {
         return WithTrailingSlash(dir);
     }
+    return ProgramDataFolder("DefaultData");
+}
+
+std::string ProgramDataFolder(std::string_view name) {
     const std::string exeFolder = ExecutableFolder();
-    std::string besideProgram = JoinPath(exeFolder, "DefaultData/");
+    std::string besideProgram = WithTrailingSlash(JoinPath(exeFolder, name));
     if (IsFolder(besideProgram)) return besideProgram;
-    std::string installed = JoinPath(exeFolder, "../share/vandrel/DefaultData/");
+    std::string installed = WithTrailingSlash(JoinPath(JoinPath(exeFolder, build::kDataFromProgram), name));
     if (IsFolder(installed)) return installed;
     return besideProgram;
 }
+
+bool RunsFromBuildTree() { return IsFolder(JoinPath(ExecutableFolder(), "skin")); }
 
 void SetDefaultDataFolder(std::string folder) {
     std::lock_guard lock(g_defaultDataMutex);

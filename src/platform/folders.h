@@ -7,10 +7,11 @@
 //   Looked up in this order:
 //     1. the folder given to SetDefaultDataFolder (tests, command line);
 //     2. the environment variable VANDREL_DATA_DIR;
-//     3. "DefaultData/" beside the executable (a build tree links or copies
-//        the repository's DefaultData there);
-//     4. "../share/vandrel/DefaultData/" from the executable's folder (install);
-//   and, when none of them exists, "DefaultData/" beside the executable.
+//     3. ProgramDataFolder("DefaultData").
+// - The program's data folders (skin/, DefaultData/, Font/): beside the
+//   executable in a build tree (the build copies or links them there), in
+//   "../share/vandrel/" from the executable's folder once installed; when
+//   neither exists, the one beside the executable.
 //
 // Folders returned here always end in '/'; JoinPath puts exactly one '/'
 // between a folder and a name.
@@ -58,6 +59,11 @@ std::string UserDataFolder(std::string_view folderName);
 
 // The folder of the running executable (from /proc/self/exe), ending in '/'.
 std::string ExecutableFolder();
+
+// The program's data folder of that name (see above), ending in '/'.
+std::string ProgramDataFolder(std::string_view name);
+// True when the program runs from a build tree: its data lies beside it.
+bool RunsFromBuildTree();
 
 // The default data folder (see the search order above), ending in '/'.
 std::string DefaultDataFolder();

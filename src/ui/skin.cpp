@@ -1,10 +1,11 @@
 #include "ui/skin.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
+
+#include "platform/folders.h"
 
 namespace vandrel::ui {
 
@@ -14,11 +15,7 @@ Skin& Skin::Instance() {
 }
 
 // Beside the program in a build tree; under share/vandrel/ once installed.
-QString DefaultSkinFolder() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/skin/");
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vandrel/skin/");
-    return QFileInfo(beside).isDir() || !QFileInfo(installed).isDir() ? beside : installed;
-}
+QString DefaultSkinFolder() { return QString::fromStdString(platform::ProgramDataFolder("skin")); }
 
 void Skin::SetFolder(const QString& folder) {
     folder_ = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');

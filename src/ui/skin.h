@@ -36,7 +36,7 @@ private:
     std::map<QString, QString> index_;
 };
 
-// "skin/" beside the running executable.
+// "skin/" beside the running executable, or the installed one.
 QString DefaultSkinFolder();
 
 }  // namespace vandrel::ui

@@ -1,5 +1,6 @@
 // vandrelctl: the command-line tool over the device layers.
 //
+//   vandrelctl --help | --version
 //   vandrelctl [--simulate] list
 //   vandrelctl [--simulate] [--trace] info PATH
 //   vandrelctl [--simulate] [--trace] send PATH HEX...
@@ -19,6 +20,7 @@
 
 #include "device_io/hid_channel.h"
 #include "device_io/supported_devices.h"
+#include "platform/build_info.h"
 #include "platform/bytes.h"
 #include "platform/trace.h"
 #include "protocol/commands.h"
@@ -35,6 +37,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vandrelctl [--simulate] [--trace] COMMAND\n"
+    "       vandrelctl --help | --version\n"
     "\n"
     "commands:\n"
     "  list                 show the supported device interfaces present\n"
@@ -43,27 +46,36 @@ constexpr const char* kUsage =
     "\n"
     "options:\n"
     "  --simulate           use simulated devices instead of the real ones\n"
-    "  --trace              print every frame sent and received\n";
+    "  --trace              print every frame sent and received\n"
+    "  -h, --help           show this help and exit\n"
+    "  --version            show the version and exit\n";
 
 struct Options {
     bool simulate = false;
     bool trace = false;
+    bool help = false;
+    bool version = false;
     std::vector<std::string> words;
 };
 
+// Nothing for a command line that cannot run, after saying why on stderr.
 std::optional<Options> ParseArgs(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--simulate") options.simulate = true;
         else if (arg == "--trace") options.trace = true;
-        else if (arg == "-h" || arg == "--help") return std::nullopt;
+        else if (arg == "-h" || arg == "--help") options.help = true;
+        else if (arg == "--version") options.version = true;
         else if (arg.size() > 1 && arg.starts_with('-')) {
             std::fprintf(stderr, "vandrelctl: unknown option '%s'\n", argv[i]);
             return std::nullopt;
         } else options.words.emplace_back(arg);
     }
-    if (options.words.empty()) return std::nullopt;
+    if (options.words.empty() && !options.help && !options.version) {
+        std::fprintf(stderr, "vandrelctl: no command given\n");
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -276,6 +288,15 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
+    }
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (options->version) {
+        std::printf("vandrelctl %.*s\n", static_cast<int>(platform::build::kProgramVersion.size()),
+                    platform::build::kProgramVersion.data());
+        return kExitOk;
     }
     // Line-buffered output keeps the printed results in order with the trace,
     // which goes to stderr.
