@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth dbus-daemon dbus-bin
   fonts-dejavu-core fonts-inter fonts-droid-fallback fonts-noto-core
+  udev bash-completion                      # their install folders, through pkg-config
+  desktop-file-utils appstream groff-base   # the checkers of the installed files
 )
 
 missing=()

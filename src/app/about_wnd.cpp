@@ -1,6 +1,8 @@
 #include "app/about_wnd.h"
 
+#include "platform/build_info.h"
 #include "ui/find_control.h"
+#include "ui/text_format.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::app {
@@ -9,6 +11,15 @@ CAboutWnd::CAboutWnd(QWidget* owner)
     : SecondaryWindow(owner, QStringLiteral("AboutWnd.xml"), QStringLiteral("AboutWnd")) {
     setWindowTitle(QStringLiteral("  "));
     resize(800, 572);
+    ShowLicence();
+}
+
+// The program's own version and its licence, under the catalogue's version.
+void CAboutWnd::ShowLicence() {
+    const std::string text =
+        ui::FormatText(ui::TextResources::Instance().Text(QStringLiteral("about_licence_text")).toStdString(),
+                       {std::string(platform::build::kProgramVersion), std::string(platform::build::kLicence)});
+    Page().SetText("about_licence", text);
 }
 
 void CAboutWnd::SetVersion(const QString& version) {
@@ -26,6 +37,7 @@ void CAboutWnd::SetVersion(const QString& version) {
 void CAboutWnd::OnLanguageChanged() {
     SecondaryWindow::OnLanguageChanged();
     SetVersion(version_);
+    ShowLicence();
 }
 
 void CAboutWnd::OnNotify(const platform::NotifyEvent& event) {

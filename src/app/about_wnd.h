@@ -1,4 +1,5 @@
-// CAboutWnd: the about window, with the program's version.
+// CAboutWnd: the about window, with the version of the device catalogue,
+// the program's own version and its licence.
 #pragma once
 
 #include <QString>
@@ -22,6 +23,8 @@ protected:
     void OnNotify(const platform::NotifyEvent& event) override;
 
 private:
+    void ShowLicence();
+
     QString version_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "app/private_fonts.h"
 #include "platform/folders.h"
+#include "platform/messages_locale.h"
 #include "platform/trace.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
@@ -38,6 +39,10 @@ QString FaceOf(const FaceRow& row, const PrivateFonts* fonts) {
 
 }  // namespace
 
+int LanguageIdForLocale(std::string_view locale) {
+    return locale == "zh" || locale.starts_with("zh_") ? kSimplifiedChineseId : kEnglishId;
+}
+
 QString FaceForLanguage(int languageId, const PrivateFonts* fonts) {
     for (const FaceRow& row : kFaces)
         if (row.languageId == languageId) return FaceOf(row, fonts);
@@ -53,13 +58,13 @@ void LanguageSwitcher::LoadCatalogue() {
 
 int LanguageSwitcher::RememberedIndex() {
     settings_.Load();
+    const auto value = settings_.Get(kSettingsSection, kLanguageKey);
+    if (!value) return catalogue_.IndexOfId(LanguageIdForLocale(platform::MessagesLocale()));
     int id = kNoLanguageId;
-    if (const auto value = settings_.Get(kSettingsSection, kLanguageKey)) {
-        try {
-            id = std::stoi(*value);
-        } catch (const std::exception&) {
-            id = kNoLanguageId;
-        }
+    try {
+        id = std::stoi(*value);
+    } catch (const std::exception&) {
+        id = kNoLanguageId;
     }
     return catalogue_.IndexOfId(id);
 }

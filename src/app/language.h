@@ -21,6 +21,13 @@ inline constexpr std::string_view kSettingsSection = "VANDREL";
 inline constexpr std::string_view kLanguageKey = "LANGUAGE";
 // Read when nothing is remembered: an id no language has.
 inline constexpr int kNoLanguageId = 520;
+inline constexpr int kEnglishId = 1033;
+inline constexpr int kSimplifiedChineseId = 2052;
+
+// The language a first run starts in, from the messages locale ("zh_CN"):
+// Chinese of any territory is shown in Simplified Chinese, everything else in
+// English.
+int LanguageIdForLocale(std::string_view locale);
 
 // Which private font a language is shown in, by language id; any other
 // language uses the general face.
@@ -37,8 +44,9 @@ public:
     void LoadCatalogue();
     const ui::LanguageCatalogue& Catalogue() const { return catalogue_; }
 
-    // The remembered language's index; 0 (English) when nothing or an unknown
-    // id is remembered or the list is missing.
+    // The remembered language's index. Before any choice is remembered, the
+    // locale's language (LanguageIdForLocale); English for an unknown id or
+    // a missing list.
     int RememberedIndex();
 
     // Applies language n: face, texts of every window, remembered choice.

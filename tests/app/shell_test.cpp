@@ -27,6 +27,7 @@
 #include "device_io/device_tables.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_dpi.h"
+#include "platform/build_info.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 #include "profiles/device_profile_ui.h"
@@ -39,6 +40,7 @@
 #include "ui/find_control.h"
 #include "ui/layout_loader.h"
 #include "ui/menu.h"
+#include "ui/qt_text.h"
 #include "ui/skin.h"
 #include "ui/text_resources.h"
 
@@ -278,12 +280,18 @@ private slots:
         about.show();
         const auto title = [&] { return QString::fromStdString(window.Page().Text("No_device_title")); };
         const auto version = [&] { return QString::fromStdString(about.Page().Text("software_ver_label")); };
+        const auto licence = [&] { return QString::fromStdString(about.Page().Text("about_licence")); };
         QCOMPARE(title(), QStringLiteral("No device connected"));
         QCOMPARE(version(), QStringLiteral("Version 1.0.0.0"));
+        const QString programVersion = ui::ToQt(platform::build::kProgramVersion);
+        QCOMPARE(licence(), QStringLiteral("VANDREL %1 is free software under the GNU General Public License, "
+                                           "version 3 or later (GPL-3.0-or-later).")
+                                .arg(programVersion));
 
         window.ApplyLanguage(1);
         QCOMPARE(title(), QStringLiteral("未连接设备"));
         QCOMPARE(version(), QStringLiteral("版本 1.0.0.0"));
+        QVERIFY(licence().startsWith(QStringLiteral("VANDREL %1 是自由软件").arg(programVersion)));
 
         // Remembered in the settings file, and read back by the next start.
         app::LanguageSwitcher next(platform::SettingsIni::InConfigFolder(app::kSettingsFile), nullptr);

@@ -50,7 +50,28 @@ stripped() {
 }
 check "starts without Font/ and a language file" stripped
 
-# 3. One instance per session bus: the second start wakes the first and ends,
+# 3. The first run speaks the locale's language and remembers it; a choice
+#    already remembered wins over the locale.
+first_language() {  # first_language LANG REMEMBERED EXPECTED
+  local home="$work/language-$RANDOM"
+  mkdir -p "$home/config/VANDREL"
+  [ -n "$2" ] && printf '[VANDREL]\nLANGUAGE=%s\n' "$2" >"$home/config/VANDREL/settings.ini"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$1" QT_QPA_PLATFORM=offscreen \
+    DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+    timeout 60 "$bin/vandrel" --simulate=mouse --screenshot "$home/shot.png" 2>/dev/null
+  grep -qx "LANGUAGE=$3" "$home/config/VANDREL/settings.ini" || { echo "  $1 (remembered '$2'): $(cat "$home/config/VANDREL/settings.ini")"; false; }
+}
+while read -r lang remembered expected; do
+  check "first language under LANG=$lang, remembered '${remembered#-}'" first_language "$lang" "${remembered#-}" "$expected"
+done <<'ROWS'
+zh_CN.UTF-8 - 2052
+zh_TW.UTF-8 - 2052
+de_DE.UTF-8 - 1033
+C.UTF-8     - 1033
+zh_CN.UTF-8 1033 1033
+ROWS
+
+# 4. One instance per session bus: the second start wakes the first and ends,
 #    within a second (sanitizer builds, several times slower, set a larger bound).
 bound_ms="${VANDREL_SECOND_START_MS:-1000}"
 
@@ -82,7 +103,7 @@ instances() {
 }
 check "second instance wakes the first in time; a picture is taken beside it" instances
 
-# 4. No graphical session and no screenshot: a clear message, no crash.
+# 5. No graphical session and no screenshot: a clear message, no crash.
 nodisplay() {
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$bin/vandrel" --simulate 2>"$work/nodisplay.err"
   local code=$?
