@@ -77,6 +77,7 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
     box->addWidget(root_);
     view_ = std::make_unique<ui::WidgetPageView>(root_);
     view_->SetNotifySink([this](const platform::NotifyEvent& event) { Notify(event); });
+    accessNotice_ = std::make_unique<AccessNotice>(*view_);
     BindOperations();
 
     pages_ = std::make_unique<DevicePages>(
@@ -384,13 +385,9 @@ void CMainWnd::OnFirstScanCompleted() {
     emit FirstScanCompleted();
 }
 
-// A device node the user may not open: said once, in the no-device panel.
-void CMainWnd::OnAccessDenied(const std::string& path) {
-    platform::Trace("no access to " + path);
-    if (accessNoticeShown_) return;
-    accessNoticeShown_ = true;
-    ui::SetTextId(ui::FindControl(root_, QStringLiteral("No_device_tip")), QStringLiteral("no_access_text"));
-}
+void CMainWnd::OnAccessDenied(const std::string& path) { accessNotice_->Denied(path); }
+
+void CMainWnd::OnAccessDenialEnded(const std::string& path) { accessNotice_->Ended(path); }
 
 void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
     if (message == devices::DeviceMessage::kSettingsWriteFailed) {

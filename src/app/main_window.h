@@ -20,6 +20,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/access_notice.h"
 #include "app/device_pages.h"
 #include "app/language.h"
 #include "app/notify_dispatch.h"
@@ -136,6 +137,7 @@ private:
     void OnOpenFailed(std::size_t slot, const std::string& path) override;
     void OnFirstScanCompleted() override;
     void OnAccessDenied(const std::string& path) override;
+    void OnAccessDenialEnded(const std::string& path) override;
 
     // Notify dispatch (main_dispatch.cpp): the window's operations.
     void BindOperations();
@@ -186,6 +188,7 @@ private:
     ui::ControlFactory windowTags_;
     QWidget* root_ = nullptr;  // owned by the window
     std::unique_ptr<ui::WidgetPageView> view_;
+    std::unique_ptr<AccessNotice> accessNotice_;  // speaks through view_
     std::map<Operation, OperationHandler> operations_;
     // Rows of later features, or that the current device cannot run: said once.
     std::set<const DispatchRow*> tracedRows_;
@@ -205,7 +208,6 @@ private:
     bool prepared_ = false;
     bool stopped_ = false;
     bool firstScanDone_ = false;
-    bool accessNoticeShown_ = false;
     std::deque<std::pair<QString, QString>> notices_;  // text and tooltip, waiting
     bool noticeShown_ = false;
     bool awake_ = true;         // cleared while the system sleeps

@@ -1,6 +1,7 @@
 #include "device_io/device_scan_thread.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/device_path.h"
 #include "platform/trace.h"
@@ -25,6 +26,13 @@ bool SamePathNumbers(const DeviceIdentity& a, const DeviceIdentity& b) {
            a.collectionNumber == b.collectionNumber;
 }
 
+// Whether a free slot of the list fits the numbers of a candidate's path.
+bool FreeSlotFor(const SlotList& slots, const DeviceIdentity& candidate) {
+    return std::any_of(slots.begin(), slots.end(), [&](const DeviceIdentity& slot) {
+        return IsFreeSlot(slot) && SamePathNumbers(slot, candidate);
+    });
+}
+
 }  // namespace
 
 DeviceScanThread::DeviceScanThread(platform::IHidBackend& backend, IScanListener& listener, ScanPace pace)
@@ -37,7 +45,9 @@ void DeviceScanThread::Start() {
     worker_.ClearWake();
     firstScanReported_ = false;
     enumerationFailures_ = 0;
-    openFailures_.clear();
+    // A denial reported before a stop is still the listener's: its end is
+    // reported once the restarted scan sees it.
+    std::erase_if(openFailures_, [](const auto& entry) { return !entry.second.reported; });
     // Before the first pass: a change during it makes another pass follow.
     watch_ = backend_.WatchChanges([this] { Wake(); });
     worker_.Start([this](const std::stop_token& token) { Run(token); });
@@ -61,8 +71,12 @@ DeviceIdentity DeviceScanThread::Slot(std::size_t slot) const {
 void DeviceScanThread::Run(const std::stop_token& token) {
     while (!token.stop_requested()) {
         bool quickRetry = false;
-        if (AnySlotFree()) quickRetry = EnumerationPass(token);
-        else ReportFirstScan();  // nothing to look for: the scan is complete as it is
+        if (AnySlotFree()) {
+            quickRetry = EnumerationPass(token);
+        } else {
+            ReportFirstScan();  // nothing to look for: the scan is complete as it is
+            ForgetStaleFailures();
+        }
         PresenceCheck(token);
         worker_.WaitFor(token, PauseAfterPass(quickRetry));
     }
@@ -98,8 +112,7 @@ bool DeviceScanThread::EnumerationPass(const std::stop_token& token) {
     channel_.FreePaths();
     if (token.stop_requested()) return false;
 
-    // Failures count only on consecutive passes.
-    std::erase_if(openFailures_, [this](const auto& entry) { return entry.second.lastPass != pass_; });
+    ForgetStaleFailures();
     ReportFirstScan();
     return std::any_of(openFailures_.begin(), openFailures_.end(),
                        [](const auto& entry) { return entry.second.passesInARow < kQuickRetryPasses; });
@@ -120,10 +133,7 @@ void DeviceScanThread::OfferPath(const std::string& path) {
         return;
     {
         std::lock_guard lock(slotsMutex_);
-        if (std::none_of(slots_.begin(), slots_.end(), [&](const DeviceIdentity& slot) {
-                return IsFreeSlot(slot) && SamePathNumbers(slot, candidate);
-            }))
-            return;
+        if (!FreeSlotFor(slots_, candidate)) return;
     }
 
     // Read-only, shared: the device may be open elsewhere.
@@ -131,7 +141,7 @@ void DeviceScanThread::OfferPath(const std::string& path) {
         NoteOpenFailure(path, channel_.LastOpenError());
         return;
     }
-    openFailures_.erase(path);
+    ForgetFailure(path);
     candidate.vendorId = channel_.VendorId();
     candidate.productId = channel_.ProductId();
     candidate.usagePage = channel_.UsagePage();
@@ -170,7 +180,30 @@ void DeviceScanThread::NoteOpenFailure(const std::string& path, platform::OpenEr
     if (failure.deniedInARow >= kDeniedPassesToReport && !failure.reported) {
         failure.reported = true;
         listener_.OnAccessDenied(path);
+    } else if (failure.deniedInARow == 0 && failure.reported) {
+        failure.reported = false;
+        listener_.OnAccessDenialEnded(path);
     }
+}
+
+void DeviceScanThread::ForgetFailure(const std::string& path) {
+    const auto failure = openFailures_.find(path);
+    if (failure == openFailures_.end()) return;
+    const bool reported = failure->second.reported;
+    openFailures_.erase(failure);
+    if (reported) listener_.OnAccessDenialEnded(path);
+}
+
+// Failures count only on consecutive passes. A path whose slot another
+// interface took is not offered again while that one stays.
+void DeviceScanThread::ForgetStaleFailures() {
+    std::vector<std::string> stale;
+    {
+        std::lock_guard lock(slotsMutex_);
+        for (const auto& [path, failure] : openFailures_)
+            if (failure.lastPass != pass_ || !FreeSlotFor(slots_, CandidateFromPath(path))) stale.push_back(path);
+    }
+    for (const std::string& path : stale) ForgetFailure(path);
 }
 
 void DeviceScanThread::PresenceCheck(const std::stop_token& token) {

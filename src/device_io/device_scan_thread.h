@@ -14,6 +14,12 @@
 // few passes (a udev rule giving access may be a moment late); after that it
 // waits for a change report or the safety pass like everything else.
 //
+// A path denied access on two passes in a row is reported once, and so is the
+// end of that denial: the path opened or failed otherwise, went away, or lost
+// its slot to another interface of the same kind (it is not offered then). A
+// pass with no free slot does not enumerate; it ends the denials still held,
+// since none of their paths has a slot left (after a restart, say).
+//
 // The thread owns the slot list. Other threads read it through Slots() or
 // Slot(), which return copies taken under a lock; the lock is never held while
 // the listener runs, so a listener may read the slots from any thread.
@@ -46,6 +52,10 @@ public:
     // Once per path while access to it stays denied (the node exists, but no
     // udev rule has given the user access to it).
     virtual void OnAccessDenied(const std::string& path) = 0;
+    // Once after each OnAccessDenied, when that denial is over: the path
+    // opened or failed for another reason, or it is no longer offered (it
+    // went away, or an interface of the same kind took its slot).
+    virtual void OnAccessDenialEnded(const std::string& path) = 0;
 };
 
 // The waits between passes when nothing wakes the thread.
@@ -94,6 +104,11 @@ private:
     void ReportFirstScan();
     bool AnySlotFree() const;
     void NoteOpenFailure(const std::string& path, platform::OpenError error);
+    // Forgets the failure of a path, reporting the end of its denial.
+    void ForgetFailure(const std::string& path);
+    // Forgets the failures that did not happen on this pass or whose path
+    // has no free slot left.
+    void ForgetStaleFailures();
     std::chrono::milliseconds PauseAfterPass(bool quickRetry) const;
 
     platform::IHidBackend& backend_;
@@ -114,9 +129,9 @@ private:
     std::uint64_t pass_ = 0;       // completed enumerations
     struct OpenFailure {
         std::uint64_t lastPass = 0;
-        int passesInARow = 0;  // failed for any reason
-        int deniedInARow = 0;  // of those, denied access
-        bool reported = false;
+        int passesInARow = 0;   // failed for any reason
+        int deniedInARow = 0;   // of those, denied access
+        bool reported = false;  // OnAccessDenied said it, OnAccessDenialEnded not yet
     };
     std::map<std::string, OpenFailure> openFailures_;  // paths that failed on the last pass
 };

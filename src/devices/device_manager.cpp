@@ -169,6 +169,10 @@ void CDeviceManager::OnAccessDenied(const std::string& path) {
     if (events_) events_->OnAccessDenied(path);
 }
 
+void CDeviceManager::OnAccessDenialEnded(const std::string& path) {
+    if (events_) events_->OnAccessDenialEnded(path);
+}
+
 void CDeviceManager::RetryFailedOpens() {
     const std::set<std::size_t> pending = std::exchange(failedOpens_, {});
     const SlotList slots = slots_();
@@ -426,6 +430,10 @@ void ScanListenerOnUiThread::OnFirstScanCompleted() {
 
 void ScanListenerOnUiThread::OnAccessDenied(const std::string& path) {
     dispatcher_.RunSync([this, path] { target_.OnAccessDenied(path); });
+}
+
+void ScanListenerOnUiThread::OnAccessDenialEnded(const std::string& path) {
+    dispatcher_.RunSync([this, path] { target_.OnAccessDenialEnded(path); });
 }
 
 }  // namespace vandrel::devices

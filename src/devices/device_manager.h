@@ -77,7 +77,10 @@ public:
     // tries again while the slot stays connected.
     virtual void OnOpenFailed(std::size_t /*slot*/, const std::string& /*path*/) {}
     virtual void OnFirstScanCompleted() {}
+    // The user may not open the path's device; later, once, that is over
+    // (it opened, or went away).
     virtual void OnAccessDenied(const std::string& /*path*/) {}
+    virtual void OnAccessDenialEnded(const std::string& /*path*/) {}
 };
 
 class CDeviceManager : public device_io::IScanListener {
@@ -95,6 +98,7 @@ public:
     void OnDeviceRemoved(std::size_t slot) override;
     void OnFirstScanCompleted() override;
     void OnAccessDenied(const std::string& path) override;
+    void OnAccessDenialEnded(const std::string& path) override;
 
     // The scan does not offer a connected slot again, so a vendor channel that
     // failed to open (typically a node that appeared a moment before the udev
@@ -165,6 +169,7 @@ public:
     void OnDeviceRemoved(std::size_t slot) override;
     void OnFirstScanCompleted() override;
     void OnAccessDenied(const std::string& path) override;
+    void OnAccessDenialEnded(const std::string& path) override;
 
 private:
     IUiDispatcher& dispatcher_;

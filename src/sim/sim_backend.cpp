@@ -126,6 +126,16 @@ void SimBackend::Unplug(SimKind kind, SimLink link) {
     if (changed) changes_.Notify();
 }
 
+void SimBackend::SetAccessDenied(SimKind kind, SimLink link, bool denied) {
+    if (!LinkExists(kind, link)) return;
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        changed = std::exchange(SlotOf(kind).denied[LinkIndex(link)], denied) != denied;
+    }
+    if (changed) changes_.Notify();
+}
+
 void SimBackend::SetOutOfRange(SimKind kind, bool outOfRange) {
     std::lock_guard lock(mutex_);
     Slot& slot = SlotOf(kind);
@@ -159,6 +169,11 @@ std::unique_ptr<platform::IHidDevice> SimBackend::Open(const std::string& path, 
     std::lock_guard lock(mutex_);
     if (!target || !IsPlugged(target->kind, target->link)) {
         if (error) *error = platform::OpenError::NotFound;
+        return nullptr;
+    }
+    // An open for neither reading nor writing needs no access, as on hidraw.
+    if (SlotOf(target->kind).denied[LinkIndex(target->link)] && (mode.read || mode.write)) {
+        if (error) *error = platform::OpenError::AccessDenied;
         return nullptr;
     }
     const std::shared_ptr<SimFirmware>& firmware = SlotOf(target->kind).firmware;

@@ -41,6 +41,11 @@ public:
     // Collections opened on the link fail from now on; a waiting read returns
     // Failed at once.
     void Unplug(SimKind kind, SimLink link = SimLink::Cable);
+    // Opens of the link's paths for reading or writing fail with
+    // AccessDenied while denied, as a node no udev rule gave the user access
+    // to; the paths stay listed and present, and channels already open stay
+    // open. A change is reported, as udev changing a node's access is.
+    void SetAccessDenied(SimKind kind, SimLink link, bool denied);
     // The receiver link answers 0xAA to every command but 0xAA itself, which
     // it answers with byte 8 = 0 (unreachable).
     void SetOutOfRange(SimKind kind, bool outOfRange);
@@ -62,6 +67,7 @@ private:
     struct Slot {
         std::shared_ptr<SimFirmware> firmware;
         std::array<bool, 2> plugged{};  // by SimLink
+        std::array<bool, 2> denied{};   // by SimLink
         bool outOfRange = false;
     };
 

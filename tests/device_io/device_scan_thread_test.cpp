@@ -103,7 +103,7 @@ private:
 };
 
 struct ScanEvent {
-    enum Kind { Arrived, Removed, FirstScan, Denied } kind;
+    enum Kind { Arrived, Removed, FirstScan, Denied, DenialEnded } kind;
     std::size_t slot = 0;
     std::string path;  // the slot's path as a listener reads it during the call
     int enumerations = 0;
@@ -119,6 +119,7 @@ public:
     void OnDeviceRemoved(std::size_t slot) override { Record(ScanEvent::Removed, slot, scan_->Slot(slot).devicePath); }
     void OnFirstScanCompleted() override { Record(ScanEvent::FirstScan, 0, {}); }
     void OnAccessDenied(const std::string& path) override { Record(ScanEvent::Denied, 0, path); }
+    void OnAccessDenialEnded(const std::string& path) override { Record(ScanEvent::DenialEnded, 0, path); }
 
     std::vector<ScanEvent> Events() const {
         std::lock_guard lock(mutex_);
@@ -128,6 +129,12 @@ public:
         auto all = Events();
         std::erase_if(all, [kind](const ScanEvent& e) { return e.kind != kind; });
         return all;
+    }
+    std::vector<std::string> Paths(ScanEvent::Kind kind) const {
+        std::vector<std::string> paths;
+        for (const auto& e : Of(kind)) paths.push_back(e.path);
+        std::sort(paths.begin(), paths.end());
+        return paths;
     }
     std::vector<std::size_t> Slots(ScanEvent::Kind kind) const {
         std::vector<std::size_t> slots;
@@ -328,6 +335,62 @@ TEST(DeviceScanThread, DeniedOpensAreRetriedAndALastingDenialIsReportedOnce) {
     }
 }
 
+struct DenialEndCase {
+    const char* what;
+    std::function<void(Scan&)> end;
+    bool opens;
+};
+
+// Each reported denial ends once: the path opened, or it is no longer there.
+TEST(DeviceScanThread, ALastingDenialEndsOnceWhenThePathOpensOrGoes) {
+    const DenialEndCase cases[] = {
+        {"access given", [](Scan& scan) { scan.sim.SetAccessDenied(SimKind::Mouse, SimLink::Cable, false); }, true},
+        {"unplugged", [](Scan& scan) { scan.sim.Unplug(SimKind::Mouse); }, false},
+        {"access given while the scan was stopped",
+         [](Scan& scan) {
+             scan.thread.Stop();
+             scan.sim.SetAccessDenied(SimKind::Mouse, SimLink::Cable, false);
+             scan.thread.Start();
+         },
+         true},
+    };
+    const std::vector<std::string> paths = [] {
+        std::vector<std::string> both{SimBackend::VendorPath(SimKind::Mouse),
+                                      SimBackend::CompanionPath(SimKind::Mouse)};
+        std::sort(both.begin(), both.end());
+        return both;
+    }();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scan scan;
+        scan.sim.Plug(SimKind::Mouse);
+        scan.sim.SetAccessDenied(SimKind::Mouse, SimLink::Cable, true);
+        scan.thread.Start();
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Denied, 2));
+        ASSERT_TRUE(scan.WaitPasses(2));
+        EXPECT_EQ(scan.listener.Paths(ScanEvent::Denied), paths);
+        EXPECT_TRUE(scan.listener.Of(ScanEvent::DenialEnded).empty()) << "still denied";
+
+        c.end(scan);
+        ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::DenialEnded, 2));
+        if (c.opens) {
+            ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+        }
+        ASSERT_TRUE(scan.WaitPasses(2));
+        EXPECT_EQ(scan.listener.Paths(ScanEvent::DenialEnded), paths);
+        EXPECT_EQ(scan.listener.Of(ScanEvent::Denied).size(), 2u) << "reported once";
+        EXPECT_EQ(scan.listener.Of(ScanEvent::Arrived).size(), c.opens ? 2u : 0u);
+        // A listener hears of the end before it hears of the arrival.
+        const auto events = scan.listener.Events();
+        const auto first = [&](ScanEvent::Kind kind, const std::string& path) {
+            return std::find_if(events.begin(), events.end(),
+                                [&](const ScanEvent& e) { return e.kind == kind && e.path == path; });
+        };
+        for (const auto& arrival : scan.listener.Of(ScanEvent::Arrived))
+            EXPECT_LT(first(ScanEvent::DenialEnded, arrival.path), first(ScanEvent::Arrived, arrival.path));
+    }
+}
+
 struct RestCase {
     const char* what;
     Script script;
@@ -484,6 +547,26 @@ TEST_F(HidrawScanTest, ANodeDeniedUntilItsAccessChangesOpensOnTheAttributeChange
     fake.GrantAccess(kNode);
     ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
     EXPECT_LT(SinceLast(ScanEvent::Arrived, granted), kPromptBound);
+}
+
+// A second keyboard that opens takes the slots the denied one waited for: the
+// denied one is not offered any more, and its denial ends in the same pass.
+TEST_F(HidrawScanTest, ADeniedNodeWhoseSlotsAnotherNodeTakesIsNoLongerDenied) {
+    constexpr unsigned kOther = kNode + 1;
+    fake.FailOpens(kNode, EACCES);
+    scan.thread.Start();
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::FirstScan, 1));
+    fake.Plug(kNode, Keyboard());
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Denied, 2));
+
+    fake.Plug(kOther, Keyboard());
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::Arrived, 2));
+    ASSERT_TRUE(scan.listener.WaitForCount(ScanEvent::DenialEnded, 2));
+    EXPECT_EQ(scan.listener.Paths(ScanEvent::DenialEnded), scan.listener.Paths(ScanEvent::Denied));
+    const std::string otherNode = fake.DevRoot() + "/hidraw" + std::to_string(kOther) + "?";
+    for (const auto& arrival : scan.listener.Of(ScanEvent::Arrived)) EXPECT_EQ(arrival.path.rfind(otherNode, 0), 0u);
+    const int arrivalPass = scan.listener.Of(ScanEvent::Arrived).back().enumerations;
+    for (const auto& end : scan.listener.Of(ScanEvent::DenialEnded)) EXPECT_EQ(end.enumerations, arrivalPass);
 }
 
 }  // namespace

@@ -135,6 +135,7 @@ public:
         target_.OnFirstScanCompleted();
     }
     void OnAccessDenied(const std::string& path) override { target_.OnAccessDenied(path); }
+    void OnAccessDenialEnded(const std::string& path) override { target_.OnAccessDenialEnded(path); }
 
     std::array<int, 11> arrived{};
     std::array<int, 11> removed{};

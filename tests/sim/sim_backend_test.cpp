@@ -3,6 +3,7 @@
 // notifications.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -260,6 +261,35 @@ TEST(SimBackendTest, UnplugOfOneLinkLeavesTheOtherWorking) {
     EXPECT_TRUE(receiver.Exchange(Request(cmd::kSequenceBegin)));
 }
 
+TEST(SimBackendTest, ADeniedLinkIsListedAndPresentButDoesNotOpen) {
+    SimBackend backend;
+    backend.Plug(SimKind::Mouse, SimLink::Cable);
+    backend.Plug(SimKind::Mouse, SimLink::Receiver);
+    const std::string cable = SimBackend::VendorPath(SimKind::Mouse, SimLink::Cable);
+    SimChannel openBefore(backend, cable);
+    ASSERT_TRUE(openBefore.Opened());
+    backend.SetAccessDenied(SimKind::Mouse, SimLink::Cable, true);
+
+    for (const std::string& path : {cable, SimBackend::CompanionPath(SimKind::Mouse, SimLink::Cable)}) {
+        for (const platform::OpenMode mode : {platform::OpenMode{true, false, false}, {false, true, false}}) {
+            platform::OpenError error = platform::OpenError::None;
+            EXPECT_EQ(backend.Open(path, mode, &error), nullptr) << path;
+            EXPECT_EQ(error, platform::OpenError::AccessDenied) << path;
+        }
+        EXPECT_TRUE(backend.IsPresent(path));
+        EXPECT_NE(backend.Open(path, {false, false, false}), nullptr) << "looking needs no access";
+    }
+    const auto listed = backend.Enumerate();
+    ASSERT_TRUE(listed);
+    EXPECT_NE(std::find(listed->begin(), listed->end(), cable), listed->end());
+    EXPECT_TRUE(openBefore.Exchange(Request(cmd::kSequenceBegin))) << "an open channel keeps working";
+    SimChannel receiver(backend, SimBackend::VendorPath(SimKind::Mouse, SimLink::Receiver));
+    EXPECT_TRUE(receiver.Exchange(Request(cmd::kSequenceBegin))) << "the other link is not denied";
+
+    backend.SetAccessDenied(SimKind::Mouse, SimLink::Cable, false);
+    EXPECT_NE(backend.Open(cable, {true, true, false}), nullptr);
+}
+
 struct ChangeStep {
     const char* what;
     std::function<void(SimBackend&)> act;
@@ -273,6 +303,9 @@ TEST(SimBackendTest, EveryWatchHearsOfEachPlugOrUnplugThatChangesThePaths) {
         {"plug it again", [](SimBackend& b) { b.Plug(SimKind::Mouse); }, false},
         {"plug its receiver", [](SimBackend& b) { b.Plug(SimKind::Mouse, SimLink::Receiver); }, true},
         {"receiver out of range", [](SimBackend& b) { b.SetOutOfRange(SimKind::Mouse, true); }, false},
+        {"deny the cable", [](SimBackend& b) { b.SetAccessDenied(SimKind::Mouse, SimLink::Cable, true); }, true},
+        {"deny it again", [](SimBackend& b) { b.SetAccessDenied(SimKind::Mouse, SimLink::Cable, true); }, false},
+        {"grant it", [](SimBackend& b) { b.SetAccessDenied(SimKind::Mouse, SimLink::Cable, false); }, true},
         {"unplug the cable", [](SimBackend& b) { b.Unplug(SimKind::Mouse); }, true},
         {"unplug it again", [](SimBackend& b) { b.Unplug(SimKind::Mouse); }, false},
         {"unplug a receiver the pad has not", [](SimBackend& b) { b.Unplug(SimKind::MousePad, SimLink::Receiver); },

@@ -1,10 +1,17 @@
-// vandrelctl run as a user runs it, against the simulated devices.
+// vandrelctl run as a user runs it, against the simulated devices; and its
+// list on a simulated device the user may not open, which takes a back end
+// of the test's own.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+
+#include "interface_list.h"
+#include "platform/udev_rule.h"
+#include "sim/sim_backend.h"
 
 namespace {
 
@@ -41,6 +48,7 @@ TEST(Vandrelctl, ListsEverySimulatedInterfaceWithItsIdentity) {
              "sim:headset?vid_0c76&pid_1630&mi_03  0c76:1630  interface 3  collection 0  usage 000c:0001",
          })
         EXPECT_NE(run.output.find(line), std::string::npos) << "missing: " << line << "\n" << run.output;
+    EXPECT_EQ(run.output.find("permission denied"), std::string::npos) << run.output;
 }
 
 TEST(Vandrelctl, InfoTracesEachFrameAndPrintsTheInformationBlock) {
@@ -90,6 +98,78 @@ TEST(Vandrelctl, ClearErrors) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
     }
+}
+
+using vandrel::platform::UdevAccessAdvice;
+using vandrel::platform::UdevRulePlace;
+using vandrel::sim::SimBackend;
+using vandrel::sim::SimKind;
+using vandrel::sim::SimLink;
+
+const UdevAccessAdvice kAdvice{UdevRulePlace::Installed,
+                               "/usr/lib/udev/rules.d/60-vandrel.rules",
+                               {"sudo udevadm control --reload", "sudo udevadm trigger --subsystem-match=hidraw"}};
+
+// What ListInterfaces prints on the back end given, and whether it listed.
+std::pair<bool, std::string> ListOn(SimBackend& backend) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&text, &size);
+    vandrel::platform::SetDefaultHidBackend(&backend);
+    const bool listed = vandrel::tool::ListInterfaces(out, kAdvice);
+    vandrel::platform::SetDefaultHidBackend(nullptr);
+    std::fclose(out);
+    std::string printed(text, size);
+    std::free(text);
+    return {listed, printed};
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++count;
+    return count;
+}
+
+TEST(VandrelctlList, DeniedInterfacesAreMarkedAndTheCommandsFollowTheListOnce) {
+    SimBackend backend;
+    backend.Plug(SimKind::Mouse);
+    backend.Plug(SimKind::Keyboard);
+    backend.SetAccessDenied(SimKind::Mouse, SimLink::Cable, true);
+    const auto [listed, output] = ListOn(backend);
+    ASSERT_TRUE(listed);
+
+    for (const std::string& path : {SimBackend::VendorPath(SimKind::Mouse), SimBackend::CompanionPath(SimKind::Mouse)})
+        EXPECT_NE(output.find(path + "  320f:221c  interface 1  collection " + path.substr(path.size() - 1) +
+                              "  (permission denied)\n"),
+                  std::string::npos)
+            << output;
+    EXPECT_NE(output.find(SimBackend::VendorPath(SimKind::Keyboard) + "  320f:5078  interface 1  collection 4  usage"),
+              std::string::npos)
+        << output;
+    const std::string advice = "\npermission denied on 2 interfaces: " + vandrel::platform::UdevAccessText(kAdvice);
+    ASSERT_GE(output.size(), advice.size());
+    EXPECT_EQ(output.substr(output.size() - advice.size()), advice) << "the commands once, after the list";
+    EXPECT_EQ(Count(output, "udevadm trigger"), 1u);
+}
+
+TEST(VandrelctlList, NothingDeniedNoCommands) {
+    SimBackend backend;
+    backend.Plug(SimKind::Headset);
+    const auto [listed, output] = ListOn(backend);
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(output.find("udevadm"), std::string::npos) << output;
+    EXPECT_EQ(Count(output, "\n"), 1u) << output;
+}
+
+TEST(VandrelctlList, ADeniedOpenSaysTheCommandsAndOtherFailuresStayShort) {
+    EXPECT_EQ(vandrel::tool::OpenFailureText(vandrel::platform::OpenError::AccessDenied, kAdvice),
+              "permission denied: the udev rule /usr/lib/udev/rules.d/60-vandrel.rules is installed but not applied "
+              "to the device yet; apply it:\n"
+              "    sudo udevadm control --reload\n"
+              "    sudo udevadm trigger --subsystem-match=hidraw\n"
+              "then unplug the device (or its receiver) and plug it in again.");
+    EXPECT_EQ(vandrel::tool::OpenFailureText(vandrel::platform::OpenError::Busy, kAdvice),
+              "the device is busy (opened exclusively by another program)");
 }
 
 }  // namespace

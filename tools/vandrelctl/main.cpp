@@ -20,9 +20,11 @@
 
 #include "device_io/hid_channel.h"
 #include "device_io/supported_devices.h"
+#include "interface_list.h"
 #include "platform/build_info.h"
 #include "platform/bytes.h"
 #include "platform/trace.h"
+#include "platform/udev_rule.h"
 #include "protocol/commands.h"
 #include "protocol/device_transport.h"
 #include "sim/sim_backend.h"
@@ -89,43 +91,11 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
     return out;
 }
 
-const char* OpenErrorText(platform::OpenError error) {
-    switch (error) {
-        case platform::OpenError::NotFound:
-            return "no such device (unplugged, or the path is wrong; see 'vandrelctl list')";
-        case platform::OpenError::AccessDenied:
-            return "permission denied: install packaging/60-vandrel.rules into /etc/udev/rules.d/, "
-                   "run 'udevadm control --reload && udevadm trigger', then replug the device";
-        case platform::OpenError::Busy: return "the device is busy (opened exclusively by another program)";
-        default: return "the device could not be opened";
-    }
-}
-
 int List() {
-    device_io::CHidChannel scanner;
-    if (!scanner.EnumerateHidPaths()) {
+    if (!tool::ListInterfaces(stdout, platform::AdviseUdevAccess(platform::ThisProgramsUdevFacts()))) {
         std::fprintf(stderr, "vandrelctl: cannot list HID devices\n");
         return kExitDevice;
     }
-    int shown = 0;
-    while (const std::string* path = scanner.NextPath()) {
-        const auto vid = static_cast<std::uint16_t>(device_io::PathNumber(*path, "vid_"));
-        const auto pid = static_cast<std::uint16_t>(device_io::PathNumber(*path, "pid_"));
-        const auto mi = static_cast<std::uint16_t>(device_io::PathNumber(*path, "&mi_"));
-        const auto col = static_cast<std::uint16_t>(device_io::PathNumber(*path, "&col"));
-        if (!device_io::FindRowByPathNumbers(vid, pid, mi, col)) continue;
-
-        device_io::CHidChannel probe;
-        if (probe.OpenPath(*path, true, false, true, false)) {
-            std::printf("%s  %04x:%04x  interface %u  collection %u  usage %04x:%04x\n", path->c_str(), vid, pid, mi,
-                        col, probe.UsagePage(), probe.Usage());
-        } else {
-            std::printf("%s  %04x:%04x  interface %u  collection %u  (%s)\n", path->c_str(), vid, pid, mi, col,
-                        OpenErrorText(probe.LastOpenError()));
-        }
-        ++shown;
-    }
-    if (shown == 0) std::printf("no supported device found\n");
     return kExitOk;
 }
 
@@ -139,7 +109,9 @@ bool OpenTransport(protocol::CDeviceTransport& transport, const std::string& pat
 
     auto& channel = receiver ? transport.WirelessChannel() : transport.WiredChannel();
     if (!channel.OpenPath(path, true, true, true, false)) {
-        std::fprintf(stderr, "vandrelctl: %s: %s\n", path.c_str(), OpenErrorText(channel.LastOpenError()));
+        const std::string why = tool::OpenFailureText(channel.LastOpenError(),
+                                                      platform::AdviseUdevAccess(platform::ThisProgramsUdevFacts()));
+        std::fprintf(stderr, "vandrelctl: %s: %s\n", path.c_str(), why.c_str());
         return false;
     }
     // Only a collection with an output report of a whole frame takes frames;
