@@ -228,10 +228,21 @@ void CMainWnd::AdaptToMonitor() {
     dpi_ = ui::CheckedDpi(ui::MonitorDpi(full.width(), full.height()), "MAIN_WND DPI SET ERROR");
     // Every window takes the density; this one is 1000 x 640 at 96 DPI.
     ui::SetAllDpi(dpi_);
-    const double scale = static_cast<double>(dpi_) / ui::kBaseDpi;
-    resize(static_cast<int>(kAdaptedWidth * scale), static_cast<int>(kAdaptedHeight * scale));
+    FitToNotice();
     if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
     if (wasShown) show();
+}
+
+// The access notice row does not take its height from the pages: while it
+// shows, the window is taller by that much.
+void CMainWnd::FitToNotice() {
+    const double scale = static_cast<double>(dpi_) / ui::kBaseDpi;
+    const int width = static_cast<int>(kAdaptedWidth * scale);
+    int height = static_cast<int>(kAdaptedHeight * scale);
+    if (const QWidget* row = ui::FindControl(root_, QLatin1String(kAccessNoticeRow));
+        row != nullptr && row->isVisibleTo(this))
+        height += row->hasHeightForWidth() ? row->heightForWidth(width) : row->sizeHint().height();
+    resize(width, height);
 }
 
 void CMainWnd::HideToTray() {
@@ -385,9 +396,15 @@ void CMainWnd::OnFirstScanCompleted() {
     emit FirstScanCompleted();
 }
 
-void CMainWnd::OnAccessDenied(const std::string& path) { accessNotice_->Denied(path); }
+void CMainWnd::OnAccessDenied(const std::string& path) {
+    accessNotice_->Denied(path);
+    FitToNotice();
+}
 
-void CMainWnd::OnAccessDenialEnded(const std::string& path) { accessNotice_->Ended(path); }
+void CMainWnd::OnAccessDenialEnded(const std::string& path) {
+    accessNotice_->Ended(path);
+    FitToNotice();
+}
 
 void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
     if (message == devices::DeviceMessage::kSettingsWriteFailed) {

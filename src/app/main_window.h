@@ -97,6 +97,7 @@ public:
     void OpenAbout();
     // The monitor density adaptation (timer 1011 and the first size event).
     void AdaptToMonitor();
+    void FitToNotice();
 
     // A notify event of the window's controls (also from tests).
     void Notify(const platform::NotifyEvent& event);

@@ -115,6 +115,7 @@ private slots:
         QVERIFY2(NoticeShown(), "the notice stays while the mouse works");
         VerifyNoticeWhole();
         if (accessGiven) SaveShot(QStringLiteral("access-denied-beside-a-working-mouse.png"));
+        const int pageWithNotice = PageHeight();
 
         if (accessGiven) backend_->SetAccessDenied(SimKind::Keyboard, SimLink::Cable, false);
         else backend_->Unplug(SimKind::Keyboard);
@@ -126,6 +127,8 @@ private slots:
         }
         QVERIFY(TabShown(KindRow::Mouse));
         QCOMPARE(Text("No_device_title"), QStringLiteral("No device connected"));
+        // The window grew by the notice and shrinks back: the page kept its height.
+        QTRY_COMPARE(PageHeight(), pageWithNotice);
     }
 
 private:
@@ -143,6 +146,7 @@ private:
     }
 
     QString Text(const char* name) const { return QString::fromStdString(window_->Page().Text(name)); }
+    int PageHeight() const { return ui::FindControl(window_->Root(), QStringLiteral("device_switch"))->height(); }
     bool NoticeShown() const { return window_->Page().Visible(app::kAccessNoticeRow); }
     bool TabShown(KindRow kind) const {
         const app::KindWidgets* widgets = window_->Pages().Widgets(kind);
