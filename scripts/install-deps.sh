@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth dbus-daemon dbus-bin
   fonts-dejavu-core fonts-inter fonts-droid-fallback fonts-noto-core
+  desktop-file-utils appstream groff-base
 )
 
 missing=()
