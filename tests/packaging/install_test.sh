@@ -75,12 +75,26 @@ same_picture() {
 check "the installed program renders the build tree's picture" same_picture
 
 # --- The checkers ------------------------------------------------------------
-check "desktop-file-validate" desktop-file-validate "$root/usr/share/applications/org.vandrel.Vandrel.desktop"
-check "appstreamcli validate --no-net" \
-  appstreamcli validate --no-net "$root/usr/share/metainfo/org.vandrel.Vandrel.metainfo.xml"
+# silent COMMAND...: succeeds and prints nothing (what it prints is shown).
+silent() {
+  local out
+  out=$("$@" 2>&1) && [ -z "$out" ] && return 0
+  printf '%s\n' "$out" | sed 's/^/  /'
+  return 1
+}
+# AppStream's validator: status 0 is no error and no warning (a pedantic note
+# may be printed).
+passes() {
+  local out
+  out=$("$@" 2>&1) && return 0
+  printf '%s\n' "$out" | sed 's/^/  /'
+  return 1
+}
+check "desktop-file-validate is silent" silent desktop-file-validate "$root/usr/share/applications/org.vandrel.Vandrel.desktop"
+check "appstreamcli validate --no-net passes" \
+  passes appstreamcli validate --no-net "$root/usr/share/metainfo/org.vandrel.Vandrel.metainfo.xml"
 for page in vandrel vandrelctl; do
-  silent_groff() { [ -z "$(groff -man -z -ww "$1" 2>&1)" ]; }
-  check "groff -man -z -ww $page.1 is silent" silent_groff "$root/usr/share/man/man1/$page.1"
+  check "groff -man -z -ww $page.1 is silent" silent groff -man -z -ww "$root/usr/share/man/man1/$page.1"
 done
 
 # --- Command lines -----------------------------------------------------------
