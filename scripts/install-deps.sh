@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every build and test dependency from Debian's archive.
+# Installs every build and test dependency from Debian's archive, and the
+# packages named on the command line (scripts/package.sh adds its tools).
 # Idempotent: when everything is present it prints nothing and exits 0.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   fonts-dejavu-core fonts-inter fonts-droid-fallback fonts-noto-core
   udev bash-completion                      # their install folders, through pkg-config
   desktop-file-utils appstream groff-base   # the checkers of the installed files
+  "$@"
 )
 
 missing=()

@@ -7,24 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-
-# The packaging tools, and udev for its pkg-config file (the rule's folder).
-tools=(debhelper dpkg-dev fakeroot lintian udev)
-missing=()
-for p in "${tools[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# The build's dependencies and the packaging tools.
+bash scripts/install-deps.sh debhelper dpkg-dev fakeroot lintian
 
 # dpkg-buildpackage writes its results next to the source tree; the
 # .changes lists them.

@@ -9,12 +9,8 @@ bin="${1:?usage: start_test.sh BIN_DIR}"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-  local name="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 is_png() { [ "$(head -c 8 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ]; }
 
 # 1. A picture of the main window with the simulated devices, no display.
@@ -111,5 +107,4 @@ nodisplay() {
 }
 check "without a display it says how to try it headless" nodisplay
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+checks_done

@@ -19,12 +19,8 @@ completion_dir="$4"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root="$work/root"
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-  local name="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 
 # --- The install -------------------------------------------------------------
 touch "$work/before"
@@ -134,5 +130,4 @@ named() {
 }
 check "an unknown option or command is named" named
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+checks_done

@@ -10,12 +10,8 @@ id=org.vandrel.Vandrel
 desktop="$src/$id.desktop"
 metainfo="$src/$id.metainfo.xml"
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-  local name="$1"; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 desktop_key() { sed -n "s/^$1=//p" "$desktop"; }
 
 check "the metainfo launches the desktop entry" \
@@ -30,5 +26,4 @@ for page in vandrel.1 vandrelctl.1; do
   check "$page has every @VARIABLE@ filled in" test "$(grep -c '@[A-Z_]*@' "$build/$page")" = 0
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done
