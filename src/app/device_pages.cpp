@@ -200,8 +200,12 @@ void DevicePages::AttachPage(KindRow kindRow, devices::CMorvaneUSBDevice& device
     KindWidgets& built = kinds_[Index(kindRow)];
     WaitingPage& waiting = waiting_[Index(kindRow)];
     if (built.option) built.option->SetDevice(&device);
-    if (built.pageView) device.Attach(*built.pageView);
-    else if (waiting.place) waiting.device = &device;
+    if (built.pageView) {
+        device.Attach(*built.pageView);
+        if (attached_) attached_();
+    } else if (waiting.place) {
+        waiting.device = &device;
+    }
 }
 
 void DevicePages::DetachDevices() {
@@ -224,7 +228,10 @@ void DevicePages::BuildPage(KindRow kindRow) {
     built.page = page;
     built.pageView = std::make_unique<ui::WidgetPageView>(page);
     built.pageView->SetNotifySink(notify_);
-    if (device != nullptr) device->Attach(*built.pageView);
+    if (device != nullptr) {
+        device->Attach(*built.pageView);
+        if (attached_) attached_();
+    }
 }
 
 bool DevicePages::BuildNextPage() {

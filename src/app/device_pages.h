@@ -72,6 +72,8 @@ public:
 
     // Stops the tab timers and unlinks the devices: before the devices go.
     void DetachDevices();
+    // Told each time a device is attached to its built page (its panels exist from then on).
+    void SetPageAttached(std::function<void()> attached) { attached_ = std::move(attached); }
 
     // Never null.
     const KindWidgets* Widgets(device_io::KindRow kindRow) const;
@@ -101,6 +103,7 @@ private:
     const ui::ControlFactory& windowTags_;
     NotifySink notify_;
     MessageSink messages_;
+    std::function<void()> attached_;
     // By Index of the kind row.
     std::array<KindWidgets, device_io::kKindCount> kinds_;
     std::array<WaitingPage, device_io::kKindCount> waiting_;

@@ -19,6 +19,7 @@
 #include "platform/typed_number.h"
 #include "profiles/json_file_store.h"
 #include "profiles/utf_text.h"
+#include "ui/controls/device_option.h"
 #include "ui/find_control.h"
 #include "ui/text_format.h"
 #include "ui/text_resources.h"
@@ -182,8 +183,11 @@ void CMainWnd::BindOperations() {
     BindOnDevice<ILighting>(O::PaletteColour, [](ILighting& l, PageView&, const Route&, const Event&) {
         if (auto* panel = l.LightPanel()) panel->ApplyColour(panel->PaletteColour(), l.LightingDevice());
     });
-    BindOnDevice<ILighting>(O::SameMode, [](ILighting& l, PageView&, const Route&, const Event&) {
-        if (auto* panel = l.LightPanel()) panel->ApplySameMode(l.LightingDevice(), {}, {});
+    BindOnDevice<ILighting>(O::SameMode, [this](ILighting& l, PageView&, const Route&, const Event&) {
+        auto* panel = l.LightPanel();
+        if (panel == nullptr) return;
+        const LightingPeers peers = LightingPeersOf(l);
+        panel->ApplySameMode(l.LightingDevice(), peers.devices, peers.panels);
     });
 
     bind(O::FunctionPage, [this](const Route&, const Event& e) {
@@ -369,6 +373,36 @@ void CMainWnd::ShowFileNotice(const platform::FileNotice& notice) {
         ui::FormatText(ui::TextResources::Instance().Text(QLatin1String(row->textId)).toStdString(),
                        {nameOf(notice.path), notice.reason, nameOf(notice.backup)});
     ShowNotice(QString::fromStdString(text), QString::fromStdString(platform::DescribeNotice(notice)));
+}
+
+// Every other device that has lighting, with its panel (null when its page
+// has none), in the order of the kind table.
+CMainWnd::LightingPeers CMainWnd::LightingPeersOf(const devices::ILighting& current) const {
+    LightingPeers peers;
+    if (!manager_) return peers;
+    for (const device_io::KindRow row : device_io::kAllKindRows) {
+        devices::CMorvaneUSBDevice* device = manager_->Device(row);
+        auto* lighting = device != nullptr ? device->Capability<devices::ILighting>() : nullptr;
+        if (lighting == nullptr || lighting == &current) continue;
+        peers.devices.push_back(&lighting->LightingDevice());
+        peers.panels.push_back(lighting->LightPanel());
+    }
+    return peers;
+}
+
+// Same mode has something to do only beside a second device with lighting
+// whose tab shows: the panels offer it then.
+void CMainWnd::RefreshSameModeFlags() {
+    if (!manager_) return;
+    std::vector<devices::ILighting*> lit;
+    for (const device_io::KindRow row : device_io::kAllKindRows) {
+        devices::CMorvaneUSBDevice* device = manager_->Device(row);
+        auto* lighting = device != nullptr ? device->Capability<devices::ILighting>() : nullptr;
+        const ui::CDeviceOptionUI* tab = pages_->Widgets(row)->option;
+        if (lighting != nullptr && tab != nullptr && tab->OptionVisible()) lit.push_back(lighting);
+    }
+    for (devices::ILighting* lighting : lit)
+        if (lighting::CLightControlUI* panel = lighting->LightPanel()) panel->SetSameModeFlag(lit.size() > 1);
 }
 
 }  // namespace vandrel::app

@@ -85,6 +85,7 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
         [this](devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
             OnDeviceMessage(message, wParam, lParam);
         });
+    pages_->SetPageAttached([this] { RefreshSameModeFlags(); });
     if (settings_.useTray) CreateTray();
     if (bus_ != nullptr)
         connect(bus_, &MessageBus::MessageReceived, this,
@@ -375,6 +376,7 @@ void CMainWnd::SelectNeighbourTab(bool next) {
 
 void CMainWnd::OnDevicesChanged(bool arrived) {
     RefreshNoDevice();
+    RefreshSameModeFlags();
     ApplyWindowFlags();
     if (arrived && firstScanDone_) ShowAndRaise();
     if (manager_ && manager_->HasFailedOpens())

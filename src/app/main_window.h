@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <QPointer>
 #include <QString>
@@ -162,6 +163,13 @@ private:
     void ResetDevice(devices::IProfiles& profiles);
     void ZelborDpiEdit(int n);
     void OpenDesktopPanel(int n);
+    // Same mode: the other devices with lighting and their panels (parallel).
+    struct LightingPeers {
+        std::vector<lighting::ILightingDevice*> devices;
+        std::vector<lighting::CLightControlUI*> panels;
+    };
+    LightingPeers LightingPeersOf(const devices::ILighting& current) const;
+    void RefreshSameModeFlags();
     void ShowSettingsNotice(const QString& textId);
     // The notice line under the tab strip: one notice at a time, each for a
     // while, the next once it goes.

@@ -16,7 +16,9 @@
 #include "app/main_window.h"
 #include "device_io/device_tables.h"
 #include "devices/device_kind_registry.h"
+#include "lighting/light_control.h"
 #include "platform/trace.h"
+#include "profiles/profile_records.h"
 #include "program_files.h"
 #include "sim/sim_backend.h"
 #include "ui/controls/device_option.h"
@@ -28,11 +30,35 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-// Offers system settings; records what reaches it.
-class RecordingPad final : public devices::CMorvaneUSBDevice, public devices::ISystemSettings {
+// The pad's lighting as the lighting panel drives it: what it was given.
+class RecordingLighting final : public lighting::ILightingDevice {
+public:
+    int PanelKind() const override { return profiles::kKindMousePad; }
+    bool IsOpen() const override { return true; }
+    void SetPaused(bool paused) override { this->paused = paused; }
+    profiles::LightInfo GetLighting() const override { return light; }
+    void SetLighting(const profiles::LightInfo& info) override { light = info; }
+    void SaveProfile() override {}
+    int ApplyProfileLighting() override { return 1; }
+    protocol::Status WriteLightRecord(int, int, int, int, int) override {
+        ++writes;
+        return protocol::Status::Ok;
+    }
+
+    profiles::LightInfo light;
+    bool paused = false;
+    int writes = 0;
+};
+
+// Offers system settings and lighting (without a panel); records what
+// reaches it.
+class RecordingPad final : public devices::CMorvaneUSBDevice,
+                           public devices::ISystemSettings,
+                           public devices::ILighting {
 public:
     explicit RecordingPad(platform::IHidBackend& backend) : CMorvaneUSBDevice(backend) {
         Offer<ISystemSettings>(*this);
+        Offer<ILighting>(*this);
     }
     ~RecordingPad() override { Shutdown(); }
 
@@ -46,8 +72,15 @@ public:
         return Note("dpi " + std::to_string(stage));
     }
     void SetSystemValue(devices::SystemSetting, int) override { calls.push_back("system"); }
+    lighting::ILightingDevice& LightingDevice() override { return lighting; }
+    lighting::CLightControlUI* LightPanel() override { return nullptr; }
+    devices::DeviceStatus SetLighting(const profiles::LightInfo& info) override {
+        lighting.SetLighting(info);
+        return protocol::Status::Ok;
+    }
 
     std::vector<std::string> calls;
+    RecordingLighting lighting;
 
 private:
     devices::DeviceStatus Note(std::string call) {
@@ -149,6 +182,45 @@ private slots:
         }
         QVERIFY(pad_->calls.empty());
         QCOMPARE(window_->CurrentDevice(), pad_);  // still there: no box was waiting, nothing crashed
+    }
+
+    // Same mode from the mouse reaches the other kind's lighting, translated
+    // into its effects; the mouse's panel offers it only beside a second
+    // device with lighting.
+    void sameModeReachesTheOtherDevicesLighting() {
+        backend_->Plug(sim::SimKind::Mouse);
+        QTRY_VERIFY_WITH_TIMEOUT(window_->Manager().Device(device_io::KindRow::Mouse) != nullptr, kWaitMs);
+        auto* mouse = window_->Manager().Device(device_io::KindRow::Mouse)->Capability<devices::ILighting>();
+        QVERIFY(mouse != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(mouse->LightPanel() != nullptr, kWaitMs);  // once its page is built
+        QTRY_VERIFY_WITH_TIMEOUT(window_->Pages().Widgets(device_io::KindRow::Mouse)->option->OptionVisible(), kWaitMs);
+        const auto mouseShown = [this] { return window_->CurrentKind() == device_io::KindRow::Mouse; };
+        for (const char* arrow : {"device_select_next", "device_select_prev"})
+            for (int i = 0; i < 4 && !mouseShown(); ++i) window_->Notify({"click", arrow, 0, 0});
+        QVERIFY(mouseShown());
+
+        // Mouse breathing (its effect 2) in a colour, shown on its panel.
+        profiles::LightInfo breathing{
+            .SelectItem = 2, .Light = 3, .Speed = 1, .Fx = 1, .Red = 10, .Green = 20, .Blue = 30};
+        QCOMPARE(mouse->SetLighting(breathing), protocol::Status::Ok);
+        mouse->LightPanel()->ShowLightInfo(breathing);
+        platform::IPageView& mousePage = *window_->Pages().Widgets(device_io::KindRow::Mouse)->pageView;
+        QVERIFY(mousePage.Visible("deng_same_mode"));
+
+        window_->Notify({"click", "deng_same_mode", 0, 0});
+        const profiles::LightInfo got = pad_->lighting.light;
+        QCOMPARE(int{got.SelectItem}, 2);  // breathing on a pad
+        QCOMPARE(int{got.Light}, 3);
+        QCOMPARE(int{got.Speed}, 1);
+        QCOMPARE(int{got.Fx}, 1);
+        QCOMPARE(int{got.Red}, 10);
+        QCOMPARE(int{got.Blue}, 30);
+        QVERIFY(pad_->lighting.paused);
+        QCOMPARE(pad_->lighting.writes, 1);
+
+        // Without the pad the mouse is alone: the button goes.
+        backend_->Unplug(sim::SimKind::MousePad);
+        QTRY_VERIFY_WITH_TIMEOUT(!mousePage.Visible("deng_same_mode"), kWaitMs);
     }
 
 private:
