@@ -69,6 +69,7 @@ constexpr SimulatedName kSimulatedNames[] = {
     {"mouse", sim::SimKind::Mouse, sim::SimLink::Cable},
     {"mouse-receiver", sim::SimKind::Mouse, sim::SimLink::Receiver},
     {"keyboard", sim::SimKind::Keyboard, sim::SimLink::Cable},
+    {"keyboard-receiver", sim::SimKind::Keyboard, sim::SimLink::Receiver},
     {"mousepad", sim::SimKind::MousePad, sim::SimLink::Cable},
     {"headset", sim::SimKind::Headset, sim::SimLink::Cable},
 };

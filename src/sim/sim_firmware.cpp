@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "platform/bytes.h"
 #include "protocol/commands.h"
@@ -78,8 +79,8 @@ std::uint8_t HostLightingOn(SimDeviceState& state, const Frame&, Frame&) {
     return kStatusOk;
 }
 
-std::uint8_t LinkQuery(SimDeviceState&, const Frame&, Frame& reply) {
-    reply[frame::kPayload] = kReachable;
+std::uint8_t LinkQuery(SimDeviceState& state, const Frame&, Frame& reply) {
+    reply[frame::kPayload] = state.linkReachable ? kReachable : 0;
     return kStatusOk;
 }
 
@@ -127,11 +128,34 @@ void Append(std::deque<T>& log, T entry) {
 
 }  // namespace
 
+SimTransfer JoinWrites(std::span<const SimFrameRecord> frames) {
+    if (frames.empty()) return {};
+    std::size_t low = Offset(frames.front().frame);
+    std::size_t high = low;
+    for (const SimFrameRecord& r : frames) {
+        low = std::min(low, Offset(r.frame));
+        high = std::max(high, Offset(r.frame) + std::min(Length(r.frame), protocol::kMaxPayload));
+    }
+    SimTransfer transfer{low, std::vector<std::uint8_t>(high - low, 0)};
+    for (const SimFrameRecord& r : frames)
+        std::copy_n(r.frame.begin() + frame::kPayload, std::min(Length(r.frame), protocol::kMaxPayload),
+                    transfer.bytes.begin() + static_cast<std::ptrdiff_t>(Offset(r.frame) - low));
+    return transfer;
+}
+
 SimFirmware::SimFirmware(SimKind kind) : kind_(kind), state_{FactoryMemory(kind)} {}
 
 std::vector<SimFrameRecord> SimFirmware::Frames() const {
     std::lock_guard lock(mutex_);
     return {frames_.begin(), frames_.end()};
+}
+
+std::vector<SimFrameRecord> SimFirmware::FramesOf(std::uint8_t command) const {
+    std::lock_guard lock(mutex_);
+    std::vector<SimFrameRecord> matching;
+    std::copy_if(frames_.begin(), frames_.end(), std::back_inserter(matching),
+                 [command](const SimFrameRecord& r) { return r.frame[frame::kCommand] == command; });
+    return matching;
 }
 
 void SimFirmware::ClearFrames() {
@@ -149,6 +173,12 @@ void SimFirmware::QueueFault(SimFault fault, int count) {
     for (int i = 0; i < count; ++i) faults_.push_back(fault);
 }
 
+void SimFirmware::ClearFaults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+    commandFaults_.clear();
+}
+
 void SimFirmware::SetReplyDelay(std::chrono::milliseconds delay) {
     std::lock_guard lock(mutex_);
     replyDelay_ = std::max(delay, std::chrono::milliseconds{0});
@@ -157,6 +187,11 @@ void SimFirmware::SetReplyDelay(std::chrono::milliseconds delay) {
 void SimFirmware::SetReceiverOutOfRange(bool outOfRange) {
     std::lock_guard lock(mutex_);
     receiverOutOfRange_ = outOfRange;
+}
+
+void SimFirmware::SetLinkReachable(bool reachable) {
+    std::lock_guard lock(mutex_);
+    state_.linkReachable = reachable;
 }
 
 std::vector<std::uint8_t> SimFirmware::ReadRegion(SimRegion region) const {
@@ -183,6 +218,38 @@ void SimFirmware::SetBattery(std::uint8_t percent, SimCharging charging) {
     if (power.size() < 2) return;
     power[0] = percent;
     power[1] = static_cast<std::uint8_t>(charging);
+}
+
+void SimFirmware::SetPowerState(const std::array<std::uint8_t, kPowerSize>& power) {
+    std::lock_guard lock(mutex_);
+    state_.memory[RegionIndex(SimRegion::Power)].assign(power.begin(), power.end());
+}
+
+void SimFirmware::SetKeySlots(std::uint8_t keySlots) {
+    std::lock_guard lock(mutex_);
+    state_.memory[RegionIndex(SimRegion::Info)][info::kKeySlots] = keySlots;
+    state_.memory[RegionIndex(SimRegion::KeyMap)] = FactoryKeyMap(kind_, keySlots);
+    state_.memory[RegionIndex(SimRegion::LedMap)] = FactoryLedMap(kind_, keySlots);
+}
+
+void SimFirmware::SetOnboardProfile(std::uint8_t profile) {
+    std::lock_guard lock(mutex_);
+    state_.memory[RegionIndex(SimRegion::Settings)][0] = profile;
+}
+
+std::vector<std::uint8_t> SimFirmware::Record(std::size_t profile) const {
+    const std::size_t size = RecordSize(kind_);
+    const std::size_t at = profile * ModelOf(kind_).recordStride;
+    std::lock_guard lock(mutex_);
+    const std::vector<std::uint8_t>& settings = state_.memory[RegionIndex(SimRegion::Settings)];
+    if (at > settings.size() || size > settings.size() - at) return {};
+    const auto from = settings.begin() + static_cast<std::ptrdiff_t>(at);
+    return {from, from + static_cast<std::ptrdiff_t>(size)};
+}
+
+bool SimFirmware::WriteRecord(std::size_t profile, std::span<const std::uint8_t> record) {
+    if (record.size() != RecordSize(kind_)) return false;
+    return WriteRegion(SimRegion::Settings, profile * ModelOf(kind_).recordStride, record);
 }
 
 void SimFirmware::QueueCommandFault(std::uint8_t command, SimFault fault, int count, int skip) {
@@ -214,6 +281,15 @@ void SimFirmware::SendNotification(std::span<const std::uint8_t> report) { Notif
 void SimFirmware::SendNotificationValue(std::uint16_t value) { Notify(NotificationReport(value), std::nullopt); }
 
 void SimFirmware::SendNotificationValue(std::uint16_t value, SimLink link) { Notify(NotificationReport(value), link); }
+
+void SimFirmware::SendKeyEvent(std::uint8_t keySlot, SimKeyEvent event) {
+    SendNotificationValue(notice::KeyEvent(keySlot, event));
+}
+
+void SimFirmware::SwitchOnboardProfile(std::uint8_t profile, SimProfileNotice form) {
+    SetOnboardProfile(profile);
+    SendNotificationValue(notice::OnboardProfile(profile, form));
+}
 
 void SimFirmware::Notify(std::span<const std::uint8_t> report, std::optional<SimLink> link) {
     std::lock_guard lock(mutex_);

@@ -12,9 +12,7 @@ namespace {
 
 constexpr SimKeyCode Key(std::uint8_t usage) { return {0x20, 0x00, usage}; }
 constexpr SimKeyCode Modifier(std::uint8_t bits) { return {0x20, bits, 0x00}; }
-constexpr SimKeyCode kNoKey{0x20, 0x00, 0x00};
-
-constexpr bool IsEmpty(const SimKeyCode& k) { return k.type == 0x20 && k.code1 == 0 && k.code2 == 0; }
+constexpr SimKeyCode kEmpty{0x20, 0x00, 0x00};
 
 // The mouse's eleven buttons: left, right, middle, back, forward, wheel
 // functions, the DPI button and two side functions.
@@ -32,7 +30,8 @@ constexpr std::array<SimKeyCode, 11> kMouseKeys{{
     {0x14, 0x78, 0x02},
 }};
 
-// The keyboard's 126 key slots in position order, HID usages of the keys.
+// The keyboard's 126 keys by position (six rows of 21, left to right), HID
+// usages of the keys; the default profile's factory codes.
 constexpr std::array<SimKeyCode, 126> kKeyboardKeys{{
     // Esc, F1-F12, Print Screen, Scroll Lock, Pause, GM, special, three empty
     Key(0x29),
@@ -53,9 +52,9 @@ constexpr std::array<SimKeyCode, 126> kKeyboardKeys{{
     Key(0x48),
     {0xA0, 0x1B, 0x00},
     {0xA0, 0x24, 0x00},
-    kNoKey,
-    kNoKey,
-    kNoKey,
+    kEmpty,
+    kEmpty,
+    kEmpty,
     // ` 1-9 0 - = BackSpace Insert Home PageUp NumLock Num/ Num* Num-
     Key(0x35),
     Key(0x1E),
@@ -143,7 +142,7 @@ constexpr std::array<SimKeyCode, 126> kKeyboardKeys{{
     Key(0x89),
     Key(0x64),
     Key(0x85),
-    kNoKey,
+    kEmpty,
     // LCtrl LWin LAlt Space RAlt FN COLOR RCtrl Left Down Right Num0 Num. NumEnter Num+
     Modifier(0x01),
     Modifier(0x08),
@@ -168,6 +167,42 @@ constexpr std::array<SimKeyCode, 126> kKeyboardKeys{{
     {0xD0, 0xA2, 0x05},
     Modifier(0x80),
 }};
+
+// The keyboard's switch matrix: position p sits in row p / 21, column p % 21.
+// The firmware numbers its key slots down the columns (slot = column x 6 +
+// row), and its LEDs run along the rows in a serpentine, left to right on
+// even rows and right to left on odd ones. The matrix cells of the four empty
+// positions and of the two keys this model lacks (K42 and K45, the ISO keys)
+// hold no key. The key table has room for 144 slots; the matrix uses 126.
+constexpr std::size_t kRows = 6;
+constexpr std::size_t kColumns = 21;
+constexpr std::array<std::uint8_t, 6> kPositionsWithoutKey{18, 19, 20, 62, 102, 104};
+constexpr std::uint8_t kKeyboardKeySlots = 144;
+
+constexpr bool HasKey(std::size_t position) {
+    return std::find(kPositionsWithoutKey.begin(), kPositionsWithoutKey.end(), position) == kPositionsWithoutKey.end();
+}
+
+// The keyboard's matrix, key slot by key slot: `cell(row, column)` per slot.
+template <typename Cell>
+constexpr std::array<std::uint8_t, kRows * kColumns> ByKeySlot(Cell cell) {
+    std::array<std::uint8_t, kRows * kColumns> slots{};
+    for (std::size_t column = 0; column < kColumns; ++column)
+        for (std::size_t row = 0; row < kRows; ++row) slots[column * kRows + row] = cell(row, column);
+    return slots;
+}
+
+constexpr auto kKeyboardSlotKeys = ByKeySlot([](std::size_t row, std::size_t column) {
+    const std::size_t position = row * kColumns + column;
+    return HasKey(position) ? static_cast<std::uint8_t>(position) : kNoKey;
+});
+
+constexpr auto kKeyboardSlotLeds = ByKeySlot([](std::size_t row, std::size_t column) {
+    const std::size_t along = row % 2 == 0 ? column : kColumns - 1 - column;
+    return HasKey(row * kColumns + column) ? static_cast<std::uint8_t>(row * kColumns + along) : kNoLed;
+});
+
+static_assert(kKeyboardKeys.size() == kRows * kColumns);
 
 // --- Factory settings records --------------------------------------------
 
@@ -214,8 +249,15 @@ std::vector<std::uint8_t> MouseRecord() {
     return r;
 }
 
-// Light record; bytes 18-26 (ZZCC mode, flags, polling rate, custom group) 0.
-std::vector<std::uint8_t> KeyboardRecord() { return LightingHead(27, 1); }
+// Light record: effect code 1, bytes 18-25 (ZZCC mode, flags, polling rate)
+// 0, custom group 1. Its last two bytes (0, 1) are the next record's first
+// two (profile byte 0, effect code 1), so that the overlapping factory
+// records agree.
+std::vector<std::uint8_t> KeyboardRecord() {
+    std::vector<std::uint8_t> r = LightingHead(27, 1);
+    r[26] = 1;
+    return r;
+}
 
 std::vector<std::uint8_t> PadRecord() { return LightingHead(27, 0); }
 
@@ -229,7 +271,9 @@ const std::array<SimModel, 4> kModels{{
         .name = "mouse",
         .cableType = device_io::DeviceType::Mouse,
         .factoryKeys = kMouseKeys,
-        .keysHaveLeds = false,
+        .slotKeys = {},
+        .slotLeds = {},
+        .keySlots = static_cast<std::uint8_t>(kMouseKeys.size()),
         // a 26000-DPI sensor: slider positions 0..519 at 50 DPI per step from 50
         .sensor = {.code = 0x3395, .dpiStep = 50, .highestSlider = 519, .lowestDpi = 50},
         .macroUnits = 32,  // 4 KiB
@@ -245,12 +289,14 @@ const std::array<SimModel, 4> kModels{{
         .name = "keyboard",
         .cableType = device_io::DeviceType::Keyboard,
         .factoryKeys = kKeyboardKeys,
-        .keysHaveLeds = true,
+        .slotKeys = kKeyboardSlotKeys,
+        .slotLeds = kKeyboardSlotLeds,
+        .keySlots = kKeyboardKeySlots,
         .sensor = {},
         .macroUnits = 64,  // 8 KiB
         .factoryRecord = KeyboardRecord,
-        .recordStride = 25,
-        .recordCount = 1,
+        .recordStride = 25,  // 27-byte records: each overlaps the next by two bytes
+        .recordCount = 8,
         .colourPages = 8,
         .recoilSize = 0,
         .power = {100, 0, 0, 0, 0, 0},  // full, charged
@@ -260,7 +306,9 @@ const std::array<SimModel, 4> kModels{{
         .name = "mousepad",
         .cableType = device_io::DeviceType::MousePad,
         .factoryKeys = {},
-        .keysHaveLeds = false,
+        .slotKeys = {},
+        .slotLeds = {},
+        .keySlots = 0,
         .sensor = {},
         .macroUnits = 0,
         .factoryRecord = PadRecord,
@@ -275,7 +323,9 @@ const std::array<SimModel, 4> kModels{{
         .name = "headset",
         .cableType = device_io::DeviceType::Headset,
         .factoryKeys = {},
-        .keysHaveLeds = false,
+        .slotKeys = {},
+        .slotLeds = {},
+        .keySlots = 0,
         .sensor = {},
         .macroUnits = 0,
         .factoryRecord = HeadsetRecord,
@@ -291,7 +341,7 @@ const std::array<SimModel, 4> kModels{{
 
 std::vector<std::uint8_t> InfoBlock(const SimModel& m) {
     std::vector<std::uint8_t> b(34, 0);
-    b[info::kKeySlots] = static_cast<std::uint8_t>(m.factoryKeys.size());
+    b[info::kKeySlots] = m.keySlots;
     platform::WriteLe16(b, info::kSensorCode, m.sensor.code);
     b[info::kDpiStep] = m.sensor.dpiStep;
     platform::WriteLe16(b, info::kHighestSlider, m.sensor.highestSlider);
@@ -300,6 +350,8 @@ std::vector<std::uint8_t> InfoBlock(const SimModel& m) {
     return b;
 }
 
+// Records are laid down in profile order, so where they overlap the later
+// record's first bytes win.
 std::vector<std::uint8_t> SettingsMemory(const SimModel& m) {
     std::vector<std::uint8_t> memory(kSettingsSize, 0);
     const std::vector<std::uint8_t> record = m.factoryRecord();
@@ -312,20 +364,14 @@ std::vector<std::uint8_t> SettingsMemory(const SimModel& m) {
     return memory;
 }
 
-std::vector<std::uint8_t> KeyMap(const SimModel& m) {
-    std::vector<std::uint8_t> map;
-    for (const SimKeyCode& k : m.factoryKeys) map.insert(map.end(), {k.type, k.code1, k.code2});
-    return map;
+// The factoryKeys index held by key slot s, or kNoKey.
+std::size_t KeyOfSlot(const SimModel& m, std::size_t s) {
+    if (m.slotKeys.empty()) return s < m.factoryKeys.size() ? s : kNoKey;
+    return s < m.slotKeys.size() ? m.slotKeys[s] : kNoKey;
 }
 
-// LED slot of each key slot: the slot's own number, none (0xFF) for an empty key.
-std::vector<std::uint8_t> LedMap(const SimModel& m) {
-    if (!m.keysHaveLeds) return {};
-    std::vector<std::uint8_t> map(m.factoryKeys.size());
-    for (std::size_t s = 0; s < map.size(); ++s)
-        map[s] = IsEmpty(m.factoryKeys[s]) ? 0xFF : static_cast<std::uint8_t>(s);
-    return map;
-}
+std::vector<std::uint8_t> KeyMap(const SimModel& m) { return FactoryKeyMap(m.kind, m.keySlots); }
+std::vector<std::uint8_t> LedMap(const SimModel& m) { return FactoryLedMap(m.kind, m.keySlots); }
 
 std::vector<std::uint8_t> ColourPages(const SimModel& m) {
     return std::vector<std::uint8_t>(m.colourPages * kColourPageStride, 0);
@@ -369,6 +415,30 @@ bool HasReceiver(SimKind kind) {
 bool HasCompanion(SimKind kind) {
     return SupportedRow(kind, SimLink::Cable, device_io::DeviceRole::Companion) != nullptr;
 }
+
+std::vector<std::uint8_t> FactoryKeyMap(SimKind kind, std::size_t keySlots) {
+    const SimModel& m = ModelOf(kind);
+    std::vector<std::uint8_t> map(keySlots * 3, 0);
+    for (std::size_t s = 0; s < keySlots; ++s) {
+        const std::size_t key = KeyOfSlot(m, s);
+        if (key == kNoKey) continue;
+        const SimKeyCode& k = m.factoryKeys[key];
+        map[s * 3] = k.type;
+        map[s * 3 + 1] = k.code1;
+        map[s * 3 + 2] = k.code2;
+    }
+    return map;
+}
+
+std::vector<std::uint8_t> FactoryLedMap(SimKind kind, std::size_t keySlots) {
+    const SimModel& m = ModelOf(kind);
+    if (m.slotLeds.empty()) return {};
+    std::vector<std::uint8_t> map(keySlots, kNoLed);
+    std::copy_n(m.slotLeds.begin(), std::min(keySlots, m.slotLeds.size()), map.begin());
+    return map;
+}
+
+std::size_t RecordSize(SimKind kind) { return ModelOf(kind).factoryRecord().size(); }
 
 SimMemory FactoryMemory(SimKind kind) {
     const SimModel& model = ModelOf(kind);

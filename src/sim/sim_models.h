@@ -48,12 +48,21 @@ struct SimSensor {
     std::uint16_t lowestDpi = 0;
 };
 
+// A key slot that holds no key: its key-map entry is all zero, its LED none.
+inline constexpr std::uint8_t kNoKey = 0xFF;
+inline constexpr std::uint8_t kNoLed = 0xFF;
+
 struct SimModel {
     SimKind kind;
     std::string_view name;                    // path prefix: "sim:" + name
     device_io::DeviceType cableType;          // its rows in the supported-device table
-    std::span<const SimKeyCode> factoryKeys;  // one per key slot: K = size
-    bool keysHaveLeds;                        // the LED map gives each key slot its LED slot
+    std::span<const SimKeyCode> factoryKeys;  // the device's keys (the keyboard's: by position)
+    // The key of each key slot: an index into factoryKeys, or kNoKey. Empty:
+    // key slot s holds factoryKeys[s].
+    std::span<const std::uint8_t> slotKeys;
+    // The LED slot of each key slot (kNoLed for none). Empty: no LED map.
+    std::span<const std::uint8_t> slotLeds;
+    std::uint8_t keySlots;  // K, information byte 5; slots past the model's keys hold none
     SimSensor sensor;
     std::uint8_t macroUnits;                       // macro capacity in 128-byte units
     std::vector<std::uint8_t> (*factoryRecord)();  // settings record of every onboard profile
@@ -65,6 +74,14 @@ struct SimModel {
 };
 
 const SimModel& ModelOf(SimKind kind);
+
+// The key map of `keySlots` slots (3 bytes each) and its LED map (`keySlots`
+// bytes, empty for a kind without one), as the kind leaves the factory.
+std::vector<std::uint8_t> FactoryKeyMap(SimKind kind, std::size_t keySlots);
+std::vector<std::uint8_t> FactoryLedMap(SimKind kind, std::size_t keySlots);
+
+// The size of one onboard profile's settings record.
+std::size_t RecordSize(SimKind kind);
 
 // The supported-device row of the kind's collection in `role` over `link`:
 // the row of its cable type, or that row's twin on the receiver. Nothing for
