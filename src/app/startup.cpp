@@ -50,7 +50,7 @@ constexpr const char* kUsage =
     "\n"
     "  --simulate         use simulated devices instead of the real ones\n"
     "  --simulate=DEVICES only these, separated by commas: mouse, mouse-receiver,\n"
-    "                     keyboard, mousepad, headset\n"
+    "                     keyboard, keyboard-receiver, mousepad, headset\n"
     "  --trace            print the device frames and diagnostics on stderr\n"
     "  --hidden           start in the tray: the window shows when a device is\n"
     "                     plugged in or the program is started again\n"
@@ -73,6 +73,13 @@ constexpr SimulatedName kSimulatedNames[] = {
     {"mousepad", sim::SimKind::MousePad, sim::SimLink::Cable},
     {"headset", sim::SimKind::Headset, sim::SimLink::Cable},
 };
+
+// The names, separated by commas, as the usage gives them.
+std::string SimulatedNames() {
+    std::string names;
+    for (const SimulatedName& row : kSimulatedNames) names += (names.empty() ? "" : ", ") + std::string(row.name);
+    return names;
+}
 
 const SimulatedName* SimulatedDevice(std::string_view name) {
     for (const SimulatedName& row : kSimulatedNames)
@@ -137,8 +144,7 @@ std::optional<StartOptions> ParseStartOptions(int argc, char** argv, std::string
                 const std::size_t comma = list.find(',');
                 const std::string_view name = list.substr(0, comma);
                 if (!SimulatedDevice(name)) {
-                    error = "unknown simulated device " + std::string(name) +
-                            " (mouse, mouse-receiver, keyboard, mousepad, headset)";
+                    error = "unknown simulated device " + std::string(name) + " (" + SimulatedNames() + ")";
                     return std::nullopt;
                 }
                 options.simulated.emplace_back(name);

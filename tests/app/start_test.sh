@@ -46,6 +46,14 @@ stripped() {
 }
 check "starts without Font/ and a language file" stripped
 
+# The receiver keyboard alone, as --simulate names it.
+receiver_keyboard() {
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
+    timeout 60 "$bin/vandrel" --simulate=keyboard-receiver --screenshot "$work/receiver.png" 2>/dev/null &&
+    is_png "$work/receiver.png"
+}
+check "--simulate=keyboard-receiver starts" receiver_keyboard
+
 # 3. The first run speaks the locale's language and remembers it; a choice
 #    already remembered wins over the locale.
 first_language() {  # first_language LANG REMEMBERED EXPECTED
