@@ -190,7 +190,9 @@ private slots:
         QVERIFY2(byName || byClass, qPrintable(name));
     }
 
-    void systemControlsHoldTheirRanges() {
+    // The ranges and items the device writes into.
+    void controlsHoldTheValuesTheDeviceShows() {
+        QCOMPARE(view_->Items("light_combo_ZZCCmodeSelect").size(), std::size_t{4});
         auto* slider = Find<QAbstractSlider>(QStringLiteral("repeat_rate_slider"));
         QVERIFY(slider != nullptr);
         QCOMPARE(slider->minimum(), 0);
