@@ -32,7 +32,15 @@ constexpr std::array<DesktopRow, 9> kDesktops{{
     {"LXQt", "lxqt-config-input", "", "", ""},
 }};
 
+// By button number: 0 keyboard, 1 mouse.
+constexpr std::array kButtonPanels{DesktopPanel::Keyboard, DesktopPanel::Mouse};
+
 }  // namespace
+
+std::optional<DesktopPanel> DesktopPanelOfButton(int n) {
+    if (n < 0 || n >= static_cast<int>(kButtonPanels.size())) return std::nullopt;
+    return kButtonPanels[static_cast<std::size_t>(n)];
+}
 
 std::optional<DesktopCommand> DesktopSettingsCommand(std::string_view currentDesktop, DesktopPanel panel) {
     while (!currentDesktop.empty()) {

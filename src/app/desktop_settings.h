@@ -1,5 +1,5 @@
 // The desktop's own mouse and keyboard settings, opened from a device page
-// ("windowdeviceset_0" mouse, "windowdeviceset_1" keyboard). Which program
+// ("windowdeviceset_0" keyboard, "windowdeviceset_1" mouse). Which program
 // opens them depends on the desktop, named by XDG_CURRENT_DESKTOP (a list
 // separated by ':', the first known entry wins).
 #pragma once
@@ -11,7 +11,10 @@
 
 namespace vandrel::app {
 
-enum class DesktopPanel { Mouse = 0, Keyboard = 1 };
+enum class DesktopPanel { Keyboard, Mouse };
+
+// The panel of button "windowdeviceset_"n; nothing for an unknown n.
+std::optional<DesktopPanel> DesktopPanelOfButton(int n);
 
 struct DesktopCommand {
     std::string program;

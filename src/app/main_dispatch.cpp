@@ -327,8 +327,9 @@ void CMainWnd::ZelborDpiEdit(int n) {
 }
 
 void CMainWnd::OpenDesktopPanel(int n) {
-    if (n != 0 && n != 1) return;
-    if (!OpenDesktopSettings(static_cast<DesktopPanel>(n))) MessageBox(QStringLiteral("desktop_settings_unknown_text"));
+    const auto panel = DesktopPanelOfButton(n);
+    if (!panel) return;
+    if (!OpenDesktopSettings(*panel)) MessageBox(QStringLiteral("desktop_settings_unknown_text"));
 }
 
 void CMainWnd::ShowSettingsNotice(const QString& textId) { ShowNotice(ui::TextResources::Instance().Text(textId)); }

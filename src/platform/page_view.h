@@ -21,7 +21,7 @@ struct NotifyEvent {
     std::intptr_t lParam = 0;
 };
 
-// A direct child of a container, as layouts describe it: its layout name, its
+// A control below a container, as layouts describe it: its layout name, its
 // control class ("DeviceKeyButton") and its user-data text ("key_3").
 struct ChildControl {
     std::string name;
@@ -87,6 +87,15 @@ public:
 
     // The direct children of a container, in layout order.
     virtual std::vector<ChildControl> Children(std::string_view container) const = 0;
+    // Every named control below a container at any depth, in layout order,
+    // each followed by its own descendants: key buttons inside the picture
+    // panel of a container are found without knowing how deep they sit.
+    virtual std::vector<ChildControl> Descendants(std::string_view container) const = 0;
+
+    // Key buttons: whether the rubber band of their picture panel has marked
+    // them (apart from Selected, the button's own checked state); false for
+    // any other control.
+    virtual bool RectSelected(std::string_view name) const = 0;
 
     // Background colour as 0xAARRGGBB (colour swatches, LED previews).
     virtual void SetColour(std::string_view name, std::uint32_t argb) = 0;

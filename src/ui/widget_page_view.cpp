@@ -31,6 +31,7 @@ constexpr const char* kColourProperty = "colour";
 constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
 constexpr const char* kPreviewColourProperty = "previewColour";
+constexpr const char* kRectSelectedProperty = "rectSelected";
 
 // Widgets whose value lies in a range: sliders, progress bars, spin boxes.
 struct RangeAccess {
@@ -354,21 +355,53 @@ void WidgetPageView::SetCurrentPage(std::string_view name, int page) {
     });
 }
 
+namespace {
+
+// Unnamed widgets and Qt's own parts ("qt_...") are not layout controls.
+bool IsLayoutControl(const QWidget& w) {
+    return !w.objectName().isEmpty() && !w.objectName().startsWith(QStringLiteral("qt_"));
+}
+
+platform::ChildControl DescribeControl(const QWidget& w) {
+    const QVariant layoutClass = w.property(kClassProperty);
+    const QString className =
+        layoutClass.isValid() ? layoutClass.toString() : QString::fromLatin1(w.metaObject()->className());
+    return {FromQt(w.objectName()), FromQt(className), FromQt(w.property(kUserDataProperty).toString())};
+}
+
+// Walks through unnamed widgets too: a stacked widget or a scroll area puts
+// named pages below parts of its own.
+void CollectDescendants(const QWidget& parent, std::vector<platform::ChildControl>& found) {
+    for (const QObject* child : parent.children()) {
+        const auto* w = qobject_cast<const QWidget*>(child);
+        if (w == nullptr) continue;
+        if (IsLayoutControl(*w)) found.push_back(DescribeControl(*w));
+        CollectDescendants(*w, found);
+    }
+}
+
+}  // namespace
+
 std::vector<platform::ChildControl> WidgetPageView::Children(std::string_view container) const {
     std::vector<platform::ChildControl> children;
     const QWidget* parent = Find(container);
     if (parent == nullptr) return children;
     for (const QObject* child : parent->children()) {
         const auto* w = qobject_cast<const QWidget*>(child);
-        // Unnamed widgets and Qt's own parts ("qt_...") are not layout controls.
-        if (w == nullptr || w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) continue;
-        const QVariant layoutClass = w->property(kClassProperty);
-        const QString className =
-            layoutClass.isValid() ? layoutClass.toString() : QString::fromLatin1(w->metaObject()->className());
-        children.push_back(
-            {FromQt(w->objectName()), FromQt(className), FromQt(w->property(kUserDataProperty).toString())});
+        if (w != nullptr && IsLayoutControl(*w)) children.push_back(DescribeControl(*w));
     }
     return children;
+}
+
+std::vector<platform::ChildControl> WidgetPageView::Descendants(std::string_view container) const {
+    std::vector<platform::ChildControl> found;
+    if (const QWidget* parent = Find(container)) CollectDescendants(*parent, found);
+    return found;
+}
+
+bool WidgetPageView::RectSelected(std::string_view name) const {
+    const QWidget* w = Find(name);
+    return w != nullptr && w->property(kRectSelectedProperty).toBool();
 }
 
 void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {

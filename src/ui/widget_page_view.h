@@ -64,6 +64,8 @@ public:
     void SetCurrentPage(std::string_view name, int page) override;
 
     std::vector<platform::ChildControl> Children(std::string_view container) const override;
+    std::vector<platform::ChildControl> Descendants(std::string_view container) const override;
+    bool RectSelected(std::string_view name) const override;
 
     void SetColour(std::string_view name, std::uint32_t argb) override;
     std::uint32_t Colour(std::string_view name) const override;

@@ -423,6 +423,15 @@ private slots:
         QCOMPARE(program("SomethingElse", DesktopPanel::Mouse), std::string("-"));
     }
 
+    // The pages number their buttons "windowdeviceset_"n: 0 keyboard, 1 mouse.
+    void desktopSettingsButtonNumbers() {
+        using app::DesktopPanel;
+        QCOMPARE(app::DesktopPanelOfButton(0), std::optional(DesktopPanel::Keyboard));
+        QCOMPARE(app::DesktopPanelOfButton(1), std::optional(DesktopPanel::Mouse));
+        QCOMPARE(app::DesktopPanelOfButton(-1), std::optional<DesktopPanel>());
+        QCOMPARE(app::DesktopPanelOfButton(2), std::optional<DesktopPanel>());
+    }
+
     void privateFontsShareOneFileAndNeverOpenWhatIsNoFile() {
         const QString source = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
         if (!QFileInfo(source).isFile()) QSKIP("fonts-dejavu-core is not installed");

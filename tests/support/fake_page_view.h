@@ -46,7 +46,8 @@ public:
         std::vector<bool> itemVisible;  // parallel to items; missing entries are visible
         std::string className;
         std::string userData;
-        std::string parent;  // container name; Children lists by it, in name order
+        std::string parent;         // container name; Children lists by it, in name order
+        bool rectSelected = false;  // a key button marked by a rubber band
     };
 
     FakePageView() = default;
@@ -160,6 +161,21 @@ public:
             if (control.parent == container) children.push_back({name, control.className, control.userData});
         return children;
     }
+
+    // Each child followed by its own descendants, children in name order.
+    std::vector<platform::ChildControl> Descendants(std::string_view container) const override {
+        std::vector<platform::ChildControl> found;
+        for (platform::ChildControl& child : Children(container)) {
+            const std::string name = child.name;
+            found.push_back(std::move(child));
+            // A control that is its own parent would never end.
+            if (name == container) continue;
+            for (platform::ChildControl& below : Descendants(name)) found.push_back(std::move(below));
+        }
+        return found;
+    }
+
+    bool RectSelected(std::string_view name) const override { return Read(name, &Control::rectSelected, false); }
 
     void SetColour(std::string_view name, std::uint32_t argb) override {
         Change(name, [argb](Control& c) { c.colour = argb; });

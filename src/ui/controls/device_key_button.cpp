@@ -64,6 +64,12 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event) {
         const bool dot = std::abs(width() - height()) <= 2;
         const qreal radius = dot ? area.height() / 2 : 2.0;
         painter.drawRoundedRect(area, radius, radius);
+        // A keycap's caption stays readable on its lamp colour: dark on a
+        // light colour, light on a dark one.
+        if (!text().isEmpty()) {
+            painter.setPen(qGray(previewColour_.rgb()) > 140 ? QColor(0x10, 0x12, 0x16) : QColor(Qt::white));
+            painter.drawText(rect(), Qt::AlignCenter, text());
+        }
     }
     const bool light = lightOn_ && !lightImage_.isEmpty();
     const bool keySet = keySetOn_ && !keySetImage_.isEmpty();

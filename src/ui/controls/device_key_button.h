@@ -29,8 +29,11 @@ class CDeviceKeyButtonUI : public QPushButton {
     Q_PROPERTY(QString keysetimage READ KeySetImage WRITE SetKeySetImage)
     Q_PROPERTY(QString gmnametextcolor READ GmNameTextColorText WRITE SetGmNameTextColorText)
     // The colour an LED preview shows, painted inside the button's own look
-    // (round for a small square button); invalid: none.
+    // (round for a small square button), with the button's caption over it;
+    // invalid: none.
     Q_PROPERTY(QColor previewColour READ PreviewColour WRITE SetPreviewColour)
+    // The rectangle-selection flag, read by the page view.
+    Q_PROPERTY(bool rectSelected READ RectSelected WRITE SetRectSelected)
 
 public:
     explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);

@@ -1,5 +1,7 @@
 // Key buttons on a device picture: the rubber band of the select panel, the
 // double click, and the light and key-set overlays.
+#include <cstdlib>
+
 #include <QEnterEvent>
 #include <QtTest>
 
@@ -9,6 +11,7 @@
 
 using vandrel::ui::CDeviceKeyButtonUI;
 using vandrel::ui::CSelectPanelUI;
+using vandrel::ui::WidgetPageView;
 using vandrel::ui::test::LoadedPage;
 
 namespace {
@@ -21,6 +24,18 @@ QStringList MarkedKeys(const LoadedPage& page) {
     for (const QString& name : kKeys)
         if (page.Find<CDeviceKeyButtonUI>(name)->RectSelected()) marked << name;
     return marked;
+}
+
+// The same marks as device logic reads them through the page view.
+QStringList MarkedKeysSeenByView(LoadedPage& page) {
+    QStringList marked;
+    for (const QString& name : kKeys)
+        if (page.View().RectSelected(name.toStdString())) marked << name;
+    return marked;
+}
+
+int Distance(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
 }
 
 void Enter(QWidget* widget) {
@@ -85,11 +100,53 @@ private slots:
         QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
 
         QCOMPARE(MarkedKeys(page), marked);
+        QCOMPARE(MarkedKeysSeenByView(page), marked);
         QCOMPARE(page.EventsOf("device_key_light"),
                  ends ? std::vector<std::string>{"click_select_end"} : std::vector<std::string>{});
         if (ends) QCOMPARE(panel->SelectionRect(), QRect(from, to).normalized());
         // The drag never clicks a key.
         for (const QString& key : kKeys) QVERIFY(page.EventsOf(key.toStdString()).empty());
+    }
+
+    // Only a key button has the flag: a checked plain button or the panel is
+    // not marked, and a missing name reads as unmarked.
+    void onlyKeyButtonsReadAsRectSelected() {
+        LoadedPage page(QStringLiteral("key_panel.ui"));
+        page.Find<CDeviceKeyButtonUI>(QStringLiteral("key_1"))->SetRectSelected(true);
+        auto* checked = page.Find<CDeviceKeyButtonUI>(QStringLiteral("key_2"));
+        checked->setCheckable(true);
+        checked->setChecked(true);
+        WidgetPageView& view = page.View();
+        QVERIFY(view.RectSelected("key_1"));
+        QVERIFY(!view.RectSelected("key_2"));
+        QVERIFY(view.Selected("key_2"));
+        QVERIFY(!view.Selected("key_1"));
+        QVERIFY(!view.RectSelected("device_key_light"));
+        QVERIFY(!view.RectSelected("no_such_key"));
+    }
+
+    // The keys sit in the picture panel inside the keyboard frame: the frame's
+    // children are the panel alone, its descendants reach the keys, each
+    // control before what it holds.
+    void descendantsReachKeysAtAnyDepth() {
+        LoadedPage page(QStringLiteral("key_panel.ui"));
+        const auto names = [](const std::vector<vandrel::platform::ChildControl>& controls) {
+            QStringList list;
+            for (const auto& c : controls) list << QString::fromStdString(c.name);
+            return list;
+        };
+        WidgetPageView& view = page.View();
+        QCOMPARE(names(view.Children("keyboard_device_key_light")), QStringList{"device_key_light"});
+        const auto below = view.Descendants("keyboard_device_key_light");
+        QCOMPARE(names(below),
+                 (QStringList{"device_key_light", "keyboard_picture", "key_0", "key_1", "key_2", "key_3", "key_4"}));
+        QCOMPARE(below[0].className, std::string("SelectPanel"));
+        QCOMPARE(below[2].className, std::string("DeviceKeyButton"));
+        QCOMPARE(names(view.Descendants("key_0")), QStringList{});
+        QCOMPARE(names(view.Descendants("no_such_frame")), QStringList{});
+        // The root by its empty name: everything, the frame first.
+        QCOMPARE(names(view.Descendants("")).size(), 8);
+        QCOMPARE(view.Descendants("").front().name, std::string("keyboard_device_key_light"));
     }
 
     void doubleClickInsideAnEnabledKey_data() {
@@ -116,6 +173,32 @@ private slots:
         const auto events = page.EventsOf("key_2");
         const auto doubles = std::count(events.begin(), events.end(), std::string("dbclick"));
         QCOMPARE(doubles, sent ? 1 : 0);
+    }
+
+    // A lamp colour fills the key; its caption is drawn over the fill in a
+    // colour that stands out from it (its pixels nearer the caption colour
+    // than the lamp's, whatever the smoothing of the glyph edges).
+    void captionStaysReadableOverTheLampColour_data() {
+        QTest::addColumn<QColor>("lamp");
+        QTest::addColumn<QColor>("caption");
+        QTest::newRow("white lamp, dark caption") << QColor(Qt::white) << QColor(0x10, 0x12, 0x16);
+        QTest::newRow("navy lamp, white caption") << QColor(0, 0, 0x80) << QColor(Qt::white);
+    }
+
+    void captionStaysReadableOverTheLampColour() {
+        QFETCH(QColor, lamp);
+        QFETCH(QColor, caption);
+        CDeviceKeyButtonUI key;
+        key.resize(60, 30);  // a keycap, not a round lamp dot
+        key.setText(QStringLiteral("W"));
+        key.SetPreviewColour(lamp);
+        const QImage shown = vandrel::ui::test::Render(key);
+        QCOMPARE(shown.pixelColor(4, 15), lamp);
+        int captionPixels = 0;
+        for (int y = 5; y < 25; ++y)
+            for (int x = 20; x < 40; ++x)
+                if (Distance(shown.pixelColor(x, y), caption) < Distance(shown.pixelColor(x, y), lamp)) ++captionPixels;
+        QVERIFY2(captionPixels > 5, "no caption over the lamp colour");
     }
 
     void overlaysFollowTheLightingState_data() {
