@@ -132,7 +132,7 @@ void ClearBitmaps(KeyboardEffectState& s) {
 void SpreadFirstBitmap(KeyboardEffectState& s) {
     const ColumnBitmap was = s.bitmaps[0];
     for (std::size_t c = 0; c < kGridColumns; ++c) {
-        std::uint8_t bits = static_cast<std::uint8_t>(was[c] | was[c] << 1 | was[c] >> 1);
+        auto bits = static_cast<std::uint8_t>(was[c] | was[c] << 1 | was[c] >> 1);
         if (c > 0) bits |= was[c - 1];
         if (c + 1 < kGridColumns) bits |= was[c + 1];
         s.bitmaps[0][c] = bits & kRowsMask;

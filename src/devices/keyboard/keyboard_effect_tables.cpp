@@ -86,8 +86,9 @@ constexpr std::array<SweepStep, kSweepStepCount> BuildSweepSteps() {
         constexpr int kLast = kSweepSize - 1;
         for (std::size_t k = 0; k < kSweepSize; ++k) {
             const int ki = static_cast<int>(k);
-            const auto key = KeyAt(static_cast<std::size_t>(kCentreColumn + RoundDiv(dx * ki, kLast)),
-                                   static_cast<std::size_t>(kCentreRow + RoundDiv(dy * ki, kLast)));
+            const int column = kCentreColumn + RoundDiv(dx * ki, kLast);
+            const int row = kCentreRow + RoundDiv(dy * ki, kLast);
+            const auto key = KeyAt(static_cast<std::size_t>(column), static_cast<std::size_t>(row));
             bool seen = false;
             for (std::size_t j = 0; j < k; ++j) seen = seen || steps[s][j] == key;
             steps[s][k] = seen ? kNoKey : key;
