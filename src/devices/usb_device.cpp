@@ -148,19 +148,25 @@ void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
         SetLedCount(0);
         return;
     }
-    const auto children = page.Children(kPageRoot);
-    const auto panel = std::ranges::find(children, "SelectPanel", &platform::ChildControl::className);
-    if (panel == children.end()) return;
-    for (const platform::ChildControl& child : page.Children(panel->name)) {
+    // The page's picture: its first rubber-band panel, at any depth, and the
+    // key buttons anywhere inside it. A button's name or user data "key_"n
+    // makes it key n's button, "light_"n LED n's preview (a keyboard's key
+    // is named for its key and carries its LED as user data).
+    const auto controls = page.Descendants(kPageRoot);
+    const auto panel = std::ranges::find(controls, "SelectPanel", &platform::ChildControl::className);
+    if (panel == controls.end()) return;
+    for (const platform::ChildControl& child : page.Descendants(panel->name)) {
         if (child.className != "DeviceKeyButton") continue;
-        const std::optional<IndexedName> indexed = SplitIndexedName(child.userData);
-        if (!indexed || indexed->number < 0) continue;
-        const auto index = static_cast<std::size_t>(indexed->number);
-        if (platform::EqualsIgnoringCase(indexed->prefix, "key_") && index < keyButtons_.size()) {
-            keyButtons_[index] = child.name;
-        } else if (platform::EqualsIgnoringCase(indexed->prefix, "light_") && index < ledPreviews_.size()) {
-            ledPreviews_[index] = child.name;
-            page.SetColour(child.name, kPreviewWhite);
+        for (const std::string* text : {&child.name, &child.userData}) {
+            const std::optional<IndexedName> indexed = SplitIndexedName(*text);
+            if (!indexed || indexed->number < 0) continue;
+            const auto index = static_cast<std::size_t>(indexed->number);
+            if (platform::EqualsIgnoringCase(indexed->prefix, "key_") && index < keyButtons_.size()) {
+                keyButtons_[index] = child.name;
+            } else if (platform::EqualsIgnoringCase(indexed->prefix, "light_") && index < ledPreviews_.size()) {
+                ledPreviews_[index] = child.name;
+                page.SetColour(child.name, kPreviewWhite);
+            }
         }
     }
     SetUpPage();

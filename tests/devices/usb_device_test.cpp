@@ -75,6 +75,36 @@ TEST_F(DevicePageTest, AttachBindsKeyButtonsAndLedPreviewsByUserData) {
     EXPECT_EQ(device.LedPreview(7), nullptr);
 }
 
+// A keyboard's picture: the panel inside a frame, keys named for their key
+// with their LED as user data, some of them a level further down.
+TEST_F(DevicePageTest, AttachFindsANestedPanelAndBindsByNameAndUserData) {
+    FakePageView keyboard;
+    keyboard.Add("frame").className = "QFrame";
+    auto& panel = keyboard.Add("keys");
+    panel.className = "SelectPanel";
+    panel.parent = "frame";
+    keyboard.Add("row").parent = "keys";
+    const auto add = [&](const std::string& name, const std::string& userData, const std::string& parent) {
+        auto& button = keyboard.Add(name);
+        button.className = "DeviceKeyButton";
+        button.userData = userData;
+        button.parent = parent;
+    };
+    add("key_1", "light_1", "keys");
+    add("key_4", "light_9", "row");
+    add("mouse_key_2", "key_2", "keys");  // the mouse's way: the key in the user data
+
+    device.Attach(keyboard);
+
+    EXPECT_EQ(*device.KeyButton(1), "key_1");
+    EXPECT_EQ(*device.LedPreview(1), "key_1");
+    EXPECT_EQ(*device.KeyButton(4), "key_4");
+    EXPECT_EQ(*device.LedPreview(9), "key_4");
+    EXPECT_EQ(device.LedPreview(4), nullptr);
+    EXPECT_EQ(*device.KeyButton(2), "mouse_key_2");
+    EXPECT_EQ(keyboard.Colour("key_4"), kPreviewWhite);
+}
+
 TEST_F(DevicePageTest, AttachWithoutALayoutLeavesNoKeysAndNoLeds) {
     AddButton("b_key1", "DeviceKeyButton", "key_1");
     device.SetPageLayoutName("");
