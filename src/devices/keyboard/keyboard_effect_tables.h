@@ -25,13 +25,16 @@
 #include <cstdint>
 #include <optional>
 
+#include "devices/keyboard/keyboard_keys.h"
+
 namespace vandrel::devices::keyboard {
 
 inline constexpr std::size_t kGridColumns = 23;
 inline constexpr std::size_t kGridRows = 6;
 inline constexpr std::size_t kGrid7Rows = 7;
-inline constexpr std::size_t kPositionCount = 170;  // LEDs, and the size of every per-position array
-inline constexpr std::size_t kKeyCount = 132;       // positions that are keys on the grid
+// The keyboard's LEDs, and the size of every per-position array.
+inline constexpr std::size_t kPositionCount = kLedSlots;
+inline constexpr std::size_t kKeyCount = 132;  // positions that are keys on the grid
 inline constexpr std::uint8_t kNoKey = 170;
 
 using GridColumn = std::array<std::uint8_t, kGridRows>;
