@@ -30,6 +30,10 @@ namespace {
 constexpr int kZelborDpiLowest = 200;
 constexpr int kZelborDpiHighest = 6500;
 constexpr int kNoticeMs = 8000;
+constexpr std::string_view kRepeatTestBox = "repeat_input_richedit";
+constexpr std::string_view kLitGroupButton = "custom_bright_color_btn";
+// The function page of the lighting (the first tab).
+constexpr int kLightingSection = 1;
 
 // The page tabs in the order of the functions they show (1 lighting ... 8 surround).
 constexpr std::array<std::string_view, 8> kFunctionTabs{
@@ -109,6 +113,8 @@ void CMainWnd::BindOnDevice(Operation operation, Action action) {
 
 void CMainWnd::BindOperations() {
     using O = Operation;
+    using devices::IDpiStages;
+    using devices::IKeyColours;
     using devices::ILighting;
     using devices::IProfiles;
     using devices::ISystemSettings;
@@ -130,46 +136,68 @@ void CMainWnd::BindOperations() {
         if (SwitchedOn(e)) ChooseTab();
     });
 
-    // DPI stages, report rate and pointer: the control's index and value. A
-    // failed write is said by the device itself (the settings notice), so
-    // these handlers have nothing to add to the status they get back.
-    BindOnDevice<ISystemSettings>(O::DpiSlider, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+    // DPI stages, report rate, pointer and keyboard settings: the control's
+    // index and value. A failed write is said by the device itself (the
+    // settings notice), so these handlers have nothing to add to the status
+    // they get back.
+    BindOnDevice<IDpiStages>(O::DpiSlider, [](IDpiStages& s, PageView& p, const Route& r, const Event& e) {
         static_cast<void>(s.SetDpiStagePosition(r.index, p.Value(e.control)));
     });
-    BindOnDevice<ISystemSettings>(O::DpiSliderMoving,
-                                  [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
-                                      s.PreviewDpiStagePosition(r.index, p.Value(e.control));
-                                  });
-    BindOnDevice<ISystemSettings>(O::DpiEdit, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+    BindOnDevice<IDpiStages>(O::DpiSliderMoving, [](IDpiStages& s, PageView& p, const Route& r, const Event& e) {
+        s.PreviewDpiStagePosition(r.index, p.Value(e.control));
+    });
+    BindOnDevice<IDpiStages>(O::DpiEdit, [](IDpiStages& s, PageView& p, const Route& r, const Event& e) {
         static_cast<void>(s.SetDpiStage(r.index, platform::NumberFromText(p.Text(e.control))));
     });
-    BindOnDevice<ISystemSettings>(O::DpiEnable, [](ISystemSettings& s, PageView& p, const Route& r, const Event& e) {
+    BindOnDevice<IDpiStages>(O::DpiEnable, [](IDpiStages& s, PageView& p, const Route& r, const Event& e) {
         static_cast<void>(s.EnableDpiStage(r.index, p.Selected(e.control)));
     });
-    BindOnDevice<ISystemSettings>(O::DpiSelect, [](ISystemSettings& s, PageView&, const Route& r, const Event& e) {
+    BindOnDevice<IDpiStages>(O::DpiSelect, [](IDpiStages& s, PageView&, const Route& r, const Event& e) {
         if (SwitchedOn(e)) static_cast<void>(s.SelectDpiStage(r.index));
     });
     BindOnDevice<ISystemSettings>(O::ReportRate, [](ISystemSettings& s, PageView&, const Route& r, const Event& e) {
         if (SwitchedOn(e)) static_cast<void>(s.SetReportRate(r.index));
+    });
+    BindOnDevice<ISystemSettings>(O::RepeatDelay, [](ISystemSettings& s, PageView&, const Route& r, const Event& e) {
+        if (SwitchedOn(e)) static_cast<void>(s.SetSystemValue(SystemSetting::KeyRepeatDelay, r.index));
     });
     struct SystemRow {
         Operation operation;
         SystemSetting setting;
         bool check;  // a check's mark, else a slider's value
     };
-    static constexpr std::array<SystemRow, 5> kSystemRows{{
+    static constexpr std::array<SystemRow, 9> kSystemRows{{
         {O::PointerSpeed, SystemSetting::PointerSpeed, false},
         {O::WheelLines, SystemSetting::WheelLines, false},
         {O::DoubleClick, SystemSetting::DoubleClickTime, false},
         {O::PointerPrecision, SystemSetting::PointerPrecision, true},
         {O::ScrollPage, SystemSetting::ScrollPage, true},
+        {O::RepeatRate, SystemSetting::KeyRepeatRate, false},
+        {O::WindowsKeyLock, SystemSetting::WindowsKeyLock, true},
+        {O::ArrowKeysOnWasd, SystemSetting::ArrowKeysOnWasd, true},
+        {O::SixKeyMode, SystemSetting::SixKeyMode, true},
     }};
     for (const SystemRow& row : kSystemRows) {
         BindOnDevice<ISystemSettings>(
             row.operation, [row](ISystemSettings& s, PageView& p, const Route&, const Event& e) {
-                s.SetSystemValue(row.setting, row.check ? (p.Selected(e.control) ? 1 : 0) : p.Value(e.control));
+                static_cast<void>(
+                    s.SetSystemValue(row.setting, row.check ? (p.Selected(e.control) ? 1 : 0) : p.Value(e.control)));
             });
     }
+    // The repeat test box is the page's own: it only lets the user feel the repeat.
+    BindOnDevice<ISystemSettings>(O::RepeatTestReset, [](ISystemSettings&, PageView& p, const Route&, const Event&) {
+        p.SetText(kRepeatTestBox, "");
+    });
+
+    // Per-key colours: a key clicked on the lighting page, the keys a rubber
+    // band marked, the whole group lit or dark.
+    bind(O::KeyClick, [this](const Route& r, const Event& e) { KeyClicked(r, e); });
+    BindOnDevice<IKeyColours>(O::PerKeyLighting, [this](IKeyColours& k, PageView& p, const Route&, const Event&) {
+        if (const std::vector<int> keys = MarkedKeys(p); !keys.empty()) static_cast<void>(k.PaintKeys(keys));
+    });
+    BindOnDevice<IKeyColours>(O::ColourGroupFill, [](IKeyColours& k, PageView&, const Route&, const Event& e) {
+        static_cast<void>(k.FillColourGroup(e.control == kLitGroupButton));
+    });
 
     // The lighting panel reads its own controls and drives the lighting.
     BindOnDevice<ILighting>(O::LightingControl, [](ILighting& l, PageView&, const Route&, const Event& e) {
@@ -233,6 +261,34 @@ void CMainWnd::BindOperations() {
 }
 
 // --- Operations -----------------------------------------------------------------
+
+// On the lighting page a key takes the lighting colour; key assignment, on
+// the keys page, comes with its own panel.
+void CMainWnd::KeyClicked(const Route& route, const platform::NotifyEvent& event) {
+    const std::optional<device_io::KindRow> kind = CurrentKind();
+    devices::CMorvaneUSBDevice* device = CurrentDevice();
+    if (!kind || device == nullptr) return;
+    if (device->GetPageSection() == kLightingSection) {
+        if (auto* colours = CapabilityFor<devices::IKeyColours>(*kind, route, event)) {
+            const std::array<int, 1> key{route.index};
+            static_cast<void>(colours->PaintKeys(key));
+        }
+        return;
+    }
+    if (tracedRows_.insert(route.row).second)
+        platform::Trace("not in this version (" + std::string(OperationName(route.operation)) + "): " + event.control);
+}
+
+// The keys of the current device whose buttons the last rubber band marked.
+std::vector<int> CMainWnd::MarkedKeys(const platform::IPageView& page) const {
+    std::vector<int> keys;
+    const devices::CMorvaneUSBDevice* device = CurrentDevice();
+    if (device == nullptr) return keys;
+    for (std::size_t i = 0; i < device->KeyCount(); ++i)
+        if (const std::string* button = device->KeyButton(i); button != nullptr && page.RectSelected(*button))
+            keys.push_back(static_cast<int>(i));
+    return keys;
+}
 
 void CMainWnd::FunctionPage(const std::string& tab) {
     const auto it = std::ranges::find(kFunctionTabs, std::string_view(tab));

@@ -161,6 +161,8 @@ private:
     void RenameProfile(devices::IProfiles& profiles);
     void ResetToDefaults(devices::IProfiles& profiles);
     void ResetDevice(devices::IProfiles& profiles);
+    void KeyClicked(const Route& route, const platform::NotifyEvent& event);
+    std::vector<int> MarkedKeys(const platform::IPageView& page) const;
     void ZelborDpiEdit(int n);
     void OpenDesktopPanel(int n);
     // Same mode: the other devices with lighting and their panels (parallel).

@@ -32,8 +32,17 @@ namespace vandrel::devices {
 // range, a stage that must stay on).
 using DeviceStatus = protocol::Status;
 
-enum class CapabilityKind : std::size_t { Lighting, KeyMap, Power, SystemSettings, Audio, Profiles };
-inline constexpr std::size_t kCapabilityKindCount = 6;
+enum class CapabilityKind : std::size_t {
+    Lighting,
+    KeyMap,
+    Power,
+    DpiStages,
+    SystemSettings,
+    Audio,
+    Profiles,
+    KeyColours,
+};
+inline constexpr std::size_t kCapabilityKindCount = 8;
 
 // For the trace: "lighting", "key map" ...
 std::string_view CapabilityName(CapabilityKind kind);
@@ -83,14 +92,11 @@ public:
     virtual void SetPowerSink(PowerSink sink) = 0;
 };
 
-// The pointer settings a device keeps in its profile and the desktop applies.
-enum class SystemSetting { PointerSpeed, WheelLines, DoubleClickTime, PointerPrecision, ScrollPage };
-
-// DPI stages, report rate and the pointer's system settings.
-class ISystemSettings {
+// The resolution stages of a mouse's sensor.
+class IDpiStages {
 public:
-    static constexpr CapabilityKind kKind = CapabilityKind::SystemSettings;
-    virtual ~ISystemSettings() = default;
+    static constexpr CapabilityKind kKind = CapabilityKind::DpiStages;
+    virtual ~IDpiStages() = default;
 
     // A typed resolution, clamped to the sensor's range, becomes the nearest
     // position of the stage.
@@ -106,10 +112,33 @@ public:
     // A stage that is off is not taken.
     virtual DeviceStatus SelectDpiStage(int stage) = 0;
     virtual DeviceStatus SetDpiStageColour(int stage, std::uint32_t argb) = 0;
+};
+
+// The settings a device keeps in its profile beside its lighting: the
+// pointer's (applied to the desktop, not kept by the mouse) and the
+// keyboard's (key repeat shown on the page; the flags go to the keyboard).
+enum class SystemSetting {
+    PointerSpeed,
+    WheelLines,
+    DoubleClickTime,
+    PointerPrecision,
+    ScrollPage,
+    KeyRepeatRate,
+    KeyRepeatDelay,  // 0..3: 250, 500, 750, 1000 ms
+    WindowsKeyLock,
+    ArrowKeysOnWasd,
+    SixKeyMode,
+};
+
+// Report rate and the settings above.
+class ISystemSettings {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::SystemSettings;
+    virtual ~ISystemSettings() = default;
+
     virtual DeviceStatus SetReportRate(int option) = 0;
-    // Kept in the profile and applied to the desktop; the device does not
-    // keep them. Checks take 1 or 0.
-    virtual void SetSystemValue(SystemSetting setting, int value) = 0;
+    // Checks take 1 or 0. A setting the device does not have changes nothing.
+    virtual DeviceStatus SetSystemValue(SystemSetting setting, int value) = 0;
 };
 
 // Sound-driven lighting of the computer's audio.
@@ -147,6 +176,20 @@ public:
     // The template's settings into the current profile (its name and
     // identifier stay), then written.
     virtual DeviceStatus ResetToDefaults() = 0;
+};
+
+// The per-key colours of a keyboard's colour groups, which it shows in its
+// per-key effect. Outside that effect nothing changes.
+class IKeyColours {
+public:
+    static constexpr CapabilityKind kKind = CapabilityKind::KeyColours;
+    virtual ~IKeyColours() = default;
+
+    // The keys at these positions take the lighting colour: stored in the
+    // profile, shown, and the group's page written once.
+    virtual DeviceStatus PaintKeys(std::span<const int> positions) = 0;
+    // Every key of the group lit in the lighting colour, or dark.
+    virtual DeviceStatus FillColourGroup(bool lit) = 0;
 };
 
 }  // namespace vandrel::devices

@@ -49,6 +49,7 @@ public:
     virtual void ShowOption(bool visible) = 0;
     virtual bool OptionSelected() const = 0;
 
+    // Reaches the main window on the UI thread. Safe from any thread.
     virtual void PostMainMessage(DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) = 0;
 };
 

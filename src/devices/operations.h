@@ -31,6 +31,15 @@ enum class Operation {
     ScrollPage,
     ZelborDpiSlider,
     ZelborDpiEdit,
+    // Keyboard: key repeat, flags, per-key colours
+    RepeatRate,
+    RepeatDelay,
+    RepeatTestReset,
+    WindowsKeyLock,
+    ArrowKeysOnWasd,
+    SixKeyMode,
+    ColourGroupFill,
+    PerKeyLighting,
     // Desktop and device
     DesktopDeviceSettings,
     DefaultSettings,
@@ -50,19 +59,19 @@ enum class Operation {
     QuickColour,
     PaletteColour,
     SameMode,
-    // Later features: keys, macros, recoil, keyboard, headset, audio light,
-    // settings window, skin frame, palette window, light control handover.
+    // A click on a key of the device's picture: per-key colour on the
+    // lighting page, key assignment (a later feature) on the keys page.
     KeyClick,
+    // Later features: keys, macros, recoil, headset, audio light, settings
+    // window, skin frame, palette window, light control handover.
     KeyEditor,
     Macro,
     Recoil,
-    Keyboard,
     Headset,
     AudioLight,
     SettingsWindow,
     SkinFrame,
     LightControlHandover,
-    PerKeyLighting,
     MouseSettingOption,
     Nothing,
 };

@@ -60,6 +60,13 @@ std::optional<IndexedName> SplitIndexedName(std::string_view text) {
     return IndexedName{std::string(text.substr(0, underscore + 1)), number};
 }
 
+std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className) {
+    std::vector<std::string> found;
+    for (const platform::ChildControl& control : page.Descendants(kPageRoot))
+        if (control.className == className) found.push_back(control.name);
+    return found;
+}
+
 CMorvaneUSBDevice::CMorvaneUSBDevice() : CMorvaneUSBDevice(platform::DefaultHidBackend()) {}
 
 CMorvaneUSBDevice::CMorvaneUSBDevice(platform::IHidBackend& backend)
@@ -117,6 +124,7 @@ void CMorvaneUSBDevice::CloseCompanion(bool wireless) {
 }
 
 void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
+    lastNotification_.store(usage);
     if (usage != kUsageResync) {
         OnNotification(usage);
         return;
@@ -222,7 +230,8 @@ void CMorvaneUSBDevice::PaintPreviews() {
 
 std::optional<LightFrame> CMorvaneUSBDevice::CurrentFrame() const {
     const std::size_t length = 3 * leds_.Size();
-    if (!hostLighting_.load() || !vendor_.IsOpen() || vendor_.IsWireless() || length == 0) return std::nullopt;
+    if (!streamed_.load() || !hostLighting_.load() || !vendor_.IsOpen() || vendor_.IsWireless() || length == 0)
+        return std::nullopt;
     return LightFrame{BuildLightStream(leds_), length};
 }
 

@@ -68,6 +68,9 @@ struct IndexedName {
 };
 std::optional<IndexedName> SplitIndexedName(std::string_view text);
 
+// Every control of the page whose class is `className`, in layout order.
+std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className);
+
 class CMorvaneUSBDevice {
 public:
     CMorvaneUSBDevice();
@@ -212,6 +215,11 @@ protected:
     }
     // The kind's own page set-up, run at the end of Attach.
     virtual void SetUpPage() {}
+    // A kind that plays its lighting in its own firmware (the keyboard) keeps
+    // its LED buffer for the previews: nothing is streamed to it.
+    void KeepLedsOnScreen() { streamed_.store(false); }
+    // The last usage any companion channel reported, 0x401 included.
+    std::uint16_t LastNotification() const { return lastNotification_.load(); }
     // A usage other than 0x401 from a companion channel, on that channel's
     // notification thread.
     virtual void OnNotification(std::uint16_t /*usage*/) {}
@@ -271,6 +279,8 @@ private:
     platform::IPageView* page_ = nullptr;
 
     std::atomic<bool> hostLighting_{true};
+    std::atomic<bool> streamed_{true};
+    std::atomic<std::uint16_t> lastNotification_{0};
     std::atomic<bool> livePreview_{true};
     std::atomic<bool> windowHidden_{false};
     std::atomic<bool> windowActive_{false};

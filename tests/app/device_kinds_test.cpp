@@ -63,15 +63,7 @@ public:
     ~RecordingPad() override { Shutdown(); }
 
     devices::DeviceStatus SetReportRate(int option) override { return Note("report rate " + std::to_string(option)); }
-    devices::DeviceStatus SetDpiStage(int stage, int) override { return Note("dpi " + std::to_string(stage)); }
-    devices::DeviceStatus SetDpiStagePosition(int stage, int) override { return Note("dpi " + std::to_string(stage)); }
-    void PreviewDpiStagePosition(int stage, int) override { calls.push_back("dpi " + std::to_string(stage)); }
-    devices::DeviceStatus EnableDpiStage(int stage, bool) override { return Note("dpi " + std::to_string(stage)); }
-    devices::DeviceStatus SelectDpiStage(int stage) override { return Note("dpi " + std::to_string(stage)); }
-    devices::DeviceStatus SetDpiStageColour(int stage, std::uint32_t) override {
-        return Note("dpi " + std::to_string(stage));
-    }
-    void SetSystemValue(devices::SystemSetting, int) override { calls.push_back("system"); }
+    devices::DeviceStatus SetSystemValue(devices::SystemSetting, int) override { return Note("system"); }
     lighting::ILightingDevice& LightingDevice() override { return lighting; }
     lighting::CLightControlUI* LightPanel() override { return nullptr; }
     devices::DeviceStatus SetLighting(const profiles::LightInfo& info) override {
@@ -169,7 +161,7 @@ private slots:
             const char* traced;
         };
         const Row rows[] = {
-            {"valuechanged", "DPI_slider_1", "not on this device (system settings): DPI_slider_1"},
+            {"valuechanged", "DPI_slider_1", "not on this device (DPI stages): DPI_slider_1"},
             {"click", "device_add_btn", "not on this device (profiles): device_add_btn"},
             {"click", "default_btn", "not on this device (profiles): default_btn"},
             {"click", "device_reset_btn", "not on this device (profiles): device_reset_btn"},

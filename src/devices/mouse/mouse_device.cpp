@@ -58,6 +58,7 @@ CMorvaneMouseDevice::CMorvaneMouseDevice(platform::IHidBackend& backend, platfor
     ReactiveRing()[0].store(1);
     Offer<ILighting>(*this);
     Offer<IPower>(*this);
+    Offer<IDpiStages>(*this);
     Offer<ISystemSettings>(*this);
     Offer<IProfiles>(*this);
     lightingThread_ = std::make_unique<LightingThread>(
@@ -77,7 +78,10 @@ void CMorvaneMouseDevice::Connect() {
     static_cast<void>(ReadDevice());
     // Without a profile panel (no page, or a page without one) the mouse
     // runs the profile its list has selected.
-    if (ProfileName().empty()) TakeSelectedProfile();
+    if (ProfileName().empty()) {
+        profiles_.Prepare(KindName());
+        SetProfileName(profiles_.SelectedId());
+    }
     LoadProfile();
     RefreshPage();
     lightingThread_->Stop();
@@ -267,23 +271,8 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
 
 std::string CMorvaneMouseDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
 
-void CMorvaneMouseDevice::PrepareProfileList() {
-    if (!profileList_.Ready()) profileList_.SetPaths(UserFolder(), platform::DefaultTemplatePath(KindName()));
-}
-
-void CMorvaneMouseDevice::TakeSelectedProfile() {
-    PrepareProfileList();
-    const Json::Value list = profileList_.Ensure();
-    const auto selected = profileList_.Select(profiles::list_file::SelectedEntry(list));
-    SetProfileName(selected ? selected->id : std::string());
-}
-
 void CMorvaneMouseDevice::SetProfilePaths() {
-    const std::string folder = UserFolder();
-    profile_.SetTemplatePath(platform::DefaultTemplatePath(KindName()));
-    if (!folder.empty() && platform::IsPlainFileName(ProfileName()))
-        profile_.SetProfilePath(platform::ProfileFilePath(folder, ProfileName()));
-    profile_.SetLightConfigPath(folder.empty() ? std::string() : platform::LightConfigPath(folder, LightConfigName()));
+    devices::SetProfilePaths(profile_, KindName(), ProfileName(), LightConfigName());
 }
 
 void CMorvaneMouseDevice::LoadProfile() {

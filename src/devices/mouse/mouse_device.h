@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "devices/device_profiles.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse/mouse_dpi.h"
 #include "devices/mouse/mouse_light_adapter.h"
@@ -71,6 +72,7 @@ using PowerReport = std::array<std::uint8_t, kPowerReportSize>;
 class CMorvaneMouseDevice : public CMorvaneUSBDevice,
                             public ILighting,
                             public IPower,
+                            public IDpiStages,
                             public ISystemSettings,
                             public IProfiles {
 public:
@@ -164,7 +166,8 @@ public:
     DeviceStatus SetReportRate(int option) override;
     // The system settings live in the profile and the desktop (SystemSink);
     // the mouse does not keep them.
-    void SetSystemValue(SystemSetting setting, int value) override;
+    // The keyboard's settings are not the mouse's: they change nothing.
+    DeviceStatus SetSystemValue(SystemSetting setting, int value) override;
     // "default_btn" once confirmed: LoadDefaultProfile, then write.
     DeviceStatus ResetToDefaults() override;
     // The running lighting becomes `info`: stored, saved, applied, written.
@@ -179,7 +182,7 @@ public:
 
     // --- Panels and sinks -------------------------------------------------------
     lighting::CLightControlUI* LightPanel() override { return lightPanel_.get(); }
-    profiles::CDeviceProfileUI* ProfilePanel() override { return profilePanel_.get(); }
+    profiles::CDeviceProfileUI* ProfilePanel() override { return profiles_.Panel(); }
     lighting::ILightingDevice& LightingDevice() override { return lightingDevice_; }
     void SetSystemSink(SystemSink sink) { systemSink_ = std::move(sink); }
 
@@ -220,9 +223,6 @@ private:
     void LightingChanged();
     void ReadProfileSettings();
     std::string UserFolder() const;
-    void PrepareProfileList();
-    // The profile the list has selected, made when there is none, becomes the mouse's.
-    void TakeSelectedProfile();
     void BindSecondRow(platform::IPageView& page);
     void SetUpPanels(platform::IPageView& page);
     void ShowModeList();
@@ -266,8 +266,7 @@ private:
 
     std::vector<std::optional<std::string>> secondRow_;
     std::optional<std::string> logo_;
-    profiles::CProfileList profileList_;
-    std::unique_ptr<profiles::CDeviceProfileUI> profilePanel_;  // over profileList_
+    DeviceProfiles profiles_;
     std::unique_ptr<lighting::CLightControlUI> lightPanel_;
     CMouseLightingDevice lightingDevice_{*this};
 

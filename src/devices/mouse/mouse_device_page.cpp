@@ -51,14 +51,10 @@ void CMorvaneMouseDevice::BindSecondRow(platform::IPageView& page) {
 }
 
 void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
-    if (!mouse::FindByClass(page, controls::kProfilePanelClass).empty()) {
-        PrepareProfileList();
-        profilePanel_ = std::make_unique<profiles::CDeviceProfileUI>(page, profileList_);
-        profilePanel_->SetDeviceKind(profiles::kKindMouse);
-        profilePanel_->InitProfiles();
-        SetProfileName(profilePanel_->CurrentProfileId());
-    }
-    if (!mouse::FindByClass(page, controls::kLightPanelClass).empty()) {
+    profiles_.Prepare(KindName());
+    if (const std::optional<std::string> shown = profiles_.SetUpPanel(page, profiles::kKindMouse))
+        SetProfileName(*shown);
+    if (!FindByClass(page, controls::kLightPanelClass).empty()) {
         LoadLightConfiguration();
         lightPanel_ = std::make_unique<lighting::CLightControlUI>(page, profiles::kKindMouse);
         lightPanel_->SetScreenSize(screenWidth_, screenHeight_);
@@ -66,7 +62,7 @@ void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
     }
     // Key assignment, macros and recoil patterns have panels of their own,
     // set up here once they are built; the key-assignment panel starts hidden.
-    for (const std::string& keySet : mouse::FindByClass(page, controls::kKeySetPanelClass))
+    for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass))
         page.SetVisible(keySet, false);
 }
 
@@ -238,7 +234,7 @@ DeviceStatus CMorvaneMouseDevice::SetReportRate(int option) {
     return WriteLightRecord();
 }
 
-void CMorvaneMouseDevice::SetSystemValue(SystemSetting setting, int value) {
+DeviceStatus CMorvaneMouseDevice::SetSystemValue(SystemSetting setting, int value) {
     struct Field {
         SystemSetting setting;
         std::uint16_t mouse::MouseSystemSettings::*member;
@@ -252,12 +248,13 @@ void CMorvaneMouseDevice::SetSystemValue(SystemSetting setting, int value) {
         {SystemSetting::ScrollPage, &mouse::MouseSystemSettings::scrollPage, true},
     };
     const auto* field = std::ranges::find(kFields, setting, &Field::setting);
-    if (field == std::end(kFields)) return;
+    if (field == std::end(kFields)) return protocol::Status::Ok;
     system_.*field->member = field->check ? static_cast<std::uint16_t>(value != 0 ? 1 : 0) : mouse::SystemValue(value);
     const profiles::SystemWords words = mouse::ToWords(system_);
     profile_.SetMouseSystem(words[0], words[1], words[2]);
     SaveProfile();
     if (systemSink_) systemSink_(system_);
+    return protocol::Status::Ok;
 }
 
 // --- Defaults, lighting and profiles --------------------------------------------------
@@ -272,24 +269,18 @@ DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
 }
 
 std::vector<profiles::ProfileEntry> CMorvaneMouseDevice::Profiles() {
-    PrepareProfileList();
-    return profileList_.Profiles();
+    profiles_.Prepare(KindName());
+    return profiles_.Profiles();
 }
 
 std::string CMorvaneMouseDevice::AddProfile() {
-    PrepareProfileList();
-    const profiles::AddedProfile added = profileList_.AddFromTemplate();
-    // The panel shows the list as it is now, whatever called.
-    if (profilePanel_) profilePanel_->InitProfiles();
-    return added.fileWritten ? added.id : std::string();
+    profiles_.Prepare(KindName());
+    return profiles_.Add();
 }
 
 std::optional<DeviceStatus> CMorvaneMouseDevice::SelectProfile(const std::string& profileId) {
-    PrepareProfileList();
-    const std::optional<int> index = profileList_.IndexOf(profileId);
-    if (!index) return std::nullopt;
-    if (profilePanel_) profilePanel_->SelectProfileEntry(*index);
-    else static_cast<void>(profileList_.Select(*index));  // a list not written stays selected in memory
+    profiles_.Prepare(KindName());
+    if (!profiles_.Select(profileId)) return std::nullopt;
     SetProfileName(profileId);
     LoadProfile();
     RefreshPage();
@@ -297,8 +288,9 @@ std::optional<DeviceStatus> CMorvaneMouseDevice::SelectProfile(const std::string
 }
 
 DeviceStatus CMorvaneMouseDevice::ResetProfile() {
-    if (!profilePanel_) return protocol::Status::Ok;
-    if (!profilePanel_->ResetProfile()) return protocol::Status::WriteFailed;
+    const std::optional<bool> reset = profiles_.ResetSelected();
+    if (!reset) return protocol::Status::Ok;
+    if (!*reset) return protocol::Status::WriteFailed;
     LoadProfile();
     RefreshPage();
     return WriteLightRecord();

@@ -19,17 +19,6 @@ void SelectOne(platform::IPageView& page, std::string_view prefix, int count, in
 
 std::string Indexed(std::string_view prefix, int index) { return std::string(prefix) + std::to_string(index); }
 
-std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className,
-                                     std::string_view container) {
-    std::vector<std::string> found;
-    for (const platform::ChildControl& child : page.Children(container)) {
-        if (child.className == className) found.push_back(child.name);
-        if (child.name.empty()) continue;
-        for (std::string& inner : FindByClass(page, className, child.name)) found.push_back(std::move(inner));
-    }
-    return found;
-}
-
 void ShowDpiRanges(platform::IPageView& page, const SensorRules& rules) {
     const ValueRange slider = SliderRange(rules);
     const ValueRange edit = EditRange(rules);

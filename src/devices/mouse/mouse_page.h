@@ -53,11 +53,6 @@ inline constexpr std::string_view kShootPanelClass = "ShootControlItem";
 
 std::string Indexed(std::string_view prefix, int index);
 
-// Every control of the page, depth first from `container`, whose class is
-// `className`; nothing when there is none.
-std::vector<std::string> FindByClass(const platform::IPageView& page, std::string_view className,
-                                     std::string_view container = "");
-
 void ShowDpiRanges(platform::IPageView& page, const SensorRules& rules);
 void ShowStageResolution(platform::IPageView& page, int stage, int position, const SensorRules& rules);
 // Enable checks (the last stage on cannot be switched off), sliders,

@@ -173,7 +173,18 @@ void CDeviceOptionUI::ShowOption(bool visible) {
     setVisible(visible);
 }
 
+// From a device's worker the message is handed to the UI thread, unless the
+// tab has gone meanwhile.
 void CDeviceOptionUI::PostMainMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this,
+            [self = QPointer<CDeviceOptionUI>(this), message, wParam, lParam] {
+                if (self) self->PostMainMessage(message, wParam, lParam);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     if (messageSink_) messageSink_(message, wParam, lParam);
 }
 

@@ -463,7 +463,7 @@ TEST_F(MouseTest, SystemSettingsAreStoredInTheProfileAndReappliedWithoutWritingT
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         const Json::Value before = Section()["SystemStages"];
-        m.SetSystemValue(c.setting, c.value);
+        EXPECT_EQ(m.SetSystemValue(c.setting, c.value), protocol::Status::Ok);
         Json::Value expected = before;
         expected[c.key] = c.stored;
         EXPECT_EQ(Section()["SystemStages"], expected) << "only its own key changes";
@@ -471,6 +471,9 @@ TEST_F(MouseTest, SystemSettingsAreStoredInTheProfileAndReappliedWithoutWritingT
         EXPECT_EQ(mouse::ToWords(applied.back()), mouse::ToWords(m.System()));
     }
     EXPECT_EQ(applied.size(), std::size(cases));
+    const Json::Value before = Section()["SystemStages"];
+    EXPECT_EQ(m.SetSystemValue(SystemSetting::WindowsKeyLock, 1), protocol::Status::Ok);
+    EXPECT_EQ(Section()["SystemStages"], before) << "a keyboard's setting is not the mouse's";
     EXPECT_TRUE(Requests().empty());
 }
 
