@@ -130,10 +130,26 @@ void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
         return;
     }
     platform::Trace("接收到自动添加设备的同步信息要求");
+    ArmResync();
+}
+
+void CMorvaneUSBDevice::ArmResync() {
     if (IDeviceHost* host = host_.load()) {
         const bool pad = DeviceType() == device_io::DeviceType::MousePad;
         host->ArmTimer(TimerId::kResync, pad ? kResyncDelayPadMs : kResyncDelayMs);
     }
+}
+
+std::optional<PowerReport> CMorvaneUSBDevice::ReadPowerReport(const IPower::PowerSink& sink) {
+    protocol::CDeviceTransport& t = vendor_;
+    if (!t.IsOpen() || Hold() || protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable) return std::nullopt;
+    PowerReport report{};
+    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != protocol::Status::Ok)
+        return std::nullopt;
+    report[3] = t.IsWireless() ? 1 : 0;
+    if (sink) sink(report);
+    if (IDeviceHost* host = Host()) host->PostMainMessage(DeviceMessage::kPowerState, report[4], 0);
+    return report;
 }
 
 void CMorvaneUSBDevice::SetHostLighting(bool enabled) {
@@ -194,7 +210,7 @@ void CMorvaneUSBDevice::OnTransportReopened() { streamer_->Resend(); }
 void CMorvaneUSBDevice::LedsMayHaveChanged() {
     const std::uint64_t version = leds_.Version();
     if (notifiedVersion_.exchange(version) == version) return;
-    streamer_->Wake();
+    if (streamed_.load()) streamer_->Wake();
     SchedulePreviewPaint();
 }
 

@@ -42,6 +42,9 @@ inline constexpr std::size_t kReactiveLevels = 170;
 inline constexpr std::size_t kReactiveRingSize = 23;
 inline constexpr std::size_t kLedScratchSize = 14;
 inline constexpr std::uint32_t kPreviewWhite = 0xFFFFFFFF;
+// The power block of a wireless device: battery level, charging state ...
+inline constexpr std::size_t kPowerReportSize = 6;
+using PowerReport = std::array<std::uint8_t, kPowerReportSize>;
 // The previews on screen follow the LEDs at most about 30 times a second,
 // and only when a colour changed; the stream follows every change.
 inline constexpr std::chrono::milliseconds kPreviewPaintInterval{33};
@@ -218,6 +221,12 @@ protected:
     // A kind that plays its lighting in its own firmware (the keyboard) keeps
     // its LED buffer for the previews: nothing is streamed to it.
     void KeepLedsOnScreen() { streamed_.store(false); }
+    // Timer 1002 (Resynchronise), after the delay of the device's type.
+    void ArmResync();
+    // The power block (6 bytes at offset 0, command 0x1A) with byte 3 set
+    // to the link (1 receiver, 0 cable), given to `sink`, and message 3329
+    // with byte 4; nothing while held, closed or unreachable.
+    std::optional<PowerReport> ReadPowerReport(const IPower::PowerSink& sink);
     // The last usage any companion channel reported, 0x401 included.
     std::uint16_t LastNotification() const { return lastNotification_.load(); }
     // A usage other than 0x401 from a companion channel, on that channel's

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lighting/light_panel_tables.h"
+#include "profiles/utf_text.h"
 
 namespace vandrel::lighting {
 
@@ -67,6 +68,18 @@ void CLightControlUI::SetModeList(const std::vector<std::string>& effectIds, con
         page_.SetItemVisible(lc::kModeCombo, static_cast<int>(i), i >= visible.size() || visible[i]);
     page_.SetRange(lc::kBrightness, 0, brightnessMax);
     page_.SetRange(lc::kSpeed, 0, speedMax);
+}
+
+void CLightControlUI::SetModeList(const profiles::LightNames& names, int sliderMaximum) {
+    std::vector<std::string> ids;
+    std::vector<bool> visible;
+    for (const profiles::LightMode& mode : names.modes) {
+        ids.push_back(profiles::ToUtf8(mode.name));
+        visible.push_back(mode.visible);
+    }
+    std::vector<std::string> customNames;
+    for (const std::u16string& custom : names.customEffects) customNames.push_back(profiles::ToUtf8(custom));
+    SetModeList(ids, visible, sliderMaximum, sliderMaximum, customNames);
 }
 
 void CLightControlUI::ShowLightInfo(const profiles::LightInfo& info) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/page_view.h"
+#include "profiles/light_names.h"
 #include "profiles/profile_records.h"
 #include "protocol/status.h"
 
@@ -72,6 +73,8 @@ public:
     // sliders.
     void SetModeList(const std::vector<std::string>& effectIds, const std::vector<bool>& visible, int brightnessMax,
                      int speedMax, const std::vector<std::string>& customNames = {});
+    // The same from a device's light names, both sliders 0..sliderMaximum.
+    void SetModeList(const profiles::LightNames& names, int sliderMaximum);
     void ShowLightInfo(const profiles::LightInfo& info);
     void SetSameModeFlag(bool flag);
     // The two values the main window keeps for the settings record.

@@ -201,14 +201,7 @@ protocol::LinkState CMorvaneMouseDevice::CheckLink() {
 }
 
 void CMorvaneMouseDevice::ReadPowerState() {
-    protocol::CDeviceTransport& t = Transport();
-    if (!t.IsOpen() || Hold() || protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable) return;
-    PowerReport report{};
-    if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != protocol::Status::Ok) return;
-    report[3] = t.IsWireless() ? 1 : 0;
-    powerReport_ = report;
-    if (powerSink_) powerSink_(report);
-    if (IDeviceHost* host = Host()) host->PostMainMessage(DeviceMessage::kPowerState, report[4], 0);
+    if (const std::optional<PowerReport> report = ReadPowerReport(powerSink_)) powerReport_ = *report;
 }
 
 // --- Writing the settings record ------------------------------------------------

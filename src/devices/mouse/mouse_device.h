@@ -66,8 +66,6 @@ inline constexpr std::uint8_t kUsageProfileStageChanged = 0x11;  // and the DPI 
 // Timer 1003 takes a notified change in on the UI thread after this delay.
 inline constexpr int kNotifiedChangeDelayMs = 10;
 
-inline constexpr std::size_t kPowerReportSize = 6;
-using PowerReport = std::array<std::uint8_t, kPowerReportSize>;
 
 class CMorvaneMouseDevice : public CMorvaneUSBDevice,
                             public ILighting,

@@ -67,16 +67,7 @@ void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
 }
 
 void CMorvaneMouseDevice::ShowModeList() {
-    if (!lightPanel_) return;
-    std::vector<std::string> names;
-    std::vector<bool> visible;
-    for (const profiles::LightMode& mode : names_.modes) {
-        names.push_back(profiles::ToUtf8(mode.name));
-        visible.push_back(mode.visible);
-    }
-    std::vector<std::string> customNames;
-    for (const std::u16string& custom : names_.customEffects) customNames.push_back(profiles::ToUtf8(custom));
-    lightPanel_->SetModeList(names, visible, kSliderMaximum, kSliderMaximum, customNames);
+    if (lightPanel_) lightPanel_->SetModeList(names_, kSliderMaximum);
 }
 
 const std::string* CMorvaneMouseDevice::SecondRowPreview(std::size_t led) const {

@@ -1,0 +1,376 @@
+#include "devices/keyboard/keyboard_device.h"
+
+#include <algorithm>
+
+#include "platform/folders.h"
+#include "platform/trace.h"
+
+namespace vandrel::devices {
+namespace {
+
+using keyboard::KeyAction;
+using protocol::Status;
+
+constexpr std::string_view kKindName = "keyboard";
+constexpr std::string_view kLightConfigName = "zelbor_light";
+constexpr std::string_view kMacroListName = "macro";  // "macro.config"
+
+// Notifications: a high byte of 0x10 or 0x11 carries the onboard profile in
+// the low four bits of the value; any other high byte with bit 7 set carries
+// it in its own low four bits.
+constexpr std::uint8_t kProfileNotice = 0x10;
+constexpr std::uint8_t kProfileNoticeToo = 0x11;
+constexpr std::uint8_t kProfileNoticeBit = 0x80;
+constexpr std::uint8_t kKeyPressedHigh = CMorvaneKeyboardDevice::kUsageKeyPressed >> 8;
+constexpr std::uint8_t kKeyReleasedHigh = CMorvaneKeyboardDevice::kUsageKeyReleased >> 8;
+// Timer 1003 takes a notified profile change in on the UI thread after this delay.
+constexpr int kNotifiedChangeDelayMs = 10;
+
+std::unique_ptr<platform::ITickSource> OwnTicks(platform::ITickSource* given) {
+    return given == nullptr ? std::make_unique<platform::SteadyTickSource>() : nullptr;
+}
+
+Status FirstFailure(std::initializer_list<Status> statuses) {
+    for (const Status status : statuses)
+        if (status != Status::Ok) return status;
+    return Status::Ok;
+}
+
+std::string_view SlotName(CommandWorker::Slot slot) {
+    static constexpr std::array<std::string_view, CommandWorker::kSlots> kNames{"colour page", "key map",
+                                                                                "light record"};
+    return kNames[static_cast<std::size_t>(slot)];
+}
+
+}  // namespace
+
+CMorvaneKeyboardDevice::CMorvaneKeyboardDevice() : CMorvaneKeyboardDevice(platform::DefaultHidBackend()) {}
+
+CMorvaneKeyboardDevice::CMorvaneKeyboardDevice(platform::IHidBackend& backend, platform::ITickSource* ticks)
+    : CMorvaneUSBDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
+    SetKindName(std::string(kKindName));
+    SetLightConfigName(std::string(kLightConfigName));
+    KeepLedsOnScreen();
+    profile_.SetTemplatePath(platform::DefaultTemplatePath(kKindName));
+    profile_.SetSectionIndex(0);
+    Offer<ILighting>(*this);
+    Offer<IPower>(*this);
+    Offer<ISystemSettings>(*this);
+    Offer<IProfiles>(*this);
+    Offer<IKeyColours>(*this);
+    lightingThread_ = std::make_unique<LightingThread>(
+        ticks_, LightingSchedule{[this] { return NextStepTicks(); }, [this] { RunLightingPass(); }});
+}
+
+CMorvaneKeyboardDevice::~CMorvaneKeyboardDevice() {
+    lightingThread_->Stop();
+    worker_.Stop();
+    Shutdown();
+}
+
+// --- Reading the keyboard -------------------------------------------------------
+
+void CMorvaneKeyboardDevice::Connect() {
+    // A failed read keeps what was read before; the profile and the page come
+    // up all the same, and the next connection reads again.
+    ReadDevice();
+    if (ProfileName().empty()) {
+        profiles_.Prepare(KindName());
+        SetProfileName(profiles_.SelectedId());
+    }
+    LoadProfile();
+    static_cast<void>(ReadLightRecord());
+    RefreshPage();
+    lightingThread_->Stop();
+    lightingThread_->Start();
+}
+
+void CMorvaneKeyboardDevice::OnTransportReopened() {
+    CMorvaneUSBDevice::OnTransportReopened();
+    lightingThread_->Wake();
+}
+
+void CMorvaneKeyboardDevice::ReadDevice() {
+    keyMapRead_ = false;
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen()) return;
+
+    // The statuses of the reads say which tables are the keyboard's; the
+    // sequence is closed whatever they say.
+    static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(t));
+    InfoBlock info{};
+    if (protocol::CMD_READ_INFO(t, info.data()) == Status::Ok) info_ = info;
+    std::size_t slots = KeySlots();
+    // More key slots than a 512-byte table holds: none of the tables is read.
+    if (t.SetMemorySize(static_cast<std::uint16_t>(slots * 3))) {
+        keyboard::DevicePage keys{};
+        if (protocol::CMD_READ_KEY_MAP(t, keys.data()) == Status::Ok) {
+            keyMap_ = keys;
+            keyMapRead_ = true;
+        }
+        keyboard::DevicePage leds{};
+        if (protocol::CMD_READ_LED_MAP(t, leds.data()) == Status::Ok) ledMap_ = leds;
+    } else {
+        platform::Trace("keyboard: " + std::to_string(slots) + " key slots do not fit its tables; not read");
+        slots = 0;
+    }
+    static_cast<void>(protocol::CMD_SEQUENCE_END(t));
+
+    const keyboard::PositionMaps maps = keyboard::BuildPositionMaps(keyMap_, ledMap_, slots);
+    const std::lock_guard lock(mapsMutex_);
+    maps_ = maps;
+}
+
+keyboard::PositionMaps CMorvaneKeyboardDevice::Maps() const {
+    const std::lock_guard lock(mapsMutex_);
+    return maps_;
+}
+
+bool CMorvaneKeyboardDevice::ReadLightRecord() {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen()) return false;
+    std::uint8_t onboard = 0;
+    if (protocol::CMD_READ_AT(t, &onboard, 1, 0) != Status::Ok) return false;
+    keyboard::LightRecord bytes{};
+    const auto offset = static_cast<std::uint16_t>(onboard * keyboard::kLightRecordStride);
+    if (protocol::CMD_READ_AT(t, bytes.data(), bytes.size(), offset) != Status::Ok) return false;
+
+    onboardProfile_.store(onboard);
+    const keyboard::ReadLightRecord read = keyboard::ParseLightRecord(bytes, names_.modes, ColourGroupCount());
+    profiles::LightInfo light = read.light;
+    light.OldLedmode = profile_.GetLightInfo().OldLedmode;
+    system_.Key6Flag = read.Key6Flag;
+    system_.WinFlag = read.WinFlag;
+    system_.WFlag = read.WFlag;
+    const profiles::LightWords words = profiles::ToWords(light);
+    profile_.SetLightInfo(words[0], words[1], words[2], words[3]);
+    profile_.SetColorGroup(light.CustomGroup);
+    StoreSystem();
+    SaveProfile();
+    ApplyRunningLight(light);
+    return true;
+}
+
+void CMorvaneKeyboardDevice::Resynchronise() {
+    // A record that could not be read is read again at the next resynchronisation.
+    static_cast<void>(ReadLightRecord());
+    if (LastNotification() == kUsageReloadProfile) {
+        if (profiles::CDeviceProfileUI* panel = profiles_.Panel()) panel->InitProfiles();
+        LoadProfile();
+    }
+    RefreshPage();
+}
+
+void CMorvaneKeyboardDevice::OnNotification(std::uint16_t usage) {
+    if (usage == kUsageReloadProfile) {
+        ArmResync();
+        return;
+    }
+    if (usage < kUsageReloadProfile) return;
+    const auto high = static_cast<std::uint8_t>(usage >> 8);
+    std::optional<int> onboard;
+    if (high == kProfileNotice || high == kProfileNoticeToo) onboard = usage & 0x0F;
+    else if ((high & kProfileNoticeBit) != 0) onboard = high & 0x0F;
+    if (onboard) {
+        onboardProfile_.store(*onboard);
+        if (IDeviceHost* host = Host()) host->ArmTimer(TimerId::kSpare1003, kNotifiedChangeDelayMs);
+    }
+    const auto slot = static_cast<std::uint8_t>(usage & 0xFF);
+    if (high == kKeyPressedHigh) OnKeyEvent(slot, KeyAction::kPressed);
+    else if (high == kKeyReleasedHigh) OnKeyEvent(slot, KeyAction::kReleased);
+}
+
+void CMorvaneKeyboardDevice::OnTimer1003() { RefreshPage(); }
+
+protocol::LinkState CMorvaneKeyboardDevice::CheckLink() {
+    protocol::CDeviceTransport& t = Transport();
+    return t.IsOpen() ? protocol::CMD_LINK_QUERY(t) : protocol::LinkState::Unreachable;
+}
+
+void CMorvaneKeyboardDevice::ReadPowerState() {
+    if (const std::optional<PowerReport> report = ReadPowerReport(powerSink_)) powerReport_ = *report;
+}
+
+// --- Writing the keyboard --------------------------------------------------------
+
+Status CMorvaneKeyboardDevice::WriteLightRecord(int onboardProfile, int byte0) {
+    const keyboard::LightRecord record = keyboard::BuildLightRecord(profile_.GetLightInfo(), system_, names_.modes,
+                                                                    static_cast<std::uint8_t>(byte0));
+    const auto offset =
+        static_cast<std::uint16_t>(std::clamp(onboardProfile, 0, 255) * static_cast<int>(keyboard::kLightRecordStride));
+    Post(CommandWorker::Slot::LightRecord, [this, record, offset] {
+        protocol::CDeviceTransport& t = Transport();
+        if (!t.IsOpen()) return Status::ReadFailed;
+        const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
+        const Status write = protocol::CMD_WRITE_AT(t, record.data(), record.size(), offset);
+        const Status end = protocol::CMD_SEQUENCE_END(t);
+        return FirstFailure({begin, write, end});
+    });
+    // The per-key effect shows the group's page: it follows the record.
+    if (profile_.GetLightInfo().SelectItem == kPerKeyEffect) return UploadColourPage(/*scaled=*/true);
+    return Status::Ok;
+}
+
+Status CMorvaneKeyboardDevice::UploadColourPage(bool scaled) {
+    const std::size_t length = KeySlots() * 3;
+    if (length > keyboard::kPageSize) return Status::Ok;  // no colour page holds this keyboard's keys
+    const keyboard::DevicePage page = keyboard::BuildColourPage(GroupColours(), Maps(), scaled);
+    const int group = RunningLight().CustomGroup;
+    Post(CommandWorker::Slot::ColourPage, [this, page, length, group] {
+        protocol::CDeviceTransport& t = Transport();
+        if (!t.IsOpen()) return Status::ReadFailed;
+        return protocol::CMD_WRITE_PAGE(t, page.data(), length, group, static_cast<int>(keyboard::kPageSize));
+    });
+    return Status::Ok;
+}
+
+Status CMorvaneKeyboardDevice::UploadCurrentKeyMap() { return UploadKeyMap(0, keyList_); }
+
+Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::KeyEntry> keys) {
+    if (bank != 0) return Status::BadBank;
+    // Only over a key map read from this keyboard: what it does not report
+    // would otherwise be written as zeros.
+    if (!keyMapRead_) {
+        platform::Trace("keyboard: key map not read since it connected; the key assignments wait");
+        return Status::ReadFailed;
+    }
+    const std::size_t length = KeySlots() * 3;
+    const keyboard::KeyMapImage image = keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys,
+                                                                   MacroCount());
+    if (!image.macroOrder.empty())
+        platform::Trace("keyboard: " + std::to_string(image.macroOrder.size()) +
+                        " macros in use; this version sends no macros, only the key map");
+    Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length] {
+        protocol::CDeviceTransport& t = Transport();
+        if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
+        const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
+        const Status write = protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0);
+        const Status end = protocol::CMD_SEQUENCE_END(t);
+        return FirstFailure({begin, write, end});
+    });
+    return Status::Ok;
+}
+
+std::size_t CMorvaneKeyboardDevice::MacroCount() const {
+    const std::string folder = UserFolder();
+    if (folder.empty()) return 0;
+    const Json::Value list = profiles::CJsonFileStore().ReadJson(platform::LightConfigPath(folder, kMacroListName));
+    const Json::Value& macros = list["MacroInfo"];
+    return macros.isArray() ? macros.size() : 0;
+}
+
+void CMorvaneKeyboardDevice::Post(CommandWorker::Slot slot, CommandWorker::Job job) {
+    worker_.Post(slot, std::move(job));
+}
+
+// On the worker's thread.
+void CMorvaneKeyboardDevice::OnCommandDone(CommandWorker::Slot slot, Status status) {
+    if (status == Status::Ok) {
+        writeFailureReported_.store(false);
+        return;
+    }
+    // Closed: the keyboard has gone, and its settings go out when it is back.
+    if (!Transport().IsOpen() || writeFailureReported_.exchange(true)) return;
+    platform::Trace("keyboard did not take its " + std::string(SlotName(slot)) + ": " +
+                    std::to_string(protocol::ToInt(status)));
+    if (IDeviceHost* host = Host())
+        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, device_io::KindRowNumber(KindRow()),
+                              protocol::ToInt(status));
+}
+
+// --- Profile ----------------------------------------------------------------------
+
+std::string CMorvaneKeyboardDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
+
+void CMorvaneKeyboardDevice::SetProfilePaths() {
+    devices::SetProfilePaths(profile_, KindName(), ProfileName(), LightConfigName());
+}
+
+void CMorvaneKeyboardDevice::LoadProfile() {
+    SetProfilePaths();
+    profile_.Load(profile_.GetProfilePath());
+    ReadProfileSettings();
+}
+
+void CMorvaneKeyboardDevice::ReadProfileSettings() {
+    keyList_ = profile_.GetKeyList();
+    ApplyProfileLighting();
+    system_ = keyboard::SystemFromWords(profile_.GetKeyboardSystem());
+}
+
+void CMorvaneKeyboardDevice::LoadDefaultProfile() {
+    const std::string templatePath = platform::DefaultTemplatePath(KindName());
+    // A template without a section would be "repaired" by Load, which writes
+    // it: only a usable template resets the profile.
+    const Json::Value document = store_.ReadJson(templatePath);
+    if (!document["Device"][0].isObject()) return;
+    profile_.SetTemplatePath(templatePath);
+    profile_.Load(templatePath);
+    ReadProfileSettings();
+    SaveProfile();
+    RefreshPage();
+}
+
+// A failed write is traced by the store; the settings stay in memory and the
+// next change writes the whole profile again.
+void CMorvaneKeyboardDevice::SaveProfile() { static_cast<void>(profile_.Save()); }
+
+void CMorvaneKeyboardDevice::StoreSystem() {
+    const profiles::SystemWords words = keyboard::ToWords(system_);
+    profile_.SetKeyboardSystem(words[0], words[1], words[2]);
+}
+
+void CMorvaneKeyboardDevice::SetLightNameIndex(int index) {
+    CMorvaneUSBDevice::SetLightNameIndex(index);
+    profile_.SetSectionIndex(0);
+}
+
+void CMorvaneKeyboardDevice::LoadLightConfiguration() {
+    const std::string folder = UserFolder();
+    const Json::Value defaults = store_.ReadJson(platform::DefaultLightNamesPath());
+    const Json::Value config =
+        folder.empty() ? Json::Value() : store_.ReadJson(platform::LightConfigPath(folder, LightConfigName()));
+    profiles::UpdateLightNames(names_, defaults, config, GetLightNameIndex());
+}
+
+// The profile the list selects runs: loaded, shown, and written with its key map.
+void CMorvaneKeyboardDevice::RunProfile() {
+    LoadProfile();
+    RefreshPage();
+    static_cast<void>(WriteLightRecord());
+    static_cast<void>(UploadCurrentKeyMap());
+}
+
+std::vector<profiles::ProfileEntry> CMorvaneKeyboardDevice::Profiles() {
+    profiles_.Prepare(KindName());
+    return profiles_.Profiles();
+}
+
+std::string CMorvaneKeyboardDevice::AddProfile() {
+    profiles_.Prepare(KindName());
+    return profiles_.Add();
+}
+
+std::optional<DeviceStatus> CMorvaneKeyboardDevice::SelectProfile(const std::string& profileId) {
+    profiles_.Prepare(KindName());
+    if (!profiles_.Select(profileId)) return std::nullopt;
+    SetProfileName(profileId);
+    RunProfile();
+    return Status::Ok;
+}
+
+DeviceStatus CMorvaneKeyboardDevice::ResetProfile() {
+    const std::optional<bool> reset = profiles_.ResetSelected();
+    if (!reset) return Status::Ok;
+    if (!*reset) return Status::WriteFailed;
+    RunProfile();
+    return Status::Ok;
+}
+
+DeviceStatus CMorvaneKeyboardDevice::ResetToDefaults() {
+    LoadDefaultProfile();
+    static_cast<void>(WriteLightRecord());
+    return UploadCurrentKeyMap();
+}
+
+}  // namespace vandrel::devices
