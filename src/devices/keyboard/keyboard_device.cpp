@@ -136,7 +136,7 @@ bool CMorvaneKeyboardDevice::ReadLightRecord() {
     if (protocol::CMD_READ_AT(t, bytes.data(), bytes.size(), offset) != Status::Ok) return false;
 
     onboardProfile_.store(onboard);
-    const keyboard::ReadLightRecord read = keyboard::ParseLightRecord(bytes, names_.modes, ColourGroupCount());
+    const keyboard::ReadLightRecord read = keyboard::ParseLightRecord(bytes, names_.modes, keyboard::kColourGroups);
     profiles::LightInfo light = read.light;
     light.OldLedmode = profile_.GetLightInfo().OldLedmode;
     system_.Key6Flag = read.Key6Flag;

@@ -193,8 +193,8 @@ private:
     void StoreSystem();
     DeviceStatus SystemChanged();
     std::string UserFolder() const;
-    int ColourGroupCount() const;
     void ShowModeList();
+    void ShowColourGroups(platform::IPageView& page);
     void SetUpPanels(platform::IPageView& page);
     void RunProfile();
     void OnKeyEvent(std::uint8_t keySlot, keyboard::KeyAction action);

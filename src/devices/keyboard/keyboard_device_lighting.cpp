@@ -71,13 +71,6 @@ void CMorvaneKeyboardDevice::SetLightingPaused(bool paused) {
 
 // --- Colour groups ----------------------------------------------------------------
 
-int CMorvaneKeyboardDevice::ColourGroupCount() const {
-    platform::IPageView* page = Page();
-    if (page == nullptr || !page->HasControl(lighting::light_controls::kCustomCombo))
-        return profiles::CKeyboardProfiledata::kColourGroupCount;
-    return static_cast<int>(page->Items(lighting::light_controls::kCustomCombo).size());
-}
-
 std::vector<profiles::KeyColour> CMorvaneKeyboardDevice::GroupColours() {
     return profile_.GetKeyColors(RunningLight().CustomGroup, static_cast<int>(keyboard::kPositions));
 }
@@ -100,7 +93,7 @@ void CMorvaneKeyboardDevice::StageColours(const std::vector<profiles::KeyColour>
 }
 
 void CMorvaneKeyboardDevice::SelectCustomGroup(int group) {
-    if (group < 0 || group >= ColourGroupCount()) group = 0;
+    if (group < 0 || group >= keyboard::kColourGroups) group = 0;
     profiles::LightInfo light = RunningLight();
     light.CustomGroup = static_cast<std::uint8_t>(group);
     const profiles::LightWords words = profiles::ToWords(light);

@@ -34,10 +34,19 @@ void CMorvaneKeyboardDevice::SetUpPanels(platform::IPageView& page) {
         LoadLightConfiguration();
         lightPanel_ = std::make_unique<lighting::CLightControlUI>(page, profiles::kKindKeyboard);
         ShowModeList();
+        ShowColourGroups(page);
     }
     // Key assignment and macros have panels of their own, set up here once
     // they are built; the key-assignment panel starts hidden.
     for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass)) page.SetVisible(keySet, false);
+}
+
+// The groups by their numbers, from 1.
+void CMorvaneKeyboardDevice::ShowColourGroups(platform::IPageView& page) {
+    std::vector<platform::ItemText> groups;
+    for (int group = 1; group <= keyboard::kColourGroups; ++group)
+        groups.push_back(platform::ItemText::Literal(std::to_string(group)));
+    page.SetItemTexts(lighting::light_controls::kCustomCombo, groups);
 }
 
 void CMorvaneKeyboardDevice::ShowModeList() {

@@ -48,6 +48,8 @@ inline constexpr std::size_t kColourGroup = 26;
 inline constexpr std::uint8_t kTopLevel = 4;   // brightness and speed run 0..4
 inline constexpr int kRepeatDelayChoices = 4;  // 250, 500, 750, 1000 ms
 inline constexpr int kPollingRateChoices = 4;
+// Colour groups of per-key colours the keyboard keeps, one colour page each.
+inline constexpr int kColourGroups = 8;
 
 // "SystemStages" of the keyboard's profile.
 struct KeyboardSystem {
