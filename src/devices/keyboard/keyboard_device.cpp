@@ -194,8 +194,8 @@ void CMorvaneKeyboardDevice::ReadPowerState() {
 // --- Writing the keyboard --------------------------------------------------------
 
 Status CMorvaneKeyboardDevice::WriteLightRecord(int onboardProfile, int byte0) {
-    const keyboard::LightRecord record = keyboard::BuildLightRecord(profile_.GetLightInfo(), system_, names_.modes,
-                                                                    static_cast<std::uint8_t>(byte0));
+    const keyboard::LightRecord record =
+        keyboard::BuildLightRecord(profile_.GetLightInfo(), system_, names_.modes, static_cast<std::uint8_t>(byte0));
     const auto offset =
         static_cast<std::uint16_t>(std::clamp(onboardProfile, 0, 255) * static_cast<int>(keyboard::kLightRecordStride));
     Post(CommandWorker::Slot::LightRecord, [this, record, offset] {
@@ -235,8 +235,8 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
         return Status::ReadFailed;
     }
     const std::size_t length = KeySlots() * 3;
-    const keyboard::KeyMapImage image = keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys,
-                                                                   MacroCount());
+    const keyboard::KeyMapImage image =
+        keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys, MacroCount());
     if (!image.macroOrder.empty())
         platform::Trace("keyboard: " + std::to_string(image.macroOrder.size()) +
                         " macros in use; this version sends no macros, only the key map");

@@ -227,7 +227,7 @@ private:
     InfoBlock info_{};
     keyboard::DevicePage keyMap_{};
     keyboard::DevicePage ledMap_{};
-    bool keyMapRead_ = false;     // since this connection
+    bool keyMapRead_ = false;       // since this connection
     mutable std::mutex mapsMutex_;  // maps_: the notification threads read it
     keyboard::PositionMaps maps_ = keyboard::BuildPositionMaps({}, {}, 0);
     keyboard::KeyboardSystem system_;

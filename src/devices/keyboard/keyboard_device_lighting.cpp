@@ -161,8 +161,8 @@ std::optional<std::uint32_t> CMorvaneKeyboardDevice::NextStepTicks() {
     if (!t.IsOpen() || t.IsPaused()) return std::nullopt;
     const bool fresh = lightGeneration_.load() != paintedGeneration_ ||
                        restartGeneration_.load() != startedGeneration_ ||
-                       listGeneration_.load() != appliedListGeneration_ ||
-                       coloursGeneration_.load() != takenColours_ || keyEventsWaiting_.load();
+                       listGeneration_.load() != appliedListGeneration_ || coloursGeneration_.load() != takenColours_ ||
+                       keyEventsWaiting_.load();
     if (fresh) return 0;
     const profiles::LightInfo light = RunningLight();
     const EffectActivity activity = keyboard::ActivityOf(light.SelectItem);

@@ -12,11 +12,10 @@ using O = Operation;
 
 // What the keyboard page's controls run on the keyboard.
 constexpr std::array kKeyboardOperations{
-    O::ReportRate,       O::RepeatRate,      O::RepeatDelay,     O::RepeatTestReset, O::WindowsKeyLock,
-    O::ArrowKeysOnWasd,  O::SixKeyMode,      O::KeyClick,        O::PerKeyLighting,  O::ColourGroupFill,
-    O::DefaultSettings,  O::DeviceReset,     O::ProfileAdd,      O::ProfileDelete,   O::ProfileDuplicate,
-    O::ProfileImport,    O::ProfileExport,   O::ProfileRename,   O::ProfileChosen,   O::ProfileFold,
-    O::LightingControl,  O::QuickColour,     O::PaletteColour,   O::SameMode,
+    O::ReportRate,    O::RepeatRate,    O::RepeatDelay,      O::RepeatTestReset, O::WindowsKeyLock,  O::ArrowKeysOnWasd,
+    O::SixKeyMode,    O::KeyClick,      O::PerKeyLighting,   O::ColourGroupFill, O::DefaultSettings, O::DeviceReset,
+    O::ProfileAdd,    O::ProfileDelete, O::ProfileDuplicate, O::ProfileImport,   O::ProfileExport,   O::ProfileRename,
+    O::ProfileChosen, O::ProfileFold,   O::LightingControl,  O::QuickColour,     O::PaletteColour,   O::SameMode,
 };
 
 }  // namespace

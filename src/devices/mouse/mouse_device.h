@@ -66,7 +66,6 @@ inline constexpr std::uint8_t kUsageProfileStageChanged = 0x11;  // and the DPI 
 // Timer 1003 takes a notified change in on the UI thread after this delay.
 inline constexpr int kNotifiedChangeDelayMs = 10;
 
-
 class CMorvaneMouseDevice : public CMorvaneUSBDevice,
                             public ILighting,
                             public IPower,

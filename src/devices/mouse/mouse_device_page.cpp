@@ -62,8 +62,7 @@ void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
     }
     // Key assignment, macros and recoil patterns have panels of their own,
     // set up here once they are built; the key-assignment panel starts hidden.
-    for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass))
-        page.SetVisible(keySet, false);
+    for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass)) page.SetVisible(keySet, false);
 }
 
 void CMorvaneMouseDevice::ShowModeList() {
