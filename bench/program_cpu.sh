@@ -3,6 +3,8 @@
 # session bus, over a window of N seconds after a 3 s settling time:
 #   - one simulated cable mouse animating (wave), window shown and hidden;
 #   - the same mouse with the colour cycle at top speed, and static;
+#   - one simulated cable keyboard playing the rainbow, window shown and
+#     hidden, and a static effect (its record set through VANDREL_SIM_RECORD);
 #   - all simulated devices, static;
 #   - no device (the real hidraw back end with nothing plugged).
 # Prints the share of one core, context switches a second (all threads) and
@@ -56,6 +58,18 @@ for path in glob.glob(folder + "/*.Json"):
 PY
 }
 
+# The simulated keyboard's record of onboard profile 0 with this effect and
+# speed (the keyboard's effect codes are the effect numbers), full brightness.
+keyboard_record() {  # keyboard_record EFFECT SPEED
+  python3 - "$1" "$2" <<'PY'
+import sys
+effect, speed = int(sys.argv[1]), int(sys.argv[2])
+record = [0] * 27
+record[1], record[2], record[3], record[5], record[6] = effect, 4, 4 - speed, 1, 255
+print("keyboard:" + " ".join("%02x" % b for b in record))
+PY
+}
+
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), window ${seconds} s"
 measure "no device" --hidden
 measure "mouse wave, window shown" --simulate=mouse
@@ -65,3 +79,6 @@ measure "mouse colour cycle top speed, shown" --simulate=mouse
 set_effect mouse 3 2
 measure "mouse static, shown" --simulate=mouse
 measure "all simulated devices, mouse static, shown" --simulate
+VANDREL_SIM_RECORD=$(keyboard_record 11 2) measure "keyboard rainbow, window shown" --simulate=keyboard
+VANDREL_SIM_RECORD=$(keyboard_record 11 2) measure "keyboard rainbow, window hidden" --simulate=keyboard --hidden
+VANDREL_SIM_RECORD=$(keyboard_record 6 2) measure "keyboard static, window shown" --simulate=keyboard

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string_view>
+#include <vector>
 
 #include <QApplication>
 #include <QEvent>
@@ -87,11 +89,29 @@ const SimulatedName* SimulatedDevice(std::string_view name) {
     return nullptr;
 }
 
+// Benchmarks and screenshots start a simulated device with a settings
+// record of their choosing: VANDREL_SIM_RECORD="keyboard:00 0b 04 ..." is
+// the record of onboard profile 0 in hexadecimal bytes. Anything it does not
+// parse as a whole record is left alone.
+void WriteSimulatedRecord(sim::SimBackend& backend) {
+    const char* text = std::getenv("VANDREL_SIM_RECORD");
+    if (text == nullptr) return;
+    const std::string_view value(text);
+    const std::size_t colon = value.find(':');
+    const SimulatedName* row = colon == std::string_view::npos ? nullptr : SimulatedDevice(value.substr(0, colon));
+    sim::SimFirmware* firmware = row != nullptr ? backend.Firmware(row->kind) : nullptr;
+    if (firmware == nullptr) return;
+    std::vector<std::uint8_t> record;
+    std::istringstream hex{std::string(value.substr(colon + 1))};
+    for (unsigned byte = 0; hex >> std::hex >> byte;) record.push_back(static_cast<std::uint8_t>(byte));
+    if (!firmware->WriteRecord(0, record)) std::fprintf(stderr, "VANDREL_SIM_RECORD: not a whole record\n");
+}
+
 std::unique_ptr<sim::SimBackend> MakeSimulated(const std::vector<std::string>& names) {
-    if (names.empty()) return sim::SimBackend::WithDefaultDevices();
-    auto backend = std::make_unique<sim::SimBackend>();
+    auto backend = names.empty() ? sim::SimBackend::WithDefaultDevices() : std::make_unique<sim::SimBackend>();
     for (const std::string& name : names)
         if (const SimulatedName* row = SimulatedDevice(name)) backend->Plug(row->kind, row->link);
+    WriteSimulatedRecord(*backend);
     return backend;
 }
 
