@@ -237,9 +237,8 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
     const std::size_t length = KeySlots() * 3;
     const keyboard::KeyMapImage image =
         keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys, MacroCount());
-    if (!image.macroOrder.empty())
-        platform::Trace("keyboard: " + std::to_string(image.macroOrder.size()) +
-                        " macros in use; this version sends no macros, only the key map");
+    if (!image.macroOrder.empty() && !macrosTraced_.exchange(true))
+        platform::Trace("keyboard: keys use macros; this version sends no macros, only the key map");
     Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;

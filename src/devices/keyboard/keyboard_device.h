@@ -234,6 +234,9 @@ private:
     std::vector<profiles::KeyEntry> keyList_;
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> writeFailureReported_{false};
+    // Features of later versions say once that they do nothing yet.
+    std::atomic<bool> macrosTraced_{false};
+    std::atomic<bool> audioTraced_{false};
     PowerReport powerReport_{};
     PowerSink powerSink_;
 

@@ -5,6 +5,7 @@
 
 #include "devices/keyboard/keyboard_device.h"
 #include "lighting/engine_tables.h"
+#include "platform/trace.h"
 
 namespace vandrel::devices {
 namespace {
@@ -14,6 +15,7 @@ using keyboard::EffectActivity;
 // The light-effect list steps at every pass.
 constexpr std::uint32_t kLightListTicks = 1;
 constexpr std::uint8_t kOpaque = 255;
+constexpr std::uint8_t kAudioEffect = 29;
 
 }  // namespace
 
@@ -54,6 +56,8 @@ void CMorvaneKeyboardDevice::ApplyRunningLight(const profiles::LightInfo& light)
     if (light.SelectItem != appliedEffect_ || light.SelectItem == kPerKeyEffect) {
         appliedEffect_ = light.SelectItem;
         restartGeneration_.fetch_add(1);
+        if (light.SelectItem == kAudioEffect && !audioTraced_.exchange(true))
+            platform::Trace("keyboard: sound-driven lighting is not in this version; its effect stays dark");
     }
     if (light.SelectItem == kPerKeyEffect) StageColours(GroupColours());
     LightingChanged();
