@@ -566,6 +566,31 @@ TEST_F(KeyboardDeviceTest, MacrosOfTheMacroListAreNumberedInTheOrderTheyAreFirst
     for (const Use& use : uses) EXPECT_EQ(KeyMapSlot(SimSlotsOf(use.position).key), use.sent) << use.position;
 }
 
+TEST_F(KeyboardDeviceTest, DefaultsPutTheTemplatesLightingAndKeysBackOnTheKeyboard) {
+    CMorvaneKeyboardDevice& k = Connected();
+    const auto& factory = keyboard::FactoryKeyCodes();
+    const std::string templateText = profiles::CJsonFileStore().ReadText(platform::DefaultTemplatePath("keyboard"));
+    const std::string id = k.AddProfile();
+    EditProfile(platform::ProfileFilePath(platform::UserDataFolder("keyboard"), id), [&](Json::Value& section) {
+        section["KeyList"][static_cast<Json::ArrayIndex>(kKeyA)]["Assignment"] = profiles::PackKeyCode(factory[kKeyB]);
+        section["LightInfo"]["SelectItem"] = 9;
+    });
+    ASSERT_EQ(k.SelectProfile(id), std::optional<DeviceStatus>(Status::Ok));
+    WaitForWrites();
+    ASSERT_EQ(KeyMapSlot(SimSlotsOf(kKeyA).key), CodeBytes(factory[kKeyB]));
+
+    EXPECT_EQ(k.ResetToDefaults(), Status::Ok);
+    WaitForWrites();
+
+    EXPECT_EQ(KeyMapSlot(SimSlotsOf(kKeyA).key), CodeBytes(factory[kKeyA]));
+    EXPECT_EQ(Slice(Record(0), 1, 3), (Bytes{ModeCode(1), 4, 2})) << "the template's effect 1, brightness 4, speed 2";
+    EXPECT_EQ(Section()["LightInfo"]["SelectItem"].asInt(), 1);
+    EXPECT_EQ(Section()["KeyList"][static_cast<Json::ArrayIndex>(kKeyA)]["Assignment"].asInt(),
+              profiles::PackKeyCode(factory[kKeyA]));
+    EXPECT_EQ(profiles::CJsonFileStore().ReadText(platform::DefaultTemplatePath("keyboard")), templateText)
+        << "the template stays as shipped";
+}
+
 // --- Notifications ----------------------------------------------------------------------------
 
 // 0x402 says the keyboard's settings and profile changed: the resynchronisation
