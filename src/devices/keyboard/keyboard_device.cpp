@@ -152,17 +152,21 @@ bool CMorvaneKeyboardDevice::ReadLightRecord() {
 }
 
 void CMorvaneKeyboardDevice::Resynchronise() {
-    // A record that could not be read is read again at the next resynchronisation.
-    static_cast<void>(ReadLightRecord());
-    if (LastNotification() == kUsageReloadProfile) {
+    // The profile file first: the record read stores into the profile and
+    // saves it, which would write the copy in memory over the changed file.
+    if (reloadProfile_.exchange(false)) {
         if (profiles::CDeviceProfileUI* panel = profiles_.Panel()) panel->InitProfiles();
         LoadProfile();
     }
+    // A record that could not be read is read again at the next resynchronisation.
+    static_cast<void>(ReadLightRecord());
     RefreshPage();
 }
 
 void CMorvaneKeyboardDevice::OnNotification(std::uint16_t usage) {
     if (usage == kUsageReloadProfile) {
+        // Kept until the resynchronisation it arms: key events may come between.
+        reloadProfile_.store(true);
         ArmResync();
         return;
     }

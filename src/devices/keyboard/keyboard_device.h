@@ -1,5 +1,5 @@
 // CMorvaneKeyboardDevice: a keyboard, on the cable (device type 1) or behind
-// its receiver (type 5), and the logic of its page.
+// its receiver (type 9), and the logic of its page.
 //
 // What it does:
 //   - reads the keyboard when it connects: the information block (K, the
@@ -92,8 +92,9 @@ public:
     // refreshes the page and starts the lighting thread.
     void Connect() override;
     void OnTransportReopened() override;
-    // Reads the light record; after the keyboard said its profile changed
-    // (0x402) also the profile list and the profile; then the page.
+    // After the keyboard said its profile changed (0x402) the profile list
+    // and the profile from their files; then the light record over them, and
+    // the page.
     void Resynchronise() override;
     // Takes in a notified onboard-profile change: the page is refreshed.
     void OnTimer1003() override;
@@ -233,6 +234,7 @@ private:
     keyboard::KeyboardSystem system_;
     std::vector<profiles::KeyEntry> keyList_;
     std::atomic<int> onboardProfile_{0};
+    std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
     std::atomic<bool> writeFailureReported_{false};
     // Features of later versions say once that they do nothing yet.
     std::atomic<bool> macrosTraced_{false};
