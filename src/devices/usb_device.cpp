@@ -124,7 +124,6 @@ void CMorvaneUSBDevice::CloseCompanion(bool wireless) {
 }
 
 void CMorvaneUSBDevice::HandleNotification(std::uint16_t usage) {
-    lastNotification_.store(usage);
     if (usage != kUsageResync) {
         OnNotification(usage);
         return;

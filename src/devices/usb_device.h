@@ -227,8 +227,7 @@ protected:
     // to the link (1 receiver, 0 cable), given to `sink`, and message 3329
     // with byte 4; nothing while held, closed or unreachable.
     std::optional<PowerReport> ReadPowerReport(const IPower::PowerSink& sink);
-    // The last usage any companion channel reported, 0x401 included.
-    std::uint16_t LastNotification() const { return lastNotification_.load(); }
+
     // A usage other than 0x401 from a companion channel, on that channel's
     // notification thread.
     virtual void OnNotification(std::uint16_t /*usage*/) {}
@@ -289,7 +288,6 @@ private:
 
     std::atomic<bool> hostLighting_{true};
     std::atomic<bool> streamed_{true};
-    std::atomic<std::uint16_t> lastNotification_{0};
     std::atomic<bool> livePreview_{true};
     std::atomic<bool> windowHidden_{false};
     std::atomic<bool> windowActive_{false};
