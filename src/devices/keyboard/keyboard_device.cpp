@@ -126,7 +126,7 @@ keyboard::PositionMaps CMorvaneKeyboardDevice::Maps() const {
     return maps_;
 }
 
-bool CMorvaneKeyboardDevice::ReadLightRecord() {
+bool CMorvaneKeyboardDevice::ReadLightRecord(bool save) {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return false;
     std::uint8_t onboard = 0;
@@ -146,15 +146,18 @@ bool CMorvaneKeyboardDevice::ReadLightRecord() {
     profile_.SetLightInfo(words[0], words[1], words[2], words[3]);
     profile_.SetColorGroup(light.CustomGroup);
     StoreSystem();
-    SaveProfile();
+    if (save) SaveProfile();
     ApplyRunningLight(light);
     return true;
 }
 
 void CMorvaneKeyboardDevice::Resynchronise() {
     // A record that could not be read is read again at the next resynchronisation.
-    static_cast<void>(ReadLightRecord());
-    if (LastNotification() == kUsageReloadProfile) {
+    // After 0x402 the profile files are read again as they are on disk: the
+    // copy in memory, with the record merged in, is not saved over them first.
+    const bool reload = LastNotification() == kUsageReloadProfile;
+    static_cast<void>(ReadLightRecord(/*save=*/!reload));
+    if (reload) {
         if (profiles::CDeviceProfileUI* panel = profiles_.Panel()) panel->InitProfiles();
         LoadProfile();
     }

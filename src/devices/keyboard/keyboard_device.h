@@ -185,7 +185,8 @@ private:
 
     void ReadDevice();
     // False, applying nothing, when the record could not be read in full.
-    bool ReadLightRecord();
+    // With `save` the profile, the record merged in, is saved.
+    bool ReadLightRecord(bool save = true);
     // `light` becomes the running lighting; a new effect, or the per-key
     // effect again, starts afresh on the lighting thread.
     void ApplyRunningLight(const profiles::LightInfo& light);
