@@ -59,4 +59,29 @@ void SetProfilePaths(profiles::CBasicProfiledata& profile, std::string_view kind
     profile.SetLightConfigPath(folder.empty() ? std::string() : platform::LightConfigPath(folder, lightConfigName));
 }
 
+void LoadProfileFile(profiles::CBasicProfiledata& profile, std::string_view kindName, const std::string& profileName,
+                     const std::string& lightConfigName) {
+    SetProfilePaths(profile, kindName, profileName, lightConfigName);
+    profile.Load(profile.GetProfilePath());
+}
+
+bool LoadTemplate(profiles::CBasicProfiledata& profile, std::string_view kindName) {
+    const std::string templatePath = platform::DefaultTemplatePath(kindName);
+    const Json::Value document = profiles::CJsonFileStore().ReadJson(templatePath);
+    if (!document["Device"][0].isObject()) return false;
+    profile.SetTemplatePath(templatePath);
+    profile.Load(templatePath);
+    return true;
+}
+
+void LoadLightNames(profiles::LightNames& names, std::string_view kindName, const std::string& lightConfigName,
+                    int lightNameIndex) {
+    const profiles::CJsonFileStore store;
+    const std::string folder = platform::UserDataFolder(kindName);
+    const Json::Value defaults = store.ReadJson(platform::DefaultLightNamesPath());
+    const Json::Value config =
+        folder.empty() ? Json::Value() : store.ReadJson(platform::LightConfigPath(folder, lightConfigName));
+    profiles::UpdateLightNames(names, defaults, config, lightNameIndex);
+}
+
 }  // namespace vandrel::devices

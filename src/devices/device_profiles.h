@@ -13,6 +13,7 @@
 #include "platform/page_view.h"
 #include "profiles/basic_profile_data.h"
 #include "profiles/device_profile_ui.h"
+#include "profiles/light_names.h"
 #include "profiles/profile_list.h"
 
 namespace vandrel::devices {
@@ -54,5 +55,19 @@ private:
 // file it had.
 void SetProfilePaths(profiles::CBasicProfiledata& profile, std::string_view kindName, const std::string& profileName,
                      const std::string& lightConfigName);
+// The same, then the profile file loaded.
+void LoadProfileFile(profiles::CBasicProfiledata& profile, std::string_view kindName, const std::string& profileName,
+                     const std::string& lightConfigName);
+
+// The kind's template loaded into `profile` as its current settings (its
+// file stays where it was). A template without a usable section would be
+// "repaired" by loading it, which writes it: then nothing changes and the
+// result is false.
+bool LoadTemplate(profiles::CBasicProfiledata& profile, std::string_view kindName);
+
+// The light names of element `lightNameIndex`: the shipped defaults, then the
+// user's light configuration `lightConfigName` of the kind.
+void LoadLightNames(profiles::LightNames& names, std::string_view kindName, const std::string& lightConfigName,
+                    int lightNameIndex);
 
 }  // namespace vandrel::devices

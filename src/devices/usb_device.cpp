@@ -195,6 +195,44 @@ void CMorvaneUSBDevice::Attach(platform::IPageView& page) {
     SetUpPage();
 }
 
+void CMorvaneUSBDevice::TakeLightLists(profiles::CBasicProfiledata& profile) {
+    profile.LoadLightConfig(profile.GetLightConfigPath());
+    std::vector<profiles::LightListEntry> list = profile.GetLightList();
+    std::vector<profiles::EffectStep> steps = profile.GetEffectSteps();
+    {
+        const std::lock_guard lock(lightStepsLock_);
+        effectSteps_ = std::move(steps);
+    }
+    {
+        const std::lock_guard lock(ledListLock_);
+        hasLightList_.store(!list.empty());
+        lightList_ = std::move(list);
+    }
+    listGeneration_.fetch_add(1);
+}
+
+void CMorvaneUSBDevice::PlayEffectList(lighting::EffectListPlayer& player, std::uint8_t speed, std::uint64_t now) {
+    const std::lock_guard lock(lightStepsLock_);
+    player.Play(effectSteps_, speed, leds_, now);
+}
+
+void CMorvaneUSBDevice::ApplyOverlay(lighting::LightOverlay& overlay, std::uint64_t now) {
+    const std::lock_guard lock(ledListLock_);
+    overlay.Apply(lightList_, leds_, now);
+}
+
+void CMorvaneUSBDevice::NoteSettingsWrite(protocol::Status status, std::string_view what) {
+    if (status == protocol::Status::Ok) {
+        writeFailureReported_.store(false);
+        return;
+    }
+    if (writeFailureReported_.exchange(true)) return;
+    platform::Trace(std::string(what) + ": " + std::to_string(protocol::ToInt(status)));
+    if (IDeviceHost* host = Host())
+        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, device_io::KindRowNumber(kindRow_),
+                              protocol::ToInt(status));
+}
+
 void CMorvaneUSBDevice::SetLivePreview(bool enabled) {
     if (livePreview_.exchange(enabled) != enabled && enabled) SchedulePreviewPaint();
 }

@@ -30,9 +30,12 @@
 #include "devices/device_host.h"
 #include "devices/led_streamer.h"
 #include "devices/notification_thread.h"
+#include "lighting/effect_list_player.h"
 #include "lighting/led_color.h"
+#include "lighting/light_overlay.h"
 #include "platform/hid_backend.h"
 #include "platform/page_view.h"
+#include "profiles/basic_profile_data.h"
 #include "profiles/profile_records.h"
 #include "protocol/device_transport.h"
 
@@ -207,6 +210,16 @@ public:
     // light list, the other its per-LED light list.
     std::mutex& LightStepsLock() { return lightStepsLock_; }
     std::mutex& LedListLock() { return ledListLock_; }
+    // The profile's light lists (its light configuration loaded first)
+    // become the device's: the per-key overlay and the light-effect list.
+    void TakeLightLists(profiles::CBasicProfiledata& profile);
+    bool HasLightList() const { return hasLightList_.load(); }
+    // Grows by one each time the lists are taken.
+    std::uint32_t LightListGeneration() const { return listGeneration_.load(); }
+    // For the lighting thread: one step of the light-effect list, the
+    // per-key overlay over the LEDs.
+    void PlayEffectList(lighting::EffectListPlayer& player, std::uint8_t speed, std::uint64_t now);
+    void ApplyOverlay(lighting::LightOverlay& overlay, std::uint64_t now);
     const std::string* KeyButton(std::size_t index) const;
     const std::string* LedPreview(std::size_t index) const;
 
@@ -238,6 +251,10 @@ protected:
     // After a lighting step or a colour change (any thread): when a colour
     // changed, the stream is woken and a preview paint is scheduled.
     void LedsMayHaveChanged();
+    // The outcome of a settings write (any thread): a failure traces
+    // `what` and posts DeviceMessage::kSettingsWriteFailed to the main
+    // window once, until a write succeeds again.
+    void NoteSettingsWrite(protocol::Status status, std::string_view what);
     // The stream sends the current colours even if the device had them (a
     // reconnect, a new start of the lighting).
     void RestartStream() { streamer_->Resend(); }
@@ -272,6 +289,11 @@ private:
 
     std::mutex lightStepsLock_;
     std::mutex ledListLock_;
+    std::vector<profiles::EffectStep> effectSteps_;    // lightStepsLock_
+    std::vector<profiles::LightListEntry> lightList_;  // ledListLock_
+    std::atomic<bool> hasLightList_{false};
+    std::atomic<std::uint32_t> listGeneration_{0};
+    std::atomic<bool> writeFailureReported_{false};
     mutable std::mutex lightMutex_;  // the running LightInfo
     profiles::LightInfo light_;
 

@@ -255,7 +255,7 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
 }
 
 std::size_t CMorvaneKeyboardDevice::MacroCount() const {
-    const std::string folder = UserFolder();
+    const std::string folder = platform::UserDataFolder(KindName());
     if (folder.empty()) return 0;
     const Json::Value list = profiles::CJsonFileStore().ReadJson(platform::LightConfigPath(folder, kMacroListName));
     const Json::Value& macros = list["MacroInfo"];
@@ -266,32 +266,21 @@ void CMorvaneKeyboardDevice::Post(CommandWorker::Slot slot, CommandWorker::Job j
     worker_.Post(slot, std::move(job));
 }
 
-// On the worker's thread.
+// On the worker's thread. Closed, the keyboard has gone, and its settings
+// go out when it is back.
 void CMorvaneKeyboardDevice::OnCommandDone(CommandWorker::Slot slot, Status status) {
-    if (status == Status::Ok) {
-        writeFailureReported_.store(false);
-        return;
-    }
-    // Closed: the keyboard has gone, and its settings go out when it is back.
-    if (!Transport().IsOpen() || writeFailureReported_.exchange(true)) return;
-    platform::Trace("keyboard did not take its " + std::string(SlotName(slot)) + ": " +
-                    std::to_string(protocol::ToInt(status)));
-    if (IDeviceHost* host = Host())
-        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, device_io::KindRowNumber(KindRow()),
-                              protocol::ToInt(status));
+    if (status == Status::Ok || Transport().IsOpen())
+        NoteSettingsWrite(status, "keyboard did not take its " + std::string(SlotName(slot)));
 }
 
 // --- Profile ----------------------------------------------------------------------
-
-std::string CMorvaneKeyboardDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
 
 void CMorvaneKeyboardDevice::SetProfilePaths() {
     devices::SetProfilePaths(profile_, KindName(), ProfileName(), LightConfigName());
 }
 
 void CMorvaneKeyboardDevice::LoadProfile() {
-    SetProfilePaths();
-    profile_.Load(profile_.GetProfilePath());
+    LoadProfileFile(profile_, KindName(), ProfileName(), LightConfigName());
     ReadProfileSettings();
 }
 
@@ -302,13 +291,7 @@ void CMorvaneKeyboardDevice::ReadProfileSettings() {
 }
 
 void CMorvaneKeyboardDevice::LoadDefaultProfile() {
-    const std::string templatePath = platform::DefaultTemplatePath(KindName());
-    // A template without a section would be "repaired" by Load, which writes
-    // it: only a usable template resets the profile.
-    const Json::Value document = store_.ReadJson(templatePath);
-    if (!document["Device"][0].isObject()) return;
-    profile_.SetTemplatePath(templatePath);
-    profile_.Load(templatePath);
+    if (!LoadTemplate(profile_, KindName())) return;
     ReadProfileSettings();
     SaveProfile();
     RefreshPage();
@@ -329,11 +312,7 @@ void CMorvaneKeyboardDevice::SetLightNameIndex(int index) {
 }
 
 void CMorvaneKeyboardDevice::LoadLightConfiguration() {
-    const std::string folder = UserFolder();
-    const Json::Value defaults = store_.ReadJson(platform::DefaultLightNamesPath());
-    const Json::Value config =
-        folder.empty() ? Json::Value() : store_.ReadJson(platform::LightConfigPath(folder, LightConfigName()));
-    profiles::UpdateLightNames(names_, defaults, config, GetLightNameIndex());
+    LoadLightNames(names_, KindName(), LightConfigName(), GetLightNameIndex());
 }
 
 // The profile the list selects runs: loaded, shown, and written with its key map.

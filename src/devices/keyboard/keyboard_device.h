@@ -193,7 +193,6 @@ private:
     void ReadProfileSettings();
     void StoreSystem();
     DeviceStatus SystemChanged();
-    std::string UserFolder() const;
     void ShowModeList();
     void ShowColourGroups(platform::IPageView& page);
     void SetUpPanels(platform::IPageView& page);
@@ -220,7 +219,6 @@ private:
 
     std::unique_ptr<platform::ITickSource> ownTicks_;
     platform::ITickSource& ticks_;
-    profiles::CJsonFileStore store_;
     profiles::CKeyboardProfiledata profile_;
     profiles::LightNames names_;
     DeviceProfiles profiles_;
@@ -235,7 +233,6 @@ private:
     std::vector<profiles::KeyEntry> keyList_;
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
-    std::atomic<bool> writeFailureReported_{false};
     // Features of later versions say once that they do nothing yet.
     std::atomic<bool> macrosTraced_{false};
     std::atomic<bool> audioTraced_{false};
@@ -248,8 +245,6 @@ private:
     // Handed to the lighting thread.
     std::atomic<std::uint32_t> lightGeneration_{0};
     std::atomic<std::uint32_t> restartGeneration_{0};
-    std::atomic<std::uint32_t> listGeneration_{0};
-    std::atomic<bool> hasLightList_{false};
     std::mutex keyEventsMutex_;
     std::array<KeyEvent, kMaxKeyEvents> keyEvents_{};
     std::size_t keyEventCount_ = 0;  // keyEventsMutex_
@@ -257,9 +252,7 @@ private:
     std::mutex coloursMutex_;
     KeyColours stagedColours_{};
     std::atomic<std::uint32_t> coloursGeneration_{0};
-    std::vector<profiles::EffectStep> effectSteps_;    // LightStepsLock()
-    std::vector<profiles::LightListEntry> lightList_;  // LedListLock()
-    std::uint8_t appliedEffect_ = 0;                   // UI thread
+    std::uint8_t appliedEffect_ = 0;  // UI thread
 
     // The lighting thread's own.
     keyboard::KeyboardEffectState effect_;

@@ -33,19 +33,7 @@ DeviceStatus CMorvaneKeyboardDevice::SetLighting(const profiles::LightInfo& info
 
 int CMorvaneKeyboardDevice::ApplyProfileLighting() {
     ApplyRunningLight(profile_.GetLightInfo());
-    profile_.LoadLightConfig(profile_.GetLightConfigPath());
-    std::vector<profiles::LightListEntry> list = profile_.GetLightList();
-    std::vector<profiles::EffectStep> steps = profile_.GetEffectSteps();
-    {
-        const std::lock_guard lock(LightStepsLock());
-        effectSteps_ = std::move(steps);
-    }
-    {
-        const std::lock_guard lock(LedListLock());
-        hasLightList_.store(!list.empty());
-        lightList_ = std::move(list);
-    }
-    listGeneration_.fetch_add(1);
+    TakeLightLists(profile_);
     LightingChanged();
     return 1;
 }
@@ -165,13 +153,13 @@ std::optional<std::uint32_t> CMorvaneKeyboardDevice::NextStepTicks() {
     if (!t.IsOpen() || t.IsPaused()) return std::nullopt;
     const bool fresh = lightGeneration_.load() != paintedGeneration_ ||
                        restartGeneration_.load() != startedGeneration_ ||
-                       listGeneration_.load() != appliedListGeneration_ || coloursGeneration_.load() != takenColours_ ||
+                       LightListGeneration() != appliedListGeneration_ || coloursGeneration_.load() != takenColours_ ||
                        keyEventsWaiting_.load();
     if (fresh) return 0;
     const profiles::LightInfo light = RunningLight();
     const EffectActivity activity = keyboard::ActivityOf(light.SelectItem);
     if (activity == EffectActivity::kLightList) return kLightListTicks;
-    if (keyboard::IsIdle(light.SelectItem, effect_) && !hasLightList_.load()) return std::nullopt;
+    if (keyboard::IsIdle(light.SelectItem, effect_) && !HasLightList()) return std::nullopt;
     return keyboard::EffectInterval(light.SelectItem, light.Speed);
 }
 
@@ -208,7 +196,7 @@ void CMorvaneKeyboardDevice::TakeStagedColours(bool force) {
 void CMorvaneKeyboardDevice::RunLightingPass() {
     const std::uint32_t generation = lightGeneration_.load();
     const std::uint32_t restart = restartGeneration_.load();
-    const std::uint32_t lists = listGeneration_.load();
+    const std::uint32_t lists = LightListGeneration();
     const std::uint64_t now = ticks_.Now();
     const profiles::LightInfo light = RunningLight();
 
@@ -230,15 +218,11 @@ void CMorvaneKeyboardDevice::RunLightingPass() {
     if (generation != paintedGeneration_) keyboard::RequestRepaint(effect_);
 
     if (keyboard::ActivityOf(runningEffect_) == EffectActivity::kLightList) {
-        const std::lock_guard lock(LightStepsLock());
-        player_.Play(effectSteps_, light.Speed, Leds(), now);
+        PlayEffectList(player_, light.Speed, now);
     } else {
         keyboard::StepEffect(runningEffect_, effect_, keyboard::KeyboardLookOf(light), Leds(), now, random_);
     }
-    {
-        const std::lock_guard lock(LedListLock());
-        overlay_.Apply(lightList_, Leds(), now);
-    }
+    ApplyOverlay(overlay_, now);
     paintedGeneration_ = generation;
     LedsMayHaveChanged();
 }

@@ -248,29 +248,17 @@ CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const 
 
 void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     lastWriteStatus_ = outcome.status;
-    if (outcome.status == Status::Ok) {
-        writeFailureReported_ = false;
-        return;
-    }
-    if (!outcome.sent || writeFailureReported_) return;
-    platform::Trace("MS设置写入失败");
-    writeFailureReported_ = true;
-    if (IDeviceHost* host = Host())
-        host->PostMainMessage(DeviceMessage::kSettingsWriteFailed, device_io::KindRowNumber(KindRow()),
-                              protocol::ToInt(outcome.status));
+    if (outcome.sent || outcome.status == Status::Ok) NoteSettingsWrite(outcome.status, "MS设置写入失败");
 }
 
 // --- Profile ----------------------------------------------------------------------
-
-std::string CMorvaneMouseDevice::UserFolder() const { return platform::UserDataFolder(KindName()); }
 
 void CMorvaneMouseDevice::SetProfilePaths() {
     devices::SetProfilePaths(profile_, KindName(), ProfileName(), LightConfigName());
 }
 
 void CMorvaneMouseDevice::LoadProfile() {
-    SetProfilePaths();
-    profile_.Load(profile_.GetProfilePath());
+    LoadProfileFile(profile_, KindName(), ProfileName(), LightConfigName());
     ReadProfileSettings();
 }
 
@@ -283,13 +271,7 @@ void CMorvaneMouseDevice::ReadProfileSettings() {
 }
 
 void CMorvaneMouseDevice::LoadDefaultProfile() {
-    const std::string templatePath = platform::DefaultTemplatePath(KindName());
-    // A template without a section would be "repaired" by Load, which writes
-    // it: only a usable template resets the profile.
-    const Json::Value document = store_.ReadJson(templatePath);
-    if (!document["Device"][0].isObject()) return;
-    profile_.SetTemplatePath(templatePath);
-    profile_.Load(templatePath);
+    if (!LoadTemplate(profile_, KindName())) return;
     ReadProfileSettings();
     SaveProfile();
     RefreshPage();
@@ -305,11 +287,7 @@ void CMorvaneMouseDevice::SetLightNameIndex(int index) {
 }
 
 void CMorvaneMouseDevice::LoadLightConfiguration() {
-    const std::string folder = UserFolder();
-    const Json::Value defaults = store_.ReadJson(platform::DefaultLightNamesPath());
-    const Json::Value config =
-        folder.empty() ? Json::Value() : store_.ReadJson(platform::LightConfigPath(folder, LightConfigName()));
-    profiles::UpdateLightNames(names_, defaults, config, GetLightNameIndex());
+    LoadLightNames(names_, KindName(), LightConfigName(), GetLightNameIndex());
 }
 
 // --- Lighting -----------------------------------------------------------------------
@@ -327,19 +305,7 @@ int CMorvaneMouseDevice::ApplyProfileLighting() {
         const std::lock_guard lock(recordMutex_);
         mouse::PutLighting(record_, light, mouse::ModeCode(names_.modes, light.SelectItem));
     }
-    profile_.LoadLightConfig(profile_.GetLightConfigPath());
-    std::vector<profiles::LightListEntry> list = profile_.GetLightList();
-    std::vector<profiles::EffectStep> steps = profile_.GetEffectSteps();
-    {
-        const std::lock_guard lock(LightStepsLock());
-        effectSteps_ = std::move(steps);
-    }
-    {
-        const std::lock_guard lock(LedListLock());
-        hasLightList_.store(!list.empty());
-        lightList_ = std::move(list);
-    }
-    listGeneration_.fetch_add(1);
+    TakeLightLists(profile_);
     LightingChanged();
     return 1;
 }
@@ -371,18 +337,18 @@ std::optional<std::uint32_t> CMorvaneMouseDevice::NextStepTicks() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen() || t.IsPaused()) return std::nullopt;
     const bool fresh = lightGeneration_.load() != paintedGeneration_ ||
-                       listGeneration_.load() != appliedListGeneration_ || flashRequested_.load();
+                       LightListGeneration() != appliedListGeneration_ || flashRequested_.load();
     if (fresh) return 0;
     const profiles::LightInfo light = RunningLight();
     if (light.SelectItem >= kModes.size()) return kCustomListTicks;
     const ModeRow& row = kModes[light.SelectItem];
-    if (row.still && !hasLightList_.load()) return std::nullopt;
+    if (row.still && !HasLightList()) return std::nullopt;
     return lighting::Interval(lighting::IntervalTable::kDevice, row.intervalRow, light.Speed);
 }
 
 void CMorvaneMouseDevice::RunLightingPass() {
     const std::uint32_t generation = lightGeneration_.load();
-    const std::uint32_t lists = listGeneration_.load();
+    const std::uint32_t lists = LightListGeneration();
     const std::uint64_t now = ticks_.Now();
     if (lighting::LoadLightInfo(engine_, RunningLight())) {
         lighting::ResetEffect(engine_, now);
@@ -398,13 +364,9 @@ void CMorvaneMouseDevice::RunLightingPass() {
     if (mode < kModes.size()) {
         (this->*kModes[mode].step)();
     } else {
-        const std::lock_guard lock(LightStepsLock());
-        engine_.player.Play(effectSteps_, engine_.light.Speed, Leds(), now);
+        PlayEffectList(engine_.player, engine_.light.Speed, now);
     }
-    {
-        const std::lock_guard lock(LedListLock());
-        engine_.overlay.Apply(lightList_, Leds(), now);
-    }
+    ApplyOverlay(engine_.overlay, now);
     paintedGeneration_ = generation;
     LedsMayHaveChanged();
 }

@@ -219,7 +219,6 @@ private:
     void ApplyRunningLight(const profiles::LightInfo& next);
     void LightingChanged();
     void ReadProfileSettings();
-    std::string UserFolder() const;
     void BindSecondRow(platform::IPageView& page);
     void SetUpPanels(platform::IPageView& page);
     void ShowModeList();
@@ -237,7 +236,6 @@ private:
 
     std::unique_ptr<platform::ITickSource> ownTicks_;
     platform::ITickSource& ticks_;
-    profiles::CJsonFileStore store_;
     profiles::CMouseProfiledata profile_;
     profiles::LightNames names_;
 
@@ -256,7 +254,6 @@ private:
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     protocol::Status lastWriteStatus_ = protocol::Status::Ok;
-    bool writeFailureReported_ = false;
     PowerReport powerReport_{};
     PowerSink powerSink_;
     SystemSink systemSink_;
@@ -267,13 +264,8 @@ private:
     std::unique_ptr<lighting::CLightControlUI> lightPanel_;
     CMouseLightingDevice lightingDevice_{*this};
 
-    // Guarded by LightStepsLock() and LedListLock().
-    std::vector<profiles::EffectStep> effectSteps_;
-    std::vector<profiles::LightListEntry> lightList_;
-    std::atomic<bool> hasLightList_{false};
     std::uint8_t appliedMode_ = 0;  // UI thread
     std::atomic<std::uint32_t> lightGeneration_{0};
-    std::atomic<std::uint32_t> listGeneration_{0};
     std::atomic<bool> flashRequested_{false};
 
     // The lighting thread's own.

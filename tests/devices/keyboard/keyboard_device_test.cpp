@@ -30,6 +30,7 @@
 #include "support/eventually.h"
 #include "support/fake_device_host.h"
 #include "support/fake_page_view.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace vandrel::devices {
@@ -54,24 +55,6 @@ constexpr std::size_t kKeyB = 89;
 constexpr std::size_t kNoKeyPosition = 62;
 const std::string kNotifiedLine = "arm 1003 10";
 const std::string kResyncLine = "arm 1002 50";
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // One command's frames whose offsets continue each other, as one transfer.
 struct Transfer {
@@ -267,7 +250,7 @@ protected:
     }
 
     testing::TempFolder data_;
-    ScopedEnv xdg_{"XDG_DATA_HOME", data_.Path()};
+    testing::ScopedEnv xdg_{"XDG_DATA_HOME", data_.Path()};
     sim::SimBackend backend_;
     platform::ManualTickSource ticks_;
     testing::FakeDeviceHost host_;

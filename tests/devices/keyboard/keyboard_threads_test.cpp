@@ -13,6 +13,7 @@
 #include "sim/sim_backend.h"
 #include "support/eventually.h"
 #include "support/fake_device_host.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace vandrel::devices {
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 
 TEST(KeyboardThreads, KeyEventsPanelChangesAndAnimationRunTogether) {
     testing::TempFolder data;
-    ::setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+    const testing::ScopedEnv xdg("XDG_DATA_HOME", data.Path());
     platform::SetDefaultDataFolder(VANDREL_DEFAULT_DATA_DIR);
     sim::SimBackend backend;
     sim::SimFirmware& firmware = backend.Plug(sim::SimKind::Keyboard, sim::SimLink::Cable);
@@ -85,7 +86,6 @@ TEST(KeyboardThreads, KeyEventsPanelChangesAndAnimationRunTogether) {
         keyboard.CloseCompanion(false);
     }
     platform::SetDefaultDataFolder("");
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

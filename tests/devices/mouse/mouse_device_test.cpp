@@ -20,6 +20,7 @@
 #include "sim/sim_backend.h"
 #include "support/fake_device_host.h"
 #include "support/fake_page_view.h"
+#include "support/scoped_env.h"
 #include "support/sim_device_fixture.h"
 #include "support/temp_folder.h"
 
@@ -45,24 +46,6 @@ namespace controls = mouse::controls;
 constexpr device_io::KindRow kMouseRow = device_io::KindRow::Mouse;
 constexpr auto kWait = 2s;
 const std::string kNotifiedLine = "arm 1003 " + std::to_string(kNotifiedChangeDelayMs);
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 struct Request {
     std::uint8_t command;
@@ -209,7 +192,7 @@ protected:
         {cmd::kSequenceBegin, 0, 0}, {cmd::kWriteAt, 56, 0}, {cmd::kWriteAt, 10, 56}, {cmd::kSequenceEnd, 0, 0}};
 
     testing::TempFolder data_;
-    ScopedEnv xdg_{"XDG_DATA_HOME", data_.Path()};
+    testing::ScopedEnv xdg_{"XDG_DATA_HOME", data_.Path()};
     sim::SimBackend backend_;
     platform::ManualTickSource ticks_;
     testing::FakeDeviceHost host_;
