@@ -3,8 +3,9 @@
 # session bus, over a window of N seconds after a 3 s settling time:
 #   - one simulated cable mouse animating (wave), window shown and hidden;
 #   - the same mouse with the colour cycle at top speed, and static;
-#   - one simulated cable keyboard playing the rainbow, window shown and
-#     hidden, and a static effect (its record set through VANDREL_SIM_RECORD);
+#   - one simulated cable keyboard playing the rainbow (at the template's
+#     speed and at top speed), window shown and hidden, and a static effect
+#     (its record set through VANDREL_SIM_RECORD);
 #   - all simulated devices, static;
 #   - no device (the real hidraw back end with nothing plugged).
 # Prints the share of one core, context switches a second (all threads) and
@@ -80,5 +81,6 @@ set_effect mouse 3 2
 measure "mouse static, shown" --simulate=mouse
 measure "all simulated devices, mouse static, shown" --simulate
 VANDREL_SIM_RECORD=$(keyboard_record 11 2) measure "keyboard rainbow, window shown" --simulate=keyboard
+VANDREL_SIM_RECORD=$(keyboard_record 11 4) measure "keyboard rainbow top speed, shown" --simulate=keyboard
 VANDREL_SIM_RECORD=$(keyboard_record 11 2) measure "keyboard rainbow, window hidden" --simulate=keyboard --hidden
 VANDREL_SIM_RECORD=$(keyboard_record 6 2) measure "keyboard static, window shown" --simulate=keyboard

@@ -20,6 +20,7 @@
 
 #include "ui/find_control.h"
 #include "ui/notify.h"
+#include "ui/preview_colour.h"
 #include "ui/qt_text.h"
 #include "ui/text_resources.h"
 
@@ -30,7 +31,6 @@ namespace {
 constexpr const char* kColourProperty = "colour";
 constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
-constexpr const char* kPreviewColourProperty = "previewColour";
 constexpr const char* kRectSelectedProperty = "rectSelected";
 
 // Widgets whose value lies in a range: sliders, progress bars, spin boxes.
@@ -104,7 +104,9 @@ QWidget* WidgetPageView::Find(std::string_view name) const {
     // A remembered control counts while it still has that name below the root.
     if (const auto it = found_.find(name); it != found_.end()) {
         QWidget* w = it->second.data();
-        if (w != nullptr && w->objectName() == ToQt(name) && (w == root || root->isAncestorOf(w))) return w;
+        // Control names are ASCII: compared as they are, without a conversion.
+        const QLatin1StringView latin(name.data(), static_cast<qsizetype>(name.size()));
+        if (w != nullptr && w->objectName() == latin && (w == root || root->isAncestorOf(w))) return w;
         found_.erase(it);
     }
     QWidget* w = FindControl(root, ToQt(name));
@@ -407,17 +409,14 @@ bool WidgetPageView::RectSelected(std::string_view name) const {
 void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {
     QWidget* w = Find(name);
     if (w == nullptr) return;
+    if (auto* preview = dynamic_cast<IPreviewColour*>(w)) {
+        preview->SetPreviewArgb(argb);
+        return;
+    }
     // LED previews are set 30 times a second: an unchanged colour costs nothing.
     const QVariant before = w->property(kColourProperty);
     if (before.isValid() && before.toUInt() == argb) return;
     w->setProperty(kColourProperty, QVariant::fromValue(static_cast<uint>(argb)));
-    // A control that paints a colour of its own takes it without a new style
-    // sheet, which would restyle the control every time.
-    const QColor colour = QColor::fromRgba(argb);
-    if (w->metaObject()->indexOfProperty(kPreviewColourProperty) >= 0) {
-        w->setProperty(kPreviewColourProperty, colour);
-        return;
-    }
     // Selected by name so that the colour does not spread to the children.
     const QString style = QStringLiteral("#%1 { background-color: rgba(%2, %3, %4, %5); }")
                               .arg(w->objectName())
@@ -431,6 +430,7 @@ void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {
 
 std::uint32_t WidgetPageView::Colour(std::string_view name) const {
     const QWidget* w = Find(name);
+    if (const auto* preview = dynamic_cast<const IPreviewColour*>(w)) return preview->PreviewArgb();
     return w == nullptr ? 0u : w->property(kColourProperty).toUInt();
 }
 

@@ -11,9 +11,16 @@
 
 #include <cstdint>
 
+#include <array>
+#include <optional>
+
 #include <QColor>
+#include <QFont>
+#include <QPixmap>
 #include <QPushButton>
 #include <QString>
+
+#include "ui/preview_colour.h"
 
 namespace vandrel::ui {
 
@@ -23,7 +30,7 @@ struct KeyDrawValues {
     bool operator==(const KeyDrawValues&) const = default;
 };
 
-class CDeviceKeyButtonUI : public QPushButton {
+class CDeviceKeyButtonUI : public QPushButton, public IPreviewColour {
     Q_OBJECT
     Q_PROPERTY(QString lightimage READ LightImage WRITE SetLightImage)
     Q_PROPERTY(QString keysetimage READ KeySetImage WRITE SetKeySetImage)
@@ -61,6 +68,8 @@ public:
 
     QColor PreviewColour() const { return previewColour_; }
     void SetPreviewColour(const QColor& colour);
+    void SetPreviewArgb(std::uint32_t argb) override { SetPreviewColour(QColor::fromRgba(argb)); }
+    std::uint32_t PreviewArgb() const override { return previewColour_.isValid() ? previewColour_.rgba() : 0u; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +78,30 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // The button's own look for its state and size, drawn by its style (the
+    // style sheet's rules cost most of a paint) once and kept: a lamp may
+    // change its colour 30 times a second.
+    struct LookKey {
+        bool enabled = true;
+        bool hot = false;
+        bool down = false;
+        bool checked = false;
+        QSize size;
+        qreal pixelRatio = 1;
+        bool operator==(const LookKey&) const = default;
+    };
+    // The caption, light or dark, drawn once per text, font and size.
+    struct CaptionKey {
+        QString text;
+        QFont font;
+        qreal pixelRatio = 1;
+        bool operator==(const CaptionKey&) const = default;
+    };
+    void PaintPreview(QPainter& painter);
+    QRectF LampArea() const;
+    const QPixmap& Look();
+    const QPixmap& Caption(bool dark);
+
     QString lightImage_;
     QString keySetImage_;
     QString gmNameTextColorText_;
@@ -79,6 +112,10 @@ private:
     bool rectSelected_ = false;
     bool hot_ = false;
     QColor previewColour_;
+    QPixmap look_;
+    std::optional<LookKey> lookKey_;
+    std::array<QPixmap, 2> captions_;  // light, dark
+    std::optional<CaptionKey> captionKey_;
 };
 
 }  // namespace vandrel::ui

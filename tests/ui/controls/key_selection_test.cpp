@@ -1,6 +1,8 @@
 // Key buttons on a device picture: the rubber band of the select panel, the
 // double click, and the light and key-set overlays.
 #include <cstdlib>
+#include <map>
+#include <vector>
 
 #include <QEnterEvent>
 #include <QtTest>
@@ -199,6 +201,62 @@ private slots:
             for (int x = 20; x < 40; ++x)
                 if (Distance(shown.pixelColor(x, y), caption) < Distance(shown.pixelColor(x, y), lamp)) ++captionPixels;
         QVERIFY2(captionPixels > 5, "no caption over the lamp colour");
+    }
+
+    // What a lamp keeps between paints (its look, its caption) follows a new
+    // caption and a new size.
+    void keptDrawingFollowsCaptionAndSize() {
+        CDeviceKeyButtonUI key;
+        key.resize(60, 30);
+        key.setText(QStringLiteral("W"));
+        key.SetPreviewColour(Qt::white);
+        const QImage w = vandrel::ui::test::Render(key);
+        key.setText(QStringLiteral("M"));
+        QVERIFY(vandrel::ui::test::Render(key) != w);
+        key.setText(QStringLiteral("W"));
+        QCOMPARE(vandrel::ui::test::Render(key), w);
+        key.resize(80, 30);
+        const QImage wide = vandrel::ui::test::Render(key);
+        QCOMPARE(wide.width(), 80 * wide.devicePixelRatio());
+        QCOMPARE(wide.pixelColor(wide.width() - 5, 15), QColor(Qt::white));
+    }
+
+    // Lamps that change together are repainted after the changes, each of
+    // them: many as one piece of their picture, a few one by one.
+    void lampsChangedTogetherAreAllRepainted_data() {
+        QTest::addColumn<int>("changed");
+        QTest::newRow("a few") << 3;
+        QTest::newRow("many") << 40;
+    }
+
+    void lampsChangedTogetherAreAllRepainted() {
+        QFETCH(int, changed);
+        QWidget picture;
+        picture.resize(800, 200);
+        std::vector<CDeviceKeyButtonUI*> keys;
+        for (int i = 0; i < 60; ++i) {
+            auto* key = new CDeviceKeyButtonUI(&picture);
+            key->setGeometry((i % 20) * 40, (i / 20) * 40, 36, 36);
+            key->SetPreviewColour(Qt::red);
+            keys.push_back(key);
+        }
+        picture.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picture));
+        QTest::qWait(50);
+        struct PaintCounter : QObject {
+            std::map<QObject*, int> paints;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint) ++paints[watched];
+                return false;
+            }
+        } counter;
+        for (CDeviceKeyButtonUI* key : keys) key->installEventFilter(&counter);
+        for (int i = 0; i < changed; ++i) keys[static_cast<std::size_t>(i)]->SetPreviewColour(Qt::green);
+        QTRY_COMPARE(static_cast<int>(counter.paints.size()) >= changed, true);
+        for (int i = 0; i < changed; ++i) QVERIFY(counter.paints.count(keys[static_cast<std::size_t>(i)]) == 1);
+        // A few lamps repaint alone; the one piece of many lamps stays within their rows.
+        if (changed < 16) QCOMPARE(static_cast<int>(counter.paints.size()), changed);
+        else QVERIFY(counter.paints.count(keys.back()) == 0);
     }
 
     void overlaysFollowTheLightingState_data() {
