@@ -28,7 +28,7 @@ public:
 
     // Found by its name: the class has no meta-object of its own to be found by.
     static LampRepaints& Of(QWidget& picture) {
-        QObject* repaints = picture.findChild<QObject*>(kName, Qt::FindDirectChildrenOnly);
+        auto* repaints = picture.findChild<QObject*>(kName, Qt::FindDirectChildrenOnly);
         return repaints != nullptr ? *static_cast<LampRepaints*>(repaints) : *new LampRepaints(&picture);
     }
 
