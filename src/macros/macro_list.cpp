@@ -124,6 +124,31 @@ std::string CMacroList::EventFilePath(std::size_t index) const {
     return index < macros_.size() ? MacroFilePath(folder_, macros_[index].id) : std::string();
 }
 
+std::vector<MacroEvent> CMacroList::Events(std::size_t index) const {
+    const std::string path = EventFilePath(index);
+    return path.empty() ? std::vector<MacroEvent>() : ReadMacroFile(path).events;
+}
+
+profiles::WriteStatus CMacroList::SaveEvents(std::size_t index, const std::vector<MacroEvent>& events) const {
+    const std::string path = EventFilePath(index);
+    if (path.empty()) return profiles::WriteStatus::Failed;
+    return WriteMacroFile(path, {macros_[index].name, macros_[index].id, events}, store_);
+}
+
+std::string CMacroList::Import(const std::string& source) {
+    if (source.empty()) return {};
+    std::string name = Add();
+    // A source that cannot be read leaves a macro without events, as a new one.
+    if (!name.empty()) static_cast<void>(CopyMacroFile(source, EventFilePath(macros_.size() - 1), store_));
+    return name;
+}
+
+profiles::WriteStatus CMacroList::Export(std::size_t index, const std::string& destination) const {
+    const std::string path = EventFilePath(index);
+    if (path.empty()) return profiles::WriteStatus::Failed;
+    return CopyMacroFile(path, destination, store_);
+}
+
 void CMacroList::Write() const { static_cast<void>(store_.WriteJson(MacroListPath(folder_), document_)); }
 
 }  // namespace vandrel::macros

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "macros/macro_file.h"
 #include "profiles/json_file_store.h"
 
 namespace vandrel::macros {
@@ -82,6 +83,20 @@ public:
     // The event file of macro `index`; "" when there is no such macro or its
     // identifier names no file.
     std::string EventFilePath(std::size_t index) const;
+
+    // The events of macro `index`; none when there is no such macro, its
+    // identifier names no file or the file is missing.
+    std::vector<MacroEvent> Events(std::size_t index) const;
+    // Writes the event file of macro `index` under its current name and
+    // identifier; Failed when there is no such file to write.
+    profiles::WriteStatus SaveEvents(std::size_t index, const std::vector<MacroEvent>& events) const;
+
+    // Adds a macro (as Add) whose event file is a copy of `source`, kept as it
+    // is: its inner name and identifier stay until it is saved. The new name,
+    // or "" when the path is empty or the list is full (nothing changes).
+    std::string Import(const std::string& source);
+    // Copies the event file of macro `index` to `destination`.
+    profiles::WriteStatus Export(std::size_t index, const std::string& destination) const;
 
 private:
     void Write() const;
