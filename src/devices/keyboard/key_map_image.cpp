@@ -1,11 +1,12 @@
 #include "devices/keyboard/key_map_image.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "macros/macro_image.h"
 
 namespace vandrel::devices::keyboard {
 namespace {
-
-bool IsMacro(const profiles::KeyCode& code) { return code.type == kMacroType || code.type == kMacroRepeatType; }
 
 std::uint8_t Scaled(std::uint8_t value, std::uint8_t alpha) {
     return static_cast<std::uint8_t>((unsigned{value} * alpha) >> 8);
@@ -17,23 +18,29 @@ KeyMapImage BuildKeyMapImage(std::span<const std::uint8_t> keyMapRead, const Pos
                              std::span<const profiles::KeyEntry> keys, std::size_t macroCount) {
     KeyMapImage image;
     std::copy_n(keyMapRead.begin(), std::min(keyMapRead.size(), image.bytes.size()), image.bytes.begin());
+    // The keys that go into the key map: those with a slot the table holds.
+    // The macros they run, in order of first use, are the ones sent, and the
+    // key map names each by its place in that list.
+    std::vector<const profiles::KeyEntry*> mapped;
     for (const profiles::KeyEntry& key : keys) {
         if (key.index >= kPositions) continue;
         const std::uint8_t slot = maps.keySlot[key.index];
-        if (slot == kNoSlot || std::size_t{slot} * 3 + 2 >= image.bytes.size()) continue;
-        profiles::KeyCode code = key.assignment;
-        if (IsMacro(code)) {
-            if (code.code1 < macroCount) {
-                auto known = std::find(image.macroOrder.begin(), image.macroOrder.end(), code.code1);
-                if (known == image.macroOrder.end()) known = image.macroOrder.insert(known, code.code1);
-                code.code1 = static_cast<std::uint8_t>(known - image.macroOrder.begin());
-            } else {
-                code = key.defaultAssignment;
-            }
+        if (slot != kNoSlot && std::size_t{slot} * 3 + 2 < image.bytes.size()) mapped.push_back(&key);
+    }
+    std::vector<profiles::KeyCode> codes;
+    for (const profiles::KeyEntry* key : mapped) codes.push_back(key->assignment);
+    image.macroOrder = macros::UsedMacros(codes, macroCount);
+    for (const profiles::KeyEntry* key : mapped) {
+        profiles::KeyCode code = key->assignment;
+        if (macros::RunsMacro(code)) {
+            const std::optional<std::uint8_t> position = macros::MacroPosition(image.macroOrder, code.code1);
+            if (position) code.code1 = *position;
+            else code = key->defaultAssignment;  // a macro the list does not have
         }
-        image.bytes[std::size_t{slot} * 3] = code.type;
-        image.bytes[std::size_t{slot} * 3 + 1] = code.code1;
-        image.bytes[std::size_t{slot} * 3 + 2] = code.code2;
+        const std::size_t at = std::size_t{maps.keySlot[key->index]} * 3;
+        image.bytes[at] = code.type;
+        image.bytes[at + 1] = code.code1;
+        image.bytes[at + 2] = code.code2;
     }
     return image;
 }

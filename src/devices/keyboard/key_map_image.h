@@ -18,10 +18,6 @@ namespace vandrel::devices::keyboard {
 inline constexpr std::size_t kPageSize = 512;
 using DevicePage = std::array<std::uint8_t, kPageSize>;
 
-// Key types that run a macro; code1 is the macro's index.
-inline constexpr std::uint8_t kMacroType = 0x70;
-inline constexpr std::uint8_t kMacroRepeatType = 0x71;
-
 struct KeyMapImage {
     DevicePage bytes{};                    // the key map to write, K x 3 bytes of it
     std::vector<std::uint8_t> macroOrder;  // the macros to send, by their index in the macro list

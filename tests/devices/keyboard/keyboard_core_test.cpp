@@ -11,6 +11,7 @@
 #include "devices/keyboard/key_map_image.h"
 #include "devices/keyboard/keyboard_keys.h"
 #include "devices/keyboard/keyboard_record.h"
+#include "macros/macro_image.h"
 
 namespace vandrel::devices::keyboard {
 namespace {
@@ -139,9 +140,9 @@ TEST(KeyMapImage, WritesEachPositionsAssignmentIntoItsSlot) {
     const PositionMaps maps = BuildPositionMaps(keyMap, std::vector<std::uint8_t>{0, 1, 2, 3}, 4);
     const KeyCode a = FactoryKeyCodes()[64];
     const KeyCode b = FactoryKeyCodes()[89];
-    const KeyCode macro5{kMacroType, 5, 0};
-    const KeyCode macro2{kMacroRepeatType, 2, 1};
-    const KeyCode macroTooFar{kMacroType, 9, 0};
+    const KeyCode macro5{macros::kMacroKeyType, 5, 0};
+    const KeyCode macro2{macros::kMacroRepeatKeyType, 2, 1};
+    const KeyCode macroTooFar{macros::kMacroKeyType, 9, 0};
     const std::vector<KeyEntry> keys{
         {.index = 64, .assignment = b, .defaultIndex = 64, .defaultAssignment = a},        // A does B
         {.index = 87, .assignment = macro5, .defaultIndex = 87, .defaultAssignment = {}},  // first macro used
@@ -156,8 +157,8 @@ TEST(KeyMapImage, WritesEachPositionsAssignmentIntoItsSlot) {
     };
     EXPECT_EQ(slot(0), b);  // the macro beyond the list: B's default
     EXPECT_EQ(slot(1), b);  // A's slot carries B's code
-    EXPECT_EQ(slot(2), (KeyCode{kMacroType, 0, 0}));
-    EXPECT_EQ(slot(3), (KeyCode{kMacroRepeatType, 1, 1}));
+    EXPECT_EQ(slot(2), (KeyCode{macros::kMacroKeyType, 0, 0}));
+    EXPECT_EQ(slot(3), (KeyCode{macros::kMacroRepeatKeyType, 1, 1}));
     EXPECT_EQ(image.macroOrder, (std::vector<std::uint8_t>{5, 2}));
     EXPECT_TRUE(std::all_of(image.bytes.begin() + 12, image.bytes.end(), [](std::uint8_t b) { return b == 0; }));
 

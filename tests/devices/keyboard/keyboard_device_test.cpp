@@ -20,6 +20,7 @@
 #include "devices/keyboard/keyboard_keys.h"
 #include "devices/keyboard/keyboard_page.h"
 #include "lighting/light_control.h"
+#include "macros/macro_image.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "profiles/json_file_store.h"
@@ -497,7 +498,7 @@ TEST_F(KeyboardDeviceTest, ProfileKeyAssignmentsLandInTheKeySlotsOfTheirKeys) {
         keys[static_cast<Json::ArrayIndex>(kKeyA)]["Assignment"] = profiles::PackKeyCode(factory[kKeyB]);
         // A macro the (missing) macro list does not have: the key's default goes instead.
         keys[static_cast<Json::ArrayIndex>(kMacroKey)]["Assignment"] =
-            profiles::PackKeyCode({keyboard::kMacroType, 4, 0});
+            profiles::PackKeyCode({macros::kMacroKeyType, 4, 0});
         keys[static_cast<Json::ArrayIndex>(kMacroKey)]["DefaultAssignment"] = profiles::PackKeyCode(factory[31]);
     });
     firmware_->ClearFrames();
@@ -531,10 +532,10 @@ TEST_F(KeyboardDeviceTest, MacrosOfTheMacroListAreNumberedInTheOrderTheyAreFirst
         Bytes sent;
     };
     const Use uses[] = {
-        {40, {keyboard::kMacroType, 2, 0}, {keyboard::kMacroType, 0, 0}},
-        {41, {keyboard::kMacroRepeatType, 0, 0}, {keyboard::kMacroRepeatType, 1, 0}},
-        {43, {keyboard::kMacroType, 2, 0}, {keyboard::kMacroType, 0, 0}},
-        {44, {keyboard::kMacroType, 3, 0}, CodeBytes(factory[44])},  // beyond the list
+        {40, {macros::kMacroKeyType, 2, 0}, {macros::kMacroKeyType, 0, 0}},
+        {41, {macros::kMacroRepeatKeyType, 0, 0}, {macros::kMacroRepeatKeyType, 1, 0}},
+        {43, {macros::kMacroKeyType, 2, 0}, {macros::kMacroKeyType, 0, 0}},
+        {44, {macros::kMacroKeyType, 3, 0}, CodeBytes(factory[44])},  // beyond the list
     };
     const std::string id = k.AddProfile();
     EditProfile(platform::ProfileFilePath(platform::UserDataFolder("keyboard"), id), [&](Json::Value& section) {
