@@ -29,6 +29,7 @@
 #include "ui/layout_loader.h"
 #include "ui/qt_text.h"
 #include "ui/skin.h"
+#include "ui/text_format.h"
 #include "ui/text_resources.h"
 
 namespace vandrel::app {
@@ -314,6 +315,18 @@ int CMainWnd::MessageBox(const QString& textId, bool withCancel) {
     return ShowMessage(this, QString(), textId, dpi_, true, withCancel ? MessageButtons::OkCancel : MessageButtons::Ok);
 }
 
+// The macros did not reach the device (and so neither did its key map):
+// too large by `result` event records, or not written at all.
+void CMainWnd::ShowMacrosRefused(int result) {
+    if (result <= 0) {
+        MessageBox(QStringLiteral("message_text_7"));
+        return;
+    }
+    const std::string text = ui::FormatText(
+        ui::TextResources::Instance().Text(QStringLiteral("message_text_16")).toStdString(), {std::to_string(result)});
+    ShowMessage(this, QString(), QString::fromStdString(text), dpi_, false, MessageButtons::Ok);
+}
+
 void CMainWnd::OpenAbout() {
     if (about_) return;
     CAboutWnd about(this);
@@ -411,6 +424,10 @@ void CMainWnd::OnAccessDenialEnded(const std::string& path) {
 void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wParam, std::intptr_t lParam) {
     if (message == devices::DeviceMessage::kSettingsWriteFailed) {
         ShowSettingsNotice(QStringLiteral("settings_write_failed_text"));
+        return;
+    }
+    if (message == devices::DeviceMessage::kMacrosRefused) {
+        ShowMacrosRefused(static_cast<int>(lParam));
         return;
     }
     if (message != devices::DeviceMessage::kOptionLink || !manager_) return;

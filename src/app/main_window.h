@@ -94,6 +94,7 @@ public:
 
     // A message box owned by this window with a language text; 1 for OK.
     int MessageBox(const QString& textId, bool withCancel = false);
+    void ShowMacrosRefused(int result);
     // The about window, modal.
     void OpenAbout();
     // The monitor density adaptation (timer 1011 and the first size event).

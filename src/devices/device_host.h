@@ -20,6 +20,9 @@ enum class DeviceMessage : std::uint32_t {
     kPowerState = 3329,           // wParam: battery level, lParam: 0
     kOptionLink = 3331,           // wParam: kind row index, lParam: 1 reachable, 0 not
     kSettingsWriteFailed = 3332,  // wParam: kind row index, lParam: the write's status
+    // The macros did not go out, and so neither did the key map. wParam: kind
+    // row index, lParam: -1 (not written) or n > 0 (n event records too many).
+    kMacrosRefused = 3333,
 };
 
 // The option button's timers.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "macros/macro_image.h"
+#include "macros/macro_list.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 
@@ -13,7 +15,6 @@ using protocol::Status;
 
 constexpr std::string_view kKindName = "keyboard";
 constexpr std::string_view kLightConfigName = "zelbor_light";
-constexpr std::string_view kMacroListName = "macro";  // "macro.config"
 
 // Notifications: a high byte of 0x10 or 0x11 carries the onboard profile in
 // the low four bits of the value; any other high byte with bit 7 set carries
@@ -239,13 +240,22 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
         return Status::ReadFailed;
     }
     const std::size_t length = KeySlots() * 3;
-    const keyboard::KeyMapImage image =
-        keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys, MacroCount());
-    if (!image.macroOrder.empty() && !macrosTraced_.exchange(true))
-        platform::Trace("keyboard: keys use macros; this version sends no macros, only the key map");
-    Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length] {
+    const std::string folder = platform::UserDataFolder(KindName());
+    const keyboard::KeyMapImage image = keyboard::BuildKeyMapImage(std::span(keyMap_).first(length), Maps(), keys,
+                                                                   macros::ReadMacroList(folder).size());
+    // The macros the keys run go first; the key map, which names them by
+    // their place in the same list, only once they are on the keyboard.
+    Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length, used = image.macroOrder, folder] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
+        InfoBlock info{};
+        if (protocol::CMD_READ_INFO(t, info.data()) != Status::Ok) return Status::ReadFailed;
+        if (std::size_t{info[kKeySlotsByte]} * 3 != length) return Status::ReadFailed;  // not the keyboard read
+        if (const int macros = SendMacros(used, folder, info); macros != macros::kMacrosSent) {
+            if (IDeviceHost* host = Host())
+                host->PostMainMessage(DeviceMessage::kMacrosRefused, device_io::KindRowNumber(KindRow()), macros);
+            return Status::Ok;  // said by the message; the key map waits for its macros
+        }
         const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
         const Status write = protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0);
         const Status end = protocol::CMD_SEQUENCE_END(t);
@@ -254,12 +264,18 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
     return Status::Ok;
 }
 
-std::size_t CMorvaneKeyboardDevice::MacroCount() const {
-    const std::string folder = platform::UserDataFolder(KindName());
-    if (folder.empty()) return 0;
-    const Json::Value list = profiles::CJsonFileStore().ReadJson(platform::LightConfigPath(folder, kMacroListName));
-    const Json::Value& macros = list["MacroInfo"];
-    return macros.isArray() ? macros.size() : 0;
+// On the worker: the image of the listed macros, within the keyboard's
+// macro memory, between commands 0x01 and 0x02.
+int CMorvaneKeyboardDevice::SendMacros(std::span<const std::uint8_t> used, const std::string& folder,
+                                       const InfoBlock& info) {
+    const macros::MacroImage image =
+        macros::MacroImageFromFolder(folder, used, macros::MacroCapacity(info[kMacroUnitsByte]));
+    if (image.result != macros::kMacrosSent || image.bytes.empty()) return image.result;
+    protocol::CDeviceTransport& t = Transport();
+    const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
+    const Status write = protocol::CMD_WRITE_MACROS(t, image.bytes.data(), image.bytes.size());
+    const Status end = protocol::CMD_SEQUENCE_END(t);
+    return FirstFailure({begin, write, end}) == Status::Ok ? macros::kMacrosSent : macros::kMacrosFailed;
 }
 
 void CMorvaneKeyboardDevice::Post(CommandWorker::Slot slot, CommandWorker::Job job) {

@@ -10,7 +10,8 @@
 //     it; reads it back when the keyboard asks (Resynchronise);
 //   - writes the per-key colours of the running colour group as a colour
 //     page, in the per-key effect only, and the key map of the profile's key
-//     assignments after every profile switch and reset;
+//     assignments after every profile switch and reset, once the macros its
+//     keys run are on the keyboard;
 //   - plays the thirty effects on the page's keys (the keyboard plays them
 //     itself: nothing is streamed to it), with key reactions in the reactive
 //     effects, the per-key overlay and the light-effect list;
@@ -70,6 +71,7 @@ class CMorvaneKeyboardDevice : public CMorvaneUSBDevice,
                                public IKeyColours {
 public:
     static constexpr std::size_t kKeySlotsByte = 5;
+    static constexpr std::size_t kMacroUnitsByte = 18;  // macro memory, in units of 128 bytes
     static constexpr std::uint8_t kPerKeyEffect = 20;
     static constexpr std::size_t kPowerReportSize = 6;
     // Notifications of the keyboard's companion collection.
@@ -209,7 +211,7 @@ private:
     // Command worker.
     void Post(CommandWorker::Slot slot, CommandWorker::Job job);
     void OnCommandDone(CommandWorker::Slot slot, protocol::Status status);
-    std::size_t MacroCount() const;
+    int SendMacros(std::span<const std::uint8_t> used, const std::string& folder, const InfoBlock& info);
 
     // Lighting thread.
     std::optional<std::uint32_t> NextStepTicks();
@@ -234,7 +236,6 @@ private:
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
     // Features of later versions say once that they do nothing yet.
-    std::atomic<bool> macrosTraced_{false};
     std::atomic<bool> audioTraced_{false};
     PowerReport powerReport_{};
     PowerSink powerSink_;

@@ -20,6 +20,7 @@
 #include "devices/keyboard/keyboard_keys.h"
 #include "devices/keyboard/keyboard_page.h"
 #include "lighting/light_control.h"
+#include "macros/macro_file.h"
 #include "macros/macro_image.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
@@ -27,6 +28,7 @@
 #include "protocol/commands.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_firmware.h"
+#include "sim/sim_macro_image.h"
 #include "sim/sim_models.h"
 #include "support/eventually.h"
 #include "support/fake_device_host.h"
@@ -548,6 +550,68 @@ TEST_F(KeyboardDeviceTest, MacrosOfTheMacroListAreNumberedInTheOrderTheyAreFirst
     WaitForWrites();
 
     for (const Use& use : uses) EXPECT_EQ(KeyMapSlot(SimSlotsOf(use.position).key), use.sent) << use.position;
+}
+
+// The macros the keys run reach the keyboard before the key map that names
+// them; macros too large for its memory keep the key map back and say by how
+// many records.
+TEST_F(KeyboardDeviceTest, MacrosGoOutBeforeTheKeyMapAndWithinTheKeyboardsMemory) {
+    CMorvaneKeyboardDevice& k = Connected();
+    const auto events = [](std::size_t count) {
+        std::vector<macros::MacroEvent> list;
+        for (std::size_t i = 0; i < count; ++i)
+            list.push_back({10, static_cast<std::uint8_t>(4 + i % 20), i % 2 == 0, static_cast<std::uint16_t>(i)});
+        return list;
+    };
+    Json::Value list;
+    const std::vector<std::vector<macros::MacroEvent>> files{events(3), events(16), events(52)};
+    for (std::size_t m = 0; m < files.size(); ++m) {
+        const std::string id = "guid-" + std::to_string(m);
+        list["MacroInfo"][static_cast<Json::ArrayIndex>(m)]["MacroName"] = "m" + std::to_string(m);
+        list["MacroInfo"][static_cast<Json::ArrayIndex>(m)]["Guid"] = id;
+        ASSERT_EQ(macros::WriteMacroFile(UserFile(id + ".mac"), {"m", id, files[m]}), profiles::WriteStatus::Ok);
+    }
+    ASSERT_EQ(profiles::CJsonFileStore().WriteJson(UserFile("macro.config"), list), profiles::WriteStatus::Ok);
+    const auto useMacros = [&](std::initializer_list<std::uint8_t> numbers) {
+        const std::string id = k.AddProfile();
+        EditProfile(platform::ProfileFilePath(platform::UserDataFolder("keyboard"), id), [&](Json::Value& section) {
+            Json::ArrayIndex position = 40;
+            for (const std::uint8_t number : numbers)
+                section["KeyList"][position++]["Assignment"] =
+                    profiles::PackKeyCode({macros::kMacroKeyType, number, 0});
+        });
+        firmware_->ClearFrames();
+        EXPECT_EQ(k.SelectProfile(id), std::optional<DeviceStatus>(Status::Ok));
+        WaitForWrites();
+    };
+
+    useMacros({0});
+    std::vector<std::uint8_t> commands;
+    for (const auto& record : firmware_->Frames()) {
+        const std::uint8_t command = record.frame[frame::kCommand];
+        if (command == cmd::kReadInfo || command == cmd::kSequenceBegin || command == cmd::kSequenceEnd ||
+            command == cmd::kWriteMacros || command == cmd::kWriteKeyMap)
+            if (commands.empty() || commands.back() != command || command == cmd::kSequenceBegin)
+                commands.push_back(command);
+    }
+    const std::vector<std::uint8_t> expected{cmd::kSequenceBegin, cmd::kSequenceEnd,  // the light record
+                                             cmd::kReadInfo,      cmd::kSequenceBegin, cmd::kWriteMacros,
+                                             cmd::kSequenceEnd,   cmd::kSequenceBegin, cmd::kWriteKeyMap,
+                                             cmd::kSequenceEnd};
+    EXPECT_EQ(commands, expected);
+    const std::optional<sim::SimMacros> sent = sim::DecodeMacroImage(firmware_->ReadRegion(SimRegion::Macros));
+    ASSERT_TRUE(sent.has_value());
+    ASSERT_EQ(sent->size(), 1u);
+    ASSERT_EQ((*sent)[0].size(), 3u);
+    EXPECT_EQ((*sent)[0][2], (sim::SimMacroRecord{2, 0x8A, 6})) << "macro 0's third event";
+    EXPECT_EQ(KeyMapSlot(SimSlotsOf(40).key), (Bytes{macros::kMacroKeyType, 0, 0}));
+
+    // Two units (256 bytes) of macro memory and 16 + 12 + 4 x 68 = 300 bytes of macros.
+    ASSERT_TRUE(firmware_->WriteRegion(SimRegion::Info, CMorvaneKeyboardDevice::kMacroUnitsByte, Bytes{2}));
+    useMacros({1, 2});
+    EXPECT_TRUE(host_.WaitForLine("post 3333 1 12", kWait));
+    EXPECT_EQ(FrameCount(cmd::kWriteMacros), 0u);
+    EXPECT_EQ(FrameCount(cmd::kWriteKeyMap), 0u) << "the key map waits for its macros";
 }
 
 TEST_F(KeyboardDeviceTest, DefaultsPutTheTemplatesLightingAndKeysBackOnTheKeyboard) {
