@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "fuzz_scratch.h"
 #include "macros/macro_file.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
@@ -22,30 +23,8 @@ namespace {
 using namespace vandrel::macros;
 namespace fs = std::filesystem;
 
-char g_scratch[4096];
-
-void RemoveScratch() {
-    std::error_code ignored;
-    fs::remove_all(g_scratch, ignored);
-}
-
-// One scratch folder for the whole run, on a memory file system when there is
-// one; removed when the run ends.
-std::string Scratch() {
-    if (g_scratch[0] == '\0') {
-        const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        const std::string pattern = (base / "vandrel-fuzz-XXXXXX").string();
-        if (pattern.size() >= sizeof g_scratch) std::abort();
-        pattern.copy(g_scratch, pattern.size());
-        if (::mkdtemp(g_scratch) == nullptr) std::abort();
-        std::atexit(RemoveScratch);
-    }
-    return std::string(g_scratch) + "/";
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using vandrel::fuzz::Scratch;
+using vandrel::fuzz::WriteFile;
 
 void ExerciseEventFile(const std::string& folder, std::string_view bytes) {
     WriteFile(folder + "m.mac", bytes);
