@@ -39,6 +39,16 @@ std::vector<std::uint8_t> UsedMacros(std::span<const profiles::KeyEntry> keys, s
     return UsedMacros(codes, macroCount);
 }
 
+bool RepairMacroKeys(std::span<profiles::KeyEntry> keys, std::size_t macroCount) {
+    bool repaired = false;
+    for (profiles::KeyEntry& key : keys) {
+        if (!RunsMacro(key.assignment) || key.assignment.code1 < macroCount) continue;
+        key.assignment = key.defaultAssignment;
+        repaired = true;
+    }
+    return repaired;
+}
+
 std::optional<std::uint8_t> MacroPosition(std::span<const std::uint8_t> used, std::uint8_t number) {
     const auto found = std::ranges::find(used, number);
     if (found == used.end()) return std::nullopt;

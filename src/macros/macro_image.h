@@ -50,6 +50,11 @@ bool RunsMacro(const profiles::KeyCode& code);
 // are left out.
 std::vector<std::uint8_t> UsedMacros(std::span<const profiles::KeyCode> keys, std::size_t macroCount);
 std::vector<std::uint8_t> UsedMacros(std::span<const profiles::KeyEntry> keys, std::size_t macroCount);
+// Keys whose macro number is at or above `macroCount` (a macro deleted, or a
+// profile from elsewhere) run their default function again. True when a key
+// changed.
+bool RepairMacroKeys(std::span<profiles::KeyEntry> keys, std::size_t macroCount);
+
 // Where macro `number` is in `used`: the number the key map gives the device.
 std::optional<std::uint8_t> MacroPosition(std::span<const std::uint8_t> used, std::uint8_t number);
 

@@ -74,6 +74,23 @@ TEST(UsedMacrosTest, MacrosAreListedOnceInOrderOfFirstUse) {
     EXPECT_EQ(UsedMacros(entries, 3), used);
 }
 
+TEST(UsedMacrosTest, KeysOnMacrosBeyondTheListGetTheirDefaults) {
+    const profiles::KeyCode normal{0x20, 0, 0x04};
+    std::vector<profiles::KeyEntry> keys(4);
+    for (profiles::KeyEntry& key : keys) key.defaultAssignment = normal;
+    keys[0].assignment = {kMacroKeyType, 2, 0};
+    keys[1].assignment = {kMacroRepeatKeyType, 5, 3};  // macro 5 of 3
+    keys[2].assignment = {0x10, 9, 0};                 // no macro, whatever its code1
+    keys[3].assignment = {kMacroKeyType, 3, 0};        // macro 3 of 3
+
+    EXPECT_TRUE(RepairMacroKeys(keys, 3));
+    EXPECT_EQ(keys[0].assignment, (profiles::KeyCode{kMacroKeyType, 2, 0}));
+    EXPECT_EQ(keys[1].assignment, normal);
+    EXPECT_EQ(keys[2].assignment, (profiles::KeyCode{0x10, 9, 0}));
+    EXPECT_EQ(keys[3].assignment, normal);
+    EXPECT_FALSE(RepairMacroKeys(keys, 3)) << "nothing left to repair";
+}
+
 TEST(MacroImageTest, OneMacroOfThreeEvents) {
     const std::vector<MacroEvent> events = {
         {kKeyEvent, 4, true, 300}, {kKeyEvent, 4, false, 20}, {kModifierEvent, 2, true, 0}};

@@ -302,6 +302,10 @@ void CMorvaneKeyboardDevice::LoadProfile() {
 
 void CMorvaneKeyboardDevice::ReadProfileSettings() {
     keyList_ = profile_.GetKeyList();
+    // A key on a macro the list no longer has runs its default again; the
+    // profile keeps that from its next save.
+    if (macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size()))
+        profile_.SetKeyList(keyList_);
     ApplyProfileLighting();
     system_ = keyboard::SystemFromWords(profile_.GetKeyboardSystem());
 }

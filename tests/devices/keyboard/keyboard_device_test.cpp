@@ -550,6 +550,10 @@ TEST_F(KeyboardDeviceTest, MacrosOfTheMacroListAreNumberedInTheOrderTheyAreFirst
     WaitForWrites();
 
     for (const Use& use : uses) EXPECT_EQ(KeyMapSlot(SimSlotsOf(use.position).key), use.sent) << use.position;
+    // Loading repaired the key on a macro the list does not have.
+    ASSERT_GT(k.KeyList().size(), 44u);
+    EXPECT_EQ(k.KeyList()[44].assignment, factory[44]);
+    EXPECT_EQ(k.KeyList()[40].assignment, (profiles::KeyCode{macros::kMacroKeyType, 2, 0}));
 }
 
 // The macros the keys run reach the keyboard before the key map that names
