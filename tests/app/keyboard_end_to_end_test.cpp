@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 #include <json/json.h>
@@ -24,6 +25,7 @@
 #include "device_io/device_tables.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/mouse/mouse_device.h"
+#include "macros/macro_file.h"
 #include "platform/folders.h"
 #include "profiles/json_file_store.h"
 #include "program_files.h"
@@ -33,6 +35,7 @@
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_option.h"
 #include "ui/find_control.h"
+#include "ui/text_resources.h"
 
 using namespace vandrel;
 using sim::SimKind;
@@ -341,6 +344,57 @@ private slots:
                                   FactoryCode(kKeyB), kWaitMs);
         QCOMPARE(Slice(firmware_->ReadRegion(SimRegion::KeyMap), SlotOf(kKeyB) * 3u, 3), FactoryCode(kKeyB));
         QVERIFY(!firmware_->FramesOf(cmd::kWriteKeyMap).empty());
+    }
+
+    // Macros too long for the keyboard's memory: the window says by how many
+    // actions, and neither the macros nor the key map go out.
+    void macrosTooLongForTheKeyboardAreRefusedWithTheirExcess() {
+        Json::Value list;
+        for (int m = 0; m < 2; ++m) {
+            const std::string id = "guid-" + std::to_string(m);
+            list["MacroInfo"][m]["MacroName"] = "m" + std::to_string(m);
+            list["MacroInfo"][m]["Guid"] = id;
+            const std::vector<macros::MacroEvent> events(m == 0 ? 16 : 52, macros::MacroEvent{10, 4, true, 20});
+            QCOMPARE(macros::WriteMacroFile(UserFolder() + id + ".mac", {"m", id, events}), profiles::WriteStatus::Ok);
+        }
+        QCOMPARE(profiles::CJsonFileStore().WriteJson(UserFolder() + "macro.config", list), profiles::WriteStatus::Ok);
+        // Two units (256 bytes) of macro memory for 16 + 12 + 4 x 68 = 300 bytes.
+        QVERIFY(firmware_->WriteRegion(SimRegion::Info, devices::CMorvaneKeyboardDevice::kMacroUnitsByte,
+                                       std::vector<std::uint8_t>{2}));
+        auto* combo = Control<QComboBox>("device_profile_combo");
+        const std::string firstId = Keyboard()->ProfileName();
+        Control<QAbstractButton>("device_add_btn")->click();
+        const std::string addedId = Keyboard()->ProfileName();
+        const int added = combo->currentIndex();
+        combo->setCurrentIndex(0);
+        QTRY_COMPARE_WITH_TIMEOUT(Keyboard()->ProfileName(), firstId, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(Keyboard()->CommandsIdle(), kWaitMs);
+        const std::string path = platform::ProfileFilePath(UserFolder(), addedId);
+        Json::Value document = profiles::CJsonFileStore().ReadJson(path);
+        document["Device"][0]["KeyList"][Json::ArrayIndex{kKeyA}]["Assignment"] = 0x700000;
+        document["Device"][0]["KeyList"][Json::ArrayIndex{kKeyB}]["Assignment"] = 0x700100;
+        QCOMPARE(profiles::CJsonFileStore().WriteJson(path, document), profiles::WriteStatus::Ok);
+
+        QString shown;
+        const auto closeTheBox = [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr) return false;
+            shown = qobject_cast<QLabel*>(ui::FindControl(box, QStringLiteral("MessageText")))->text();
+            qobject_cast<QAbstractButton*>(ui::FindControl(box, QStringLiteral("confirm_btn")))->click();
+            return true;
+        };
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (closeTheBox()) poll.stop();
+        });
+        poll.start(20);
+        firmware_->ClearFrames();
+        combo->setCurrentIndex(added);
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), kWaitMs);
+        const QString expected = ui::TextResources::Instance().Text(QStringLiteral("message_text_16"));
+        QCOMPARE(shown, QString(expected).replace(QStringLiteral("%d"), QStringLiteral("12")));
+        QVERIFY(firmware_->FramesOf(cmd::kWriteMacros).empty());
+        QVERIFY(firmware_->FramesOf(cmd::kWriteKeyMap).empty());
     }
 
     // The keyboard says its profile changed: the profile file is read again
