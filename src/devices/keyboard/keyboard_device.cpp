@@ -127,6 +127,11 @@ keyboard::PositionMaps CMorvaneKeyboardDevice::Maps() const {
     return maps_;
 }
 
+std::optional<std::size_t> CMorvaneKeyboardDevice::PositionOfSlot(std::uint8_t keySlot) const {
+    const std::lock_guard lock(mapsMutex_);
+    return maps_.PositionOfSlot(keySlot);
+}
+
 bool CMorvaneKeyboardDevice::ReadLightRecord() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return false;
@@ -203,7 +208,7 @@ Status CMorvaneKeyboardDevice::WriteLightRecord(int onboardProfile, int byte0) {
         keyboard::BuildLightRecord(profile_.GetLightInfo(), system_, names_.modes, static_cast<std::uint8_t>(byte0));
     const auto offset =
         static_cast<std::uint16_t>(std::clamp(onboardProfile, 0, 255) * static_cast<int>(keyboard::kLightRecordStride));
-    Post(CommandWorker::Slot::LightRecord, [this, record, offset] {
+    worker_.Post(CommandWorker::Slot::LightRecord, [this, record, offset] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen()) return Status::ReadFailed;
         const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
@@ -221,7 +226,7 @@ Status CMorvaneKeyboardDevice::UploadColourPage(bool scaled) {
     if (length > keyboard::kPageSize) return Status::Ok;  // no colour page holds this keyboard's keys
     const keyboard::DevicePage page = keyboard::BuildColourPage(GroupColours(), Maps(), scaled);
     const int group = RunningLight().CustomGroup;
-    Post(CommandWorker::Slot::ColourPage, [this, page, length, group] {
+    worker_.Post(CommandWorker::Slot::ColourPage, [this, page, length, group] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen()) return Status::ReadFailed;
         return protocol::CMD_WRITE_PAGE(t, page.data(), length, group, static_cast<int>(keyboard::kPageSize));
@@ -245,7 +250,7 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
                                                                    macros::ReadMacroList(folder).size());
     // The macros the keys run go first; the key map, which names them by
     // their place in the same list, only once they are on the keyboard.
-    Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length, used = image.macroOrder, folder] {
+    worker_.Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length, used = image.macroOrder, folder] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
         InfoBlock info{};
@@ -276,10 +281,6 @@ int CMorvaneKeyboardDevice::SendMacros(std::span<const std::uint8_t> used, const
     const Status write = protocol::CMD_WRITE_MACROS(t, image.bytes.data(), image.bytes.size());
     const Status end = protocol::CMD_SEQUENCE_END(t);
     return FirstFailure({begin, write, end}) == Status::Ok ? macros::kMacrosSent : macros::kMacrosFailed;
-}
-
-void CMorvaneKeyboardDevice::Post(CommandWorker::Slot slot, CommandWorker::Job job) {
-    worker_.Post(slot, std::move(job));
 }
 
 // On the worker's thread. Closed, the keyboard has gone, and its settings

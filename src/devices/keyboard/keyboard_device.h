@@ -200,6 +200,8 @@ private:
     void SetUpPanels(platform::IPageView& page);
     void RunProfile();
     void OnKeyEvent(std::uint8_t keySlot, keyboard::KeyAction action);
+    // The position of a key slot, without copying the maps (key events).
+    std::optional<std::size_t> PositionOfSlot(std::uint8_t keySlot) const;
 
     // Colour groups.
     void StageColours(const std::vector<profiles::KeyColour>& colours);
@@ -209,7 +211,6 @@ private:
     bool PerKeyEffectRuns() const { return RunningLight().SelectItem == kPerKeyEffect; }
 
     // Command worker.
-    void Post(CommandWorker::Slot slot, CommandWorker::Job job);
     void OnCommandDone(CommandWorker::Slot slot, protocol::Status status);
     int SendMacros(std::span<const std::uint8_t> used, const std::string& folder, const InfoBlock& info);
 

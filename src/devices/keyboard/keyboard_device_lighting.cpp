@@ -135,7 +135,7 @@ DeviceStatus CMorvaneKeyboardDevice::FillColourGroup(bool lit) {
 // On a notification thread: only the reactive effects take key events.
 void CMorvaneKeyboardDevice::OnKeyEvent(std::uint8_t keySlot, keyboard::KeyAction action) {
     if (keyboard::ActivityOf(RunningLight().SelectItem) != EffectActivity::kReactive) return;
-    const std::optional<std::size_t> position = Maps().PositionOfSlot(keySlot);
+    const std::optional<std::size_t> position = PositionOfSlot(keySlot);
     if (!position) return;
     {
         const std::lock_guard lock(keyEventsMutex_);
