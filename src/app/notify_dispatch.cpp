@@ -25,6 +25,8 @@ constexpr DispatchRow kClicks[] = {
     Exact("skinbtn", O::SkinFrame),
     Exact("setbtn", O::SettingsWindow),
     Indexed("key_", O::KeyClick),
+    // The mouse's picture names its keys so.
+    Indexed("mouse_key_", O::KeyClick),
     Indexed("color_option_", O::QuickColour),
     Indexed("audiocolor_option_", O::AudioLight),
     Indexed("windowdeviceset_", O::DesktopDeviceSettings),
@@ -43,16 +45,16 @@ constexpr DispatchRow kClicks[] = {
     Exact("key_butt_keysave", O::KeyEditor),
     Exact("key_butt_keydefalut", O::KeyEditor),
     Exact("key_butt_keycancel", O::KeyEditor),
-    Exact("key_butt_prosave", O::Macro),
+    Exact("key_butt_prosave", O::KeyMapUpload),
     Exact("macro_btn_starredio", O::Macro),
     Exact("macro_btn_stopredio", O::Macro),
-    Exact("macro_btn_name_add", O::Macro),
-    Exact("macro_btn_name_sub", O::Macro),
-    Exact("macro_btn_name_edit", O::Macro),
+    Exact("macro_btn_name_add", O::MacroList),
+    Exact("macro_btn_name_sub", O::MacroList),
+    Exact("macro_btn_name_edit", O::MacroList),
     Exact("macro_btn_save", O::Macro),
     Exact("macro_btn_cancel", O::Macro),
-    Exact("macro_btn_export", O::Macro),
-    Exact("macro_btn_import", O::Macro),
+    Exact("macro_btn_export", O::MacroList),
+    Exact("macro_btn_import", O::MacroList),
     Exact("macro_btn_up", O::Macro),
     Exact("macro_btn_down", O::Macro),
     Exact("macro_btn_uptop", O::Macro),
@@ -152,7 +154,7 @@ constexpr DispatchRow kCombos[] = {
     Exact("keyset_macro_combo", O::KeyEditor),
     Exact("keyset_gunkey_combo", O::KeyEditor),
     Exact("keyset_combokey_combo", O::KeyEditor),
-    Exact("macro_name_list", O::Macro),
+    Exact("macro_name_list", O::MacroList),
     Exact("custom_eq_name_combo", O::Headset),
 };
 
@@ -165,7 +167,7 @@ constexpr DispatchRow kEdits[] = {
     Exact("deng_audioedit_R", O::AudioLight),
     Exact("deng_audioedit_G", O::AudioLight),
     Exact("deng_audioedit_B", O::AudioLight),
-    Exact("keyset_keyboard_text_edit", O::KeyEditor),
+    Exact("keyset_keyboard_text_edit", O::KeyCapture),
     Exact("bullet_x_eidt", O::Recoil),
     Exact("bullet_y_eidt", O::Recoil),
     Exact("bullet_delay_eidt", O::Recoil),
@@ -179,6 +181,11 @@ constexpr DispatchRow kEdits[] = {
     Exact("keyset_mousefire_interval_edit", O::KeyEditor),
     Exact("keyset_mousefire_num_edit", O::KeyEditor),
     Exact("keyset_macro_cycle_edit", O::KeyEditor),
+};
+
+// Key capture runs while the key edit has the focus.
+constexpr DispatchRow kFocusGains[] = {
+    Exact("keyset_keyboard_text_edit", O::KeyCapture),
 };
 
 constexpr DispatchRow kColours[] = {
@@ -196,6 +203,7 @@ constexpr std::array kTables{
     EventTable{"valuechanged", kSliders}, EventTable{"movevaluechanged", kLiveSliders},
     EventTable{"itemselect", kCombos},    EventTable{"killfocus", kEdits},
     EventTable{"colorchanged", kColours}, EventTable{"click_select_end", kSelectionEnds},
+    EventTable{"setfocus", kFocusGains},
 };
 
 struct OperationLabel {
@@ -205,7 +213,10 @@ struct OperationLabel {
 constexpr OperationLabel kLaterLabels[] = {
     {O::KeyClick, "key assignment"},
     {O::KeyEditor, "key assignment"},
-    {O::Macro, "macros"},
+    {O::KeyCapture, "key capture"},
+    {O::MacroList, "macros"},
+    {O::KeyMapUpload, "key map upload"},
+    {O::Macro, "macro recording and editing"},
     {O::Recoil, "recoil patterns"},
     {O::Headset, "headset sound"},
     {O::AudioLight, "audio light"},

@@ -60,11 +60,18 @@ enum class Operation {
     PaletteColour,
     SameMode,
     // A click on a key of the device's picture: per-key colour on the
-    // lighting page, key assignment (a later feature) on the keys page.
+    // lighting page, key assignment on the keys page.
     KeyClick,
-    // Later features: keys, macros, recoil, headset, audio light, settings
-    // window, skin frame, palette window, light control handover.
+    // Keys and macros: the key-assignment panel, key capture while its key
+    // edit has the focus, the macro list and its files, and the upload of
+    // macros and key map.
     KeyEditor,
+    KeyCapture,
+    MacroList,
+    KeyMapUpload,
+    // Later features: macro recording and editing, recoil, headset, audio
+    // light, settings window, skin frame, palette window, light control
+    // handover.
     Macro,
     Recoil,
     Headset,

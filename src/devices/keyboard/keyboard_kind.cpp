@@ -16,6 +16,7 @@ constexpr std::array kKeyboardOperations{
     O::SixKeyMode,    O::KeyClick,      O::PerKeyLighting,   O::ColourGroupFill, O::DefaultSettings, O::DeviceReset,
     O::ProfileAdd,    O::ProfileDelete, O::ProfileDuplicate, O::ProfileImport,   O::ProfileExport,   O::ProfileRename,
     O::ProfileChosen, O::ProfileFold,   O::LightingControl,  O::QuickColour,     O::PaletteColour,   O::SameMode,
+    O::KeyEditor,     O::KeyCapture,    O::MacroList,        O::KeyMapUpload,
 };
 
 }  // namespace

@@ -12,11 +12,11 @@ using O = Operation;
 
 // What the mouse page's controls run on the mouse.
 constexpr std::array kMouseOperations{
-    O::DpiSlider,        O::DpiSliderMoving, O::DpiEdit,       O::DpiEnable,     O::DpiSelect,
-    O::ReportRate,       O::PointerSpeed,    O::WheelLines,    O::DoubleClick,   O::PointerPrecision,
-    O::ScrollPage,       O::DefaultSettings, O::DeviceReset,   O::ProfileAdd,    O::ProfileDelete,
-    O::ProfileDuplicate, O::ProfileImport,   O::ProfileExport, O::ProfileRename, O::ProfileChosen,
-    O::ProfileFold,      O::LightingControl, O::QuickColour,   O::PaletteColour, O::SameMode,
+    O::DpiSlider,     O::DpiSliderMoving, O::DpiEdit,       O::DpiEnable,        O::DpiSelect,     O::ReportRate,
+    O::PointerSpeed,  O::WheelLines,      O::DoubleClick,   O::PointerPrecision, O::ScrollPage,    O::DefaultSettings,
+    O::DeviceReset,   O::ProfileAdd,      O::ProfileDelete, O::ProfileDuplicate, O::ProfileImport, O::ProfileExport,
+    O::ProfileRename, O::ProfileChosen,   O::ProfileFold,   O::LightingControl,  O::QuickColour,   O::PaletteColour,
+    O::SameMode,      O::KeyClick,        O::KeyEditor,     O::KeyCapture,       O::MacroList,     O::KeyMapUpload,
 };
 
 }  // namespace
