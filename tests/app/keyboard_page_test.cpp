@@ -199,7 +199,10 @@ private slots:
         QCOMPARE(slider->maximum(), 31);
         QVERIFY(!view_->Visible("text_test"));
         QVERIFY(!view_->Visible("device_key_set_panel"));
-        QVERIFY(!view_->Visible("device_macro_panel"));
+        // The macro panel is loaded into the page and shown.
+        QVERIFY(view_->Visible("device_macro_panel"));
+        QVERIFY(view_->HasControl("macro_name_list"));
+        QVERIFY(view_->HasControl("macro_action_list"));
         // Only the keyboard's own desktop settings are offered here.
         QVERIFY(!view_->HasControl("windowdeviceset_1"));
     }
