@@ -243,7 +243,7 @@ private slots:
         QTest::newRow("keys") << 2 << "key_Op_tab"
                               << "keyboard_key_set_panel" << -1 << "keyboard_key_set_panel_hint";
         QTest::newRow("macros") << 3 << "macro_Op_tab"
-                                << "keyboard_macro_panel" << -1 << "keyboard_macro_panel_hint";
+                                << "keyboard_macro_panel" << -1 << "macro_action_list";
         QTest::newRow("system") << 4 << "system_Op_tab"
                                 << "keyboard_system_panel" << -1 << "windowdeviceset_0";
     }

@@ -11,6 +11,7 @@
 #include "macros/macro_control.h"
 #include "profiles/basic_profile_data.h"
 #include "profiles/json_file_store.h"
+#include "profiles/profile_list.h"
 #include "support/fake_page_view.h"
 #include "support/temp_folder.h"
 
@@ -173,6 +174,18 @@ TEST_F(MacroDeletionTest, KeysStayWhenTheListCannotBeWritten) {
     EXPECT_FALSE(result.deviceKeys.has_value());
     EXPECT_EQ(temp_.Read("user/other_a.Json"), before);
     EXPECT_EQ(ReadMacroList(User()).size(), 3u);
+}
+
+TEST(OtherProfileFiles, EveryProfileButTheCurrentInListOrder) {
+    TempFolder temp;
+    temp.Write("ProfileList.ini", R"({"profilelist": [
+        {"profilename": "one", "profileUUID": "2026_01_01_00_00_00_001"},
+        {"profilename": "two", "profileUUID": "2026_01_01_00_00_00_002"},
+        {"profilename": "three", "profileUUID": "2026_01_01_00_00_00_003"}], "profileselect": 1})");
+    profiles::CProfileList list;
+    list.SetPaths(temp.Path(), "");
+    EXPECT_EQ(OtherProfileFiles(list, "2026_01_01_00_00_00_002"),
+              (std::vector<std::string>{temp / "2026_01_01_00_00_00_001.Json", temp / "2026_01_01_00_00_00_003.Json"}));
 }
 
 }  // namespace
