@@ -40,6 +40,24 @@ struct ItemText {
     bool operator==(const ItemText&) const = default;
 };
 
+// One cell of a table row: its text, shown as given, and the name of the
+// style it is drawn with ("" for the table's own).
+struct RowCell {
+    std::string text;
+    std::string style;
+
+    bool operator==(const RowCell&) const = default;
+};
+
+// One row of a table: its cells from the first column on, and a text the
+// logic keeps with the row and reads back unchanged (not shown).
+struct ListRow {
+    std::vector<RowCell> cells;
+    std::string userData;
+
+    bool operator==(const ListRow&) const = default;
+};
+
 // Controls are addressed by layout name. Operations on a name that the page
 // does not have do nothing and read as empty, 0 or false.
 class IPageView {
@@ -78,8 +96,15 @@ public:
     virtual void SetItemTexts(std::string_view name, const std::vector<ItemText>& items) = 0;
     virtual void SetItemVisible(std::string_view name, int index, bool visible) = 0;
     virtual bool ItemVisible(std::string_view name, int index) const = 0;
+    // Lists, combo boxes and tables: the current item or row (-1 for none).
     virtual int CurrentIndex(std::string_view name) const = 0;
     virtual void SetCurrentIndex(std::string_view name, int index) = 0;
+
+    // Tables: every row at once. Rows reads the cells as they are now, an
+    // edited cell with the text the user left in it; the current row stays
+    // while it is still a row, else none is current.
+    virtual std::vector<ListRow> Rows(std::string_view name) const = 0;
+    virtual void SetRows(std::string_view name, const std::vector<ListRow>& rows) = 0;
 
     // Tab layouts and switch containers: the page shown.
     virtual int CurrentPage(std::string_view name) const = 0;
@@ -96,6 +121,15 @@ public:
     // them (apart from Selected, the button's own checked state); false for
     // any other control.
     virtual bool RectSelected(std::string_view name) const = 0;
+    // Key buttons: the key-set mark, drawn over the button where a key has
+    // been given a function of its own; false and no change for any other
+    // control.
+    virtual bool Marked(std::string_view name) const = 0;
+    virtual void SetMarked(std::string_view name, bool marked) = 0;
+
+    // The tip shown while the pointer rests on a control, as plain text.
+    virtual std::string ToolTip(std::string_view name) const = 0;
+    virtual void SetToolTip(std::string_view name, std::string_view text) = 0;
 
     // Background colour as 0xAARRGGBB (colour swatches, LED previews).
     virtual void SetColour(std::string_view name, std::uint32_t argb) = 0;

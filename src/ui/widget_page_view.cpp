@@ -1,6 +1,7 @@
 #include "ui/widget_page_view.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include <QAbstractButton>
@@ -14,8 +15,12 @@
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QValidator>
 #include <QVariant>
 
 #include "ui/find_control.h"
@@ -32,6 +37,11 @@ constexpr const char* kColourProperty = "colour";
 constexpr const char* kClassProperty = "class";
 constexpr const char* kUserDataProperty = "userdata";
 constexpr const char* kRectSelectedProperty = "rectSelected";
+constexpr const char* kKeySetProperty = "keySetOn";  // key buttons' key-set display
+constexpr const char* kToolTipProperty = "plainToolTip";
+constexpr const char* kEditColumnProperty = "editcolumn";
+constexpr const char* kEditMaximumProperty = "editmaximum";
+constexpr const char* kEditNameProperty = "editname";
 
 // Widgets whose value lies in a range: sliders, progress bars, spin boxes.
 struct RangeAccess {
@@ -68,11 +78,87 @@ void WriteRange(QWidget* w, const RangeAccess& r) {
 
 bool InItems(int index, int count) { return index >= 0 && index < count; }
 
+void SelectRow(QTableWidget& table, int row) {
+    if (row < 0) {
+        table.clearSelection();
+        table.setCurrentCell(-1, -1);
+    } else {
+        table.setCurrentCell(row, 0);
+        table.selectRow(row);
+    }
+}
+
 void ShowText(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
     else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
     else if (auto* rich = qobject_cast<QTextEdit*>(w)) rich->setPlainText(text);
+}
+
+// Digits only, at most as many as the maximum has; a number above the
+// maximum can still be typed over but is not acceptable.
+class DigitsValidator : public QValidator {
+public:
+    DigitsValidator(int maximum, QObject* parent) : QValidator(parent), maximum_(maximum) {}
+
+    State validate(QString& input, int& /*position*/) const override {
+        if (input.size() > QString::number(maximum_).size()) return Invalid;
+        for (const QChar c : input)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return Invalid;
+        if (input.isEmpty()) return Acceptable;  // the logic reads an empty cell as 0
+        return input.toLongLong() <= maximum_ ? Acceptable : Intermediate;
+    }
+    void fixup(QString& input) const override {
+        if (input.toLongLong() > maximum_) input = QString::number(maximum_);
+    }
+
+private:
+    int maximum_;
+};
+
+// The editor of a table's edit column: a line edit that takes digits up to
+// the maximum. The row of the cell edited last is kept for the event that
+// ends the edit.
+class DigitsDelegate : public QStyledItemDelegate {
+public:
+    DigitsDelegate(int maximum, QObject* parent) : QStyledItemDelegate(parent), maximum_(maximum) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                          const QModelIndex& index) const override {
+        editedRow_ = index.row();
+        auto* edit = new QLineEdit(parent);
+        edit->setValidator(new DigitsValidator(maximum_, edit));
+        edit->setMaxLength(static_cast<int>(QString::number(maximum_).size()));
+        return edit;
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (edit == nullptr) return;
+        QString text = edit->text();
+        if (!text.isEmpty()) text = QString::number(std::min<qlonglong>(text.toLongLong(), maximum_));
+        model->setData(index, text, Qt::EditRole);
+    }
+    int EditedRow() const { return editedRow_; }
+
+private:
+    int maximum_;
+    mutable int editedRow_ = -1;
+};
+
+int EditColumn(const QTableWidget& table) {
+    const QVariant column = table.property(kEditColumnProperty);
+    bool ok = false;
+    const int value = column.toInt(&ok);
+    return column.isValid() && ok ? value : -1;
+}
+
+QTableWidgetItem* MakeCell(const platform::RowCell& cell, bool editable) {
+    auto* item = new QTableWidgetItem(ToQt(cell.text));
+    item->setData(kCellStyleRole, ToQt(cell.style));
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (editable) flags |= Qt::ItemIsEditable;
+    item->setFlags(flags);
+    return item;
 }
 
 }  // namespace
@@ -164,6 +250,10 @@ void WidgetPageView::WireSignals(QWidget* widget) {
     if (auto* combo = qobject_cast<QComboBox*>(widget))
         QObject::connect(combo, &QComboBox::currentIndexChanged, context,
                          [this, name](int index) { Raise(QStringLiteral("itemselect"), name, index); });
+    if (auto* list = qobject_cast<QListWidget*>(widget))
+        QObject::connect(list, &QListWidget::currentRowChanged, context,
+                         [this, name](int row) { Raise(QStringLiteral("itemselect"), name, row); });
+    if (auto* table = qobject_cast<QTableWidget*>(widget)) WireTable(table);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         QObject::connect(edit, &QLineEdit::textChanged, context,
                          [this, name] { Raise(QStringLiteral("textchanged"), name); });
@@ -172,6 +262,28 @@ void WidgetPageView::WireSignals(QWidget* widget) {
         QObject::connect(edit, &QLineEdit::returnPressed, context,
                          [this, name] { Raise(QStringLiteral("return"), name); });
     }
+}
+
+void WidgetPageView::WireTable(QTableWidget* table) {
+    QObject* context = context_.get();
+    const QString name = table->objectName();
+    QObject::connect(table, &QTableWidget::currentCellChanged, context,
+                     [this, name](int row, int /*column*/, int previousRow, int /*previousColumn*/) {
+                         if (row != previousRow) Raise(QStringLiteral("itemselect"), name, row);
+                     });
+    const int column = EditColumn(*table);
+    if (column < 0) return;
+    bool ok = false;
+    int maximum = table->property(kEditMaximumProperty).toInt(&ok);
+    if (!ok || maximum < 0) maximum = std::numeric_limits<int>::max();
+    const QString editName = table->property(kEditNameProperty).toString();
+    auto* delegate = new DigitsDelegate(maximum, table);
+    table->setItemDelegateForColumn(column, delegate);
+    table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                           QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    QObject::connect(delegate, &QAbstractItemDelegate::closeEditor, context, [this, editName, delegate] {
+        if (!editName.isEmpty()) Raise(QStringLiteral("killfocus"), editName, delegate->EditedRow());
+    });
 }
 
 int WidgetPageView::Value(std::string_view name) const {
@@ -329,6 +441,7 @@ int WidgetPageView::CurrentIndex(std::string_view name) const {
     const QWidget* w = Find(name);
     if (const auto* combo = qobject_cast<const QComboBox*>(w)) return combo->currentIndex();
     if (const auto* list = qobject_cast<const QListWidget*>(w)) return list->currentRow();
+    if (const auto* table = qobject_cast<const QTableWidget*>(w)) return table->currentRow();
     return -1;
 }
 
@@ -339,6 +452,54 @@ void WidgetPageView::SetCurrentIndex(std::string_view name, int index) {
             combo->setCurrentIndex(InItems(index, combo->count()) ? index : -1);
         else if (auto* list = qobject_cast<QListWidget*>(w))
             list->setCurrentRow(InItems(index, list->count()) ? index : -1);
+        else if (auto* table = qobject_cast<QTableWidget*>(w))
+            SelectRow(*table, InItems(index, table->rowCount()) ? index : -1);
+    });
+}
+
+std::vector<platform::ListRow> WidgetPageView::Rows(std::string_view name) const {
+    std::vector<platform::ListRow> rows;
+    const auto* table = qobject_cast<const QTableWidget*>(Find(name));
+    if (table == nullptr) return rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        platform::ListRow row;
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QTableWidgetItem* item = table->item(r, c);
+            if (item == nullptr) {
+                row.cells.push_back({});
+                continue;
+            }
+            row.cells.push_back({FromQt(item->text()), FromQt(item->data(kCellStyleRole).toString())});
+            if (c == 0) row.userData = FromQt(item->data(kRowUserDataRole).toString());
+        }
+        // Cells the rows never had are not reported: a row reads as it was set.
+        while (!row.cells.empty() && table->item(r, static_cast<int>(row.cells.size()) - 1) == nullptr)
+            row.cells.pop_back();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WidgetPageView::SetRows(std::string_view name, const std::vector<platform::ListRow>& rows) {
+    auto* table = qobject_cast<QTableWidget*>(Find(name));
+    if (table == nullptr) return;
+    const int keep = table->currentRow();
+    const int editColumn = EditColumn(*table);
+    Quietly([&] {
+        table->clearContents();
+        table->setRowCount(static_cast<int>(rows.size()));
+        std::size_t widest = 0;
+        for (const platform::ListRow& row : rows) widest = std::max(widest, row.cells.size());
+        if (static_cast<int>(widest) > table->columnCount()) table->setColumnCount(static_cast<int>(widest));
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            const platform::ListRow& row = rows[static_cast<std::size_t>(r)];
+            for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
+                QTableWidgetItem* item = MakeCell(row.cells[static_cast<std::size_t>(c)], c == editColumn);
+                if (c == 0) item->setData(kRowUserDataRole, ToQt(row.userData));
+                table->setItem(r, c, item);
+            }
+        }
+        SelectRow(*table, InItems(keep, table->rowCount()) ? keep : -1);
     });
 }
 
@@ -404,6 +565,38 @@ std::vector<platform::ChildControl> WidgetPageView::Descendants(std::string_view
 bool WidgetPageView::RectSelected(std::string_view name) const {
     const QWidget* w = Find(name);
     return w != nullptr && w->property(kRectSelectedProperty).toBool();
+}
+
+bool WidgetPageView::Marked(std::string_view name) const {
+    const QWidget* w = Find(name);
+    return w != nullptr && w->metaObject()->indexOfProperty(kKeySetProperty) >= 0 &&
+           w->property(kKeySetProperty).toBool();
+}
+
+void WidgetPageView::SetMarked(std::string_view name, bool marked) {
+    QWidget* w = Find(name);
+    // Only a control with the mark of its own: any other would just gain a
+    // dynamic property that draws nothing.
+    if (w != nullptr && w->metaObject()->indexOfProperty(kKeySetProperty) >= 0) w->setProperty(kKeySetProperty, marked);
+}
+
+std::string WidgetPageView::ToolTip(std::string_view name) const {
+    const QWidget* w = Find(name);
+    if (w == nullptr) return {};
+    const QVariant plain = w->property(kToolTipProperty);
+    return FromQt(plain.isValid() ? plain.toString() : w->toolTip());
+}
+
+void WidgetPageView::SetToolTip(std::string_view name, std::string_view text) {
+    QWidget* w = Find(name);
+    if (w == nullptr) return;
+    const QString plain = ToQt(text);
+    w->setProperty(kToolTipProperty, plain);
+    // Qt guesses whether a tip is rich text; a plain tip that looks like markup
+    // is escaped so that it shows as typed.
+    if (Qt::mightBeRichText(plain))
+        w->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(plain.toHtmlEscaped()));
+    else w->setToolTip(plain);
 }
 
 void WidgetPageView::SetColour(std::string_view name, std::uint32_t argb) {

@@ -2,6 +2,14 @@
 // the page's widgets by layout name, and the widgets' own signals reach the
 // notify sink as notify events ("click", "valuechanged", ...). Changes made
 // through the view raise no events, so logic never sees its own writes.
+//
+// Tables (QTableWidget) show rows of cells; a cell's style name is kept in
+// the item (kCellStyleRole) and a row's user data in its first item. A table
+// may let one column be edited, by dynamic properties of the layout:
+//   "editcolumn"  the column (none without it),
+//   "editmaximum" the largest number the cell takes (digits only, 0 up),
+//   "editname"    the control name of the "killfocus" event raised when an
+//                 edit of that column ends; wParam is the row.
 #pragma once
 
 #include <functional>
@@ -18,7 +26,13 @@
 
 #include "platform/page_view.h"
 
+class QTableWidget;
+
 namespace vandrel::ui {
+
+// Item data roles of table cells.
+inline constexpr int kCellStyleRole = Qt::UserRole + 1;
+inline constexpr int kRowUserDataRole = Qt::UserRole + 2;
 
 class WidgetPageView : public platform::IPageView {
 public:
@@ -66,6 +80,14 @@ public:
     std::vector<platform::ChildControl> Children(std::string_view container) const override;
     std::vector<platform::ChildControl> Descendants(std::string_view container) const override;
     bool RectSelected(std::string_view name) const override;
+    bool Marked(std::string_view name) const override;
+    void SetMarked(std::string_view name, bool marked) override;
+
+    std::string ToolTip(std::string_view name) const override;
+    void SetToolTip(std::string_view name, std::string_view text) override;
+
+    std::vector<platform::ListRow> Rows(std::string_view name) const override;
+    void SetRows(std::string_view name, const std::vector<platform::ListRow>& rows) override;
 
     void SetColour(std::string_view name, std::uint32_t argb) override;
     std::uint32_t Colour(std::string_view name) const override;
@@ -76,6 +98,7 @@ public:
 private:
     QWidget* Find(std::string_view name) const;
     void WireSignals(QWidget* widget);
+    void WireTable(QTableWidget* table);
     void Raise(const QString& type, const QString& control, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
     // A custom control's event from the notify hub, when the sender is one of this view's.
     void RaiseFromHub(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam);

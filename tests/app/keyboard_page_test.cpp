@@ -199,7 +199,10 @@ private slots:
         QCOMPARE(slider->maximum(), 31);
         QVERIFY(!view_->Visible("text_test"));
         QVERIFY(!view_->Visible("device_key_set_panel"));
-        QVERIFY(!view_->Visible("device_macro_panel"));
+        // The macro panel is loaded into the page and shown.
+        QVERIFY(view_->Visible("device_macro_panel"));
+        QVERIFY(view_->HasControl("macro_name_list"));
+        QVERIFY(view_->HasControl("macro_action_list"));
         // Only the keyboard's own desktop settings are offered here.
         QVERIFY(!view_->HasControl("windowdeviceset_1"));
     }
@@ -240,7 +243,7 @@ private slots:
         QTest::newRow("keys") << 2 << "key_Op_tab"
                               << "keyboard_key_set_panel" << -1 << "keyboard_key_set_panel_hint";
         QTest::newRow("macros") << 3 << "macro_Op_tab"
-                                << "keyboard_macro_panel" << -1 << "keyboard_macro_panel_hint";
+                                << "keyboard_macro_panel" << -1 << "macro_action_list";
         QTest::newRow("system") << 4 << "system_Op_tab"
                                 << "keyboard_system_panel" << -1 << "windowdeviceset_0";
     }

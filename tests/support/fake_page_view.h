@@ -5,8 +5,11 @@
 //
 // Behaviour worth knowing when writing a test:
 // - SetValue clamps to the range of SetRange (no clamping before a range is set);
-// - SetCurrentIndex outside the items selects none (-1);
-// - SetItems keeps the current index while it still names an item, else -1;
+// - SetCurrentIndex outside the items (or the rows of a table) selects none (-1);
+// - SetItems and SetRows keep the current index while it still names an item
+//   or row, else -1;
+// - any control takes a mark (SetMarked) and a tool tip; a test adds only the
+//   controls the logic should reach;
 // - SetTextId and SetItemTexts look nothing up: the control keeps the id as
 //   its text and marks it as an id (textIsId, itemIsId), so a test sees
 //   whether logic asked for a language text or for a literal one.
@@ -48,6 +51,9 @@ public:
         std::string userData;
         std::string parent;         // container name; Children lists by it, in name order
         bool rectSelected = false;  // a key button marked by a rubber band
+        bool marked = false;        // a key button's key-set mark
+        std::string toolTip;
+        std::vector<platform::ListRow> rows;  // a table's rows
     };
 
     FakePageView() = default;
@@ -127,7 +133,7 @@ public:
                 c.items.push_back(item.text);
                 c.itemIsId.push_back(item.isTextId);
             }
-            if (c.currentIndex >= static_cast<int>(items.size())) c.currentIndex = -1;
+            if (c.currentIndex >= Count(c)) c.currentIndex = -1;
         });
     }
     void SetItemVisible(std::string_view name, int index, bool visible) override {
@@ -145,8 +151,16 @@ public:
     }
     int CurrentIndex(std::string_view name) const override { return Read(name, &Control::currentIndex, -1); }
     void SetCurrentIndex(std::string_view name, int index) override {
-        Change(name, [index](Control& c) {
-            c.currentIndex = (index >= 0 && index < static_cast<int>(c.items.size())) ? index : -1;
+        Change(name, [index](Control& c) { c.currentIndex = (index >= 0 && index < Count(c)) ? index : -1; });
+    }
+
+    std::vector<platform::ListRow> Rows(std::string_view name) const override {
+        return Read(name, &Control::rows, std::vector<platform::ListRow>());
+    }
+    void SetRows(std::string_view name, const std::vector<platform::ListRow>& rows) override {
+        Change(name, [&rows](Control& c) {
+            c.rows = rows;
+            if (c.currentIndex >= Count(c)) c.currentIndex = -1;
         });
     }
 
@@ -176,6 +190,15 @@ public:
     }
 
     bool RectSelected(std::string_view name) const override { return Read(name, &Control::rectSelected, false); }
+    bool Marked(std::string_view name) const override { return Read(name, &Control::marked, false); }
+    void SetMarked(std::string_view name, bool marked) override {
+        Change(name, [marked](Control& c) { c.marked = marked; });
+    }
+
+    std::string ToolTip(std::string_view name) const override { return Read(name, &Control::toolTip, std::string()); }
+    void SetToolTip(std::string_view name, std::string_view text) override {
+        Change(name, [text](Control& c) { c.toolTip = std::string(text); });
+    }
 
     void SetColour(std::string_view name, std::uint32_t argb) override {
         Change(name, [argb](Control& c) { c.colour = argb; });
@@ -190,6 +213,9 @@ public:
     }
 
 private:
+    // Items of a list or combo, rows of a table: whichever the control has.
+    static int Count(const Control& c) { return static_cast<int>(std::max(c.items.size(), c.rows.size())); }
+
     template <typename T>
     T Read(std::string_view name, T Control::*field, T missing) const {
         const Control* control = Find(name);

@@ -41,6 +41,8 @@ class CDeviceKeyButtonUI : public QPushButton, public IPreviewColour {
     Q_PROPERTY(QColor previewColour READ PreviewColour WRITE SetPreviewColour)
     // The rectangle-selection flag, read by the page view.
     Q_PROPERTY(bool rectSelected READ RectSelected WRITE SetRectSelected)
+    // The key-set display, read and written by the page view as a mark.
+    Q_PROPERTY(bool keySetOn READ KeySetOn WRITE SetKeySetOn)
 
 public:
     explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
