@@ -300,21 +300,14 @@ void CMainWnd::FunctionPage(const std::string& tab) {
         if (auto* panel = profiles->ProfilePanel()) panel->SelectTab(category);
 }
 
-// After a profile switch or reset the macros go out too; the window says
-// when they did not.
-void CMainWnd::UploadMacrosOf(devices::CMorvaneUSBDevice& device) {
-    if (auto* keys = device.Capability<devices::IKeyMap>();
-        keys != nullptr && keys->UploadMacros() != protocol::Status::Ok)
-        MessageBox(QStringLiteral("message_text_7"));
-}
-
-// Timer 1055: the profile chosen in the combo becomes the device's.
+// Timer 1055: the profile chosen in the combo becomes the device's. The
+// device uploads its macros and key map itself and reports the outcome
+// (DeviceMessage::kMacrosRefused, kKeyMapUploaded).
 void CMainWnd::SwitchProfile() {
     devices::CMorvaneUSBDevice* device = CurrentDevice();
     auto* profiles = device != nullptr ? device->Capability<devices::IProfiles>() : nullptr;
     if (profiles == nullptr) return;
     SelectShownProfile(*profiles);
-    UploadMacrosOf(*device);
 }
 
 QString CMainWnd::ChooseFile(bool save) {
@@ -364,8 +357,9 @@ void CMainWnd::ResetToDefaults(devices::IProfiles& profiles) {
 
 void CMainWnd::ResetDevice(devices::IProfiles& profiles) {
     if (MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
-    static_cast<void>(profiles.ResetProfile());  // a failed write is reported by the device's own notice
-    if (devices::CMorvaneUSBDevice* device = CurrentDevice()) UploadMacrosOf(*device);
+    // A failed write is reported by the device's own notice; the key map's
+    // upload by its messages.
+    static_cast<void>(profiles.ResetProfile());
 }
 
 void CMainWnd::ZelborDpiEdit(int n) {

@@ -430,6 +430,9 @@ void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wPa
         ShowMacrosRefused(static_cast<int>(lParam));
         return;
     }
+    // The key-map upload ended; the key-assignment panel's write buttons and
+    // the profile save on success are not handled here yet.
+    if (message == devices::DeviceMessage::kKeyMapUploaded) return;
     if (message != devices::DeviceMessage::kOptionLink || !manager_) return;
     if (const auto kindRow = device_io::KindRowOfNumber(wParam)) {
         // A change of selection reaches the tabs through OnSelectionChanged.

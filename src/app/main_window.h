@@ -156,7 +156,6 @@ private:
     C* CapabilityFor(device_io::KindRow kind, const Route& route, const platform::NotifyEvent& event);
     void FunctionPage(const std::string& tab);
     void SwitchProfile();
-    void UploadMacrosOf(devices::CMorvaneUSBDevice& device);
     void ImportProfile(devices::IProfiles& profiles);
     void ExportProfile(devices::IProfiles& profiles);
     void RenameProfile(devices::IProfiles& profiles);

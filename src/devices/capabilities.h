@@ -63,21 +63,45 @@ public:
     virtual DeviceStatus SetLighting(const profiles::LightInfo& info) = 0;
 };
 
-// Key assignment and macros.
+// The key assignments of a device whose keys can be given other functions
+// (the mouse and the keyboard), and the macros those keys run.
+//
+// An upload sends the macros the keys run first and the key map, which names
+// each macro by its place in the same list (UsedMacros), only once they are
+// on the device. It runs on the device's command worker, one at a time; the
+// window learns its outcome from DeviceMessage::kMacrosRefused (the macros
+// did not go out) and DeviceMessage::kKeyMapUploaded (the upload ended).
 class IKeyMap {
 public:
-    using KeyMap = std::map<int, std::uint32_t>;
     static constexpr CapabilityKind kKind = CapabilityKind::KeyMap;
     virtual ~IKeyMap() = default;
 
-    virtual void SelectKey(int index) = 0;
-    virtual DeviceStatus UploadKeyMap() = 0;
-    virtual DeviceStatus UploadCurrentKeyMap() = 0;
-    // Anything but Ok when the macros did not go out (the window then says so).
-    virtual DeviceStatus UploadMacros() = 0;
+    // The running profile's assignments, entry i for key position i.
+    virtual const std::vector<profiles::KeyEntry>& KeyList() const = 0;
+    // Each key position's code as the device left the factory.
+    virtual std::vector<profiles::KeyCode> FactoryCodes() const = 0;
+    // The position's entry becomes `entry`, in the device's list and in the
+    // profile in memory: neither saved nor written to the device. A position
+    // the device does not have changes nothing.
+    virtual void SetKeyAssignment(int position, const profiles::KeyEntry& entry) = 0;
+    // The key the assignment panel works on; -1 until one is selected.
+    virtual void SelectKey(int position) = 0;
+    virtual int SelectedKey() const = 0;
+
+    // The macros run by the keys whose position has a key slot, each once,
+    // in order of first use: the macros sent, and the numbering of the key map.
+    virtual std::vector<std::uint8_t> UsedMacros() = 0;
+    // UsedMacros, UploadMacros and, when that gave 0, the key map, queued on
+    // the device's command worker (an upload still waiting is replaced).
+    virtual void UploadMacrosAndKeyMap() = 0;
+    // Sends the image of the `used` macros now, on the calling thread: 0 sent
+    // or nothing to send, -1 the device was not reached or did not take it,
+    // n > 0 the image is n event records too large (nothing sent).
+    virtual int UploadMacros(std::span<const std::uint8_t> used) = 0;
+    // Keys on a macro the macro list no longer has run their default again.
     virtual void RepairMacroKeys() = 0;
-    virtual std::vector<std::string> UsedMacros() = 0;
-    virtual void ReplaceKeyMap(const KeyMap& map) = 0;
+    // True while an upload waits or runs.
+    virtual bool Uploading() const = 0;
 };
 
 // The battery and charging state of a wireless device.

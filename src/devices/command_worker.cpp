@@ -36,6 +36,11 @@ bool CommandWorker::Idle() const {
     return order_.empty() && !running_;
 }
 
+bool CommandWorker::Pending(Slot slot) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<bool>(waiting_[static_cast<std::size_t>(slot)]) || (running_ && runningSlot_ == slot);
+}
+
 std::optional<std::pair<CommandWorker::Slot, CommandWorker::Job>> CommandWorker::Take() {
     std::lock_guard lock(mutex_);
     running_ = false;
@@ -43,6 +48,7 @@ std::optional<std::pair<CommandWorker::Slot, CommandWorker::Job>> CommandWorker:
     const Slot slot = order_.front();
     order_.pop_front();
     running_ = true;
+    runningSlot_ = slot;
     return std::pair{slot, std::exchange(waiting_[static_cast<std::size_t>(slot)], Job{})};
 }
 
@@ -55,6 +61,10 @@ void CommandWorker::Run(const std::stop_token& token) {
         }
         const protocol::Status status = next->second();
         if (done_) done_(next->first, status);
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;  // the pause below runs no job
+        }
         if (status != protocol::Status::Ok) {
             // The pause must not end early for a post; only a stop ends it.
             const auto until = platform::WorkerThread::Clock::now() + pause_;

@@ -44,6 +44,8 @@ public:
     void Stop();
     // True when no job waits or runs (for tests and orderly shutdown).
     bool Idle() const;
+    // True when a job of `slot` waits or runs.
+    bool Pending(Slot slot) const;
 
 private:
     void Run(const std::stop_token& token);
@@ -54,8 +56,9 @@ private:
     const std::chrono::milliseconds pause_;
     mutable std::mutex mutex_;
     std::array<Job, kSlots> waiting_;
-    std::deque<Slot> order_;  // the slots with a waiting job, first posted first
-    bool running_ = false;    // a job is running
+    std::deque<Slot> order_;               // the slots with a waiting job, first posted first
+    bool running_ = false;                 // a job is running
+    Slot runningSlot_ = Slot::ColourPage;  // its slot, while running_
     bool stopped_ = false;
     platform::WorkerThread worker_;
 };

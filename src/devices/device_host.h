@@ -23,6 +23,11 @@ enum class DeviceMessage : std::uint32_t {
     // The macros did not go out, and so neither did the key map. wParam: kind
     // row index, lParam: -1 (not written) or n > 0 (n event records too many).
     kMacrosRefused = 3333,
+    // A key-map upload (macros, then key map) ended. wParam: kind row index,
+    // lParam: its status number (protocol::ToInt): Ok (1) when the key map
+    // is on the device; anything else when it is not (after kMacrosRefused,
+    // WriteFailed).
+    kKeyMapUploaded = 3334,
 };
 
 // The option button's timers.

@@ -141,7 +141,12 @@ void CMorvaneUSBDevice::ArmResync() {
 
 std::optional<PowerReport> CMorvaneUSBDevice::ReadPowerReport(const IPower::PowerSink& sink) {
     protocol::CDeviceTransport& t = vendor_;
-    if (!t.IsOpen() || Hold() || protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable) return std::nullopt;
+    // A sequence in progress on another thread (an upload) keeps the power
+    // read out of it: the read is skipped, not queued.
+    const std::unique_lock sequence(sequenceLock_, std::try_to_lock);
+    if (!sequence.owns_lock() || !t.IsOpen() || Hold() ||
+        protocol::CMD_LINK_QUERY(t) == protocol::LinkState::Unreachable)
+        return std::nullopt;
     PowerReport report{};
     if (protocol::CMD_READ_SMALL(t, report.data(), report.size(), report.size(), 0) != protocol::Status::Ok)
         return std::nullopt;

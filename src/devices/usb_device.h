@@ -156,7 +156,8 @@ public:
     void SetWindowActive(bool active) { windowActive_.store(active); }
     bool WindowActive() const { return windowActive_.load(); }
     void SetHold(bool hold) { hold_ = hold && powerManaged_; }
-    bool Hold() const { return hold_; }
+    // Held by the window, or while an upload has the device (UploadHold).
+    bool Hold() const { return hold_ || uploadHold_.load(); }
 
     // --- Operations ---------------------------------------------------------
     // Binds the page's key buttons and LED previews, then runs SetUpPage.
@@ -241,6 +242,26 @@ protected:
     // with byte 4; nothing while held, closed or unreachable.
     std::optional<PowerReport> ReadPowerReport(const IPower::PowerSink& sink);
 
+    // The device's command sequences (begin ... end) from different threads
+    // take turns under this lock; a power read does not wait for it but is
+    // skipped while a sequence has it.
+    std::mutex& SequenceLock() { return sequenceLock_; }
+    // While it lives, the device is held for an upload: it has the sequence
+    // lock and Hold() is true.
+    class UploadHold {
+    public:
+        explicit UploadHold(CMorvaneUSBDevice& device) : device_(device), lock_(device.sequenceLock_) {
+            device_.uploadHold_.store(true);
+        }
+        ~UploadHold() { device_.uploadHold_.store(false); }
+        UploadHold(const UploadHold&) = delete;
+        UploadHold& operator=(const UploadHold&) = delete;
+
+    private:
+        CMorvaneUSBDevice& device_;
+        std::lock_guard<std::mutex> lock_;
+    };
+
     // A usage other than 0x401 from a companion channel, on that channel's
     // notification thread.
     virtual void OnNotification(std::uint16_t /*usage*/) {}
@@ -318,6 +339,8 @@ private:
     std::atomic<std::int64_t> lastPreviewPaintMs_{0};  // steady clock
     bool powerManaged_ = false;
     bool hold_ = false;
+    std::atomic<bool> uploadHold_{false};
+    std::mutex sequenceLock_;
     device_io::KindRow kindRow_ = device_io::KindRow::Mouse;
     int lightNameIndex_ = 0;
     int logoLedIndex_ = -1;

@@ -184,6 +184,11 @@ void SimFirmware::SetReplyDelay(std::chrono::milliseconds delay) {
     replyDelay_ = std::max(delay, std::chrono::milliseconds{0});
 }
 
+void SimFirmware::SetReceiverDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    receiverDelay_ = std::max(delay, std::chrono::milliseconds{0});
+}
+
 void SimFirmware::SetReceiverOutOfRange(bool outOfRange) {
     std::lock_guard lock(mutex_);
     receiverOutOfRange_ = outOfRange;
@@ -303,7 +308,8 @@ SimFirmware::Answer SimFirmware::Receive(const Frame& request, SimLink link) {
     std::lock_guard lock(mutex_);
     Append(frames_, SimFrameRecord{request, ChecksumOk(request), link});
 
-    Answer answer{std::nullopt, replyDelay_};
+    Answer answer{std::nullopt,
+                  replyDelay_ + (link == SimLink::Receiver ? receiverDelay_ : std::chrono::milliseconds{0})};
     if (link == SimLink::Receiver && receiverOutOfRange_) {
         answer.reply = ReceiverAlone(request);
     } else {

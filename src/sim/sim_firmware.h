@@ -73,6 +73,9 @@ public:
     void ClearFaults();
     // Each reply becomes readable only `delay` after its request.
     void SetReplyDelay(std::chrono::milliseconds delay);
+    // A slow wireless link: each reply through the receiver comes `delay`
+    // later still (on top of SetReplyDelay's); the cable is not slowed.
+    void SetReceiverDelay(std::chrono::milliseconds delay);
     // The receiver loses the device: it answers 0xAA to every request but the
     // link query, which it answers with "unreachable" (byte 8 = 0).
     void SetReceiverOutOfRange(bool outOfRange);
@@ -160,6 +163,7 @@ private:
     std::deque<SimFault> faults_;
     std::vector<CommandFault> commandFaults_;
     std::chrono::milliseconds replyDelay_{0};
+    std::chrono::milliseconds receiverDelay_{0};
     bool receiverOutOfRange_ = false;
     std::vector<Listener> listeners_;
 };

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "macros/macro_image.h"
-
 namespace vandrel::devices::keyboard {
 namespace {
 
@@ -21,28 +19,19 @@ KeyMapImage BuildKeyMapImage(std::span<const std::uint8_t> keyMapRead, const Pos
     // The keys that go into the key map: those with a slot the table holds.
     // The macros they run, in order of first use, are the ones sent, and the
     // key map names each by its place in that list.
-    std::vector<const profiles::KeyEntry*> mapped;
-    for (const profiles::KeyEntry& key : keys) {
-        if (key.index >= kPositions) continue;
-        const std::uint8_t slot = maps.keySlot[key.index];
-        if (slot != kNoSlot && std::size_t{slot} * 3 + 2 < image.bytes.size()) mapped.push_back(&key);
-    }
-    std::vector<profiles::KeyCode> codes;
-    for (const profiles::KeyEntry* key : mapped) codes.push_back(key->assignment);
-    image.macroOrder = macros::UsedMacros(codes, macroCount);
-    for (const profiles::KeyEntry* key : mapped) {
-        profiles::KeyCode code = key->assignment;
-        if (macros::RunsMacro(code)) {
-            const std::optional<std::uint8_t> position = macros::MacroPosition(image.macroOrder, code.code1);
-            if (position) code.code1 = *position;
-            else code = key->defaultAssignment;  // a macro the list does not have
-        }
-        const std::size_t at = std::size_t{maps.keySlot[key->index]} * 3;
-        image.bytes[at] = code.type;
-        image.bytes[at + 1] = code.code1;
-        image.bytes[at + 2] = code.code2;
-    }
+    const std::vector<SlottedKey> slotted = SlottedKeys(keys, KeySlotOf(maps));
+    image.macroOrder = UsedMacrosOf(slotted, macroCount);
+    PutKeyCodes(image.bytes, slotted, image.macroOrder);
     return image;
+}
+
+SlotOfPosition KeySlotOf(const PositionMaps& maps) {
+    return [&maps](std::size_t position) -> std::optional<std::uint8_t> {
+        if (position >= kPositions) return std::nullopt;
+        const std::uint8_t slot = maps.keySlot[position];
+        if (slot == kNoSlot || std::size_t{slot} * 3 + 2 >= kPageSize) return std::nullopt;
+        return slot;
+    };
 }
 
 DevicePage BuildColourPage(std::span<const profiles::KeyColour> colours, const PositionMaps& maps, bool scaled) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "devices/key_map_upload.h"
 #include "devices/keyboard/keyboard_keys.h"
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/profile_records.h"
@@ -30,6 +31,10 @@ struct KeyMapImage {
 // slot, and entries of `keys` beyond the positions, are left out.
 KeyMapImage BuildKeyMapImage(std::span<const std::uint8_t> keyMapRead, const PositionMaps& maps,
                              std::span<const profiles::KeyEntry> keys, std::size_t macroCount);
+
+// The key slot of a position, when the keyboard has one that a key map page
+// holds. The function refers to `maps`, which must outlive it.
+SlotOfPosition KeySlotOf(const PositionMaps& maps);
 
 // The colour page: each position's red, green and blue at its LED slot x 3.
 // Scaled by the position's alpha (value x alpha / 256) when `scaled`; as they

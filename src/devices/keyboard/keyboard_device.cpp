@@ -59,6 +59,7 @@ CMorvaneKeyboardDevice::CMorvaneKeyboardDevice(platform::IHidBackend& backend, p
     Offer<ISystemSettings>(*this);
     Offer<IProfiles>(*this);
     Offer<IKeyColours>(*this);
+    Offer<IKeyMap>(*this);
     lightingThread_ = std::make_unique<LightingThread>(
         ticks_, LightingSchedule{[this] { return NextStepTicks(); }, [this] { RunLightingPass(); }});
 }
@@ -95,6 +96,7 @@ void CMorvaneKeyboardDevice::ReadDevice() {
     keyMapRead_ = false;
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return;
+    const std::lock_guard sequence(SequenceLock());  // not inside an upload's sequence
 
     // The statuses of the reads say which tables are the keyboard's; the
     // sequence is closed whatever they say.
@@ -251,36 +253,79 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
     // The macros the keys run go first; the key map, which names them by
     // their place in the same list, only once they are on the keyboard.
     worker_.Post(CommandWorker::Slot::KeyMap, [this, bytes = image.bytes, length, used = image.macroOrder, folder] {
-        protocol::CDeviceTransport& t = Transport();
-        if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
-        InfoBlock info{};
-        if (protocol::CMD_READ_INFO(t, info.data()) != Status::Ok) return Status::ReadFailed;
-        if (std::size_t{info[kKeySlotsByte]} * 3 != length) return Status::ReadFailed;  // not the keyboard read
-        if (const int macros = SendMacros(used, folder, info); macros != macros::kMacrosSent) {
-            if (IDeviceHost* host = Host())
-                host->PostMainMessage(DeviceMessage::kMacrosRefused, device_io::KindRowNumber(KindRow()), macros);
-            return Status::Ok;  // said by the message; the key map waits for its macros
-        }
-        const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
-        const Status write = protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0);
-        const Status end = protocol::CMD_SEQUENCE_END(t);
-        return FirstFailure({begin, write, end});
+        const UploadHold hold(*this);
+        bool refused = false;  // the macros did not go out: said by their own message
+        const Status status = [&] {
+            protocol::CDeviceTransport& t = Transport();
+            if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
+            InfoBlock info{};
+            if (protocol::CMD_READ_INFO(t, info.data()) != Status::Ok) return Status::ReadFailed;
+            if (std::size_t{info[kKeySlotsByte]} * 3 != length) return Status::ReadFailed;  // not the keyboard read
+            if (const int macros = SendMacros(used, folder, info); macros != macros::kMacrosSent) {
+                if (IDeviceHost* host = Host())
+                    host->PostMainMessage(DeviceMessage::kMacrosRefused, device_io::KindRowNumber(KindRow()), macros);
+                refused = true;
+                return Status::WriteFailed;
+            }
+            return WriteSequence(t, false, [&] { return protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0); });
+        }();
+        PostUploadEnd(status);
+        return refused ? Status::Ok : status;
     });
     return Status::Ok;
 }
 
-// On the worker: the image of the listed macros, within the keyboard's
-// macro memory, between commands 0x01 and 0x02.
+void CMorvaneKeyboardDevice::UploadMacrosAndKeyMap() {
+    if (const Status status = UploadCurrentKeyMap(); status != Status::Ok) PostUploadEnd(status);
+}
+
+void CMorvaneKeyboardDevice::PostUploadEnd(Status status) {
+    if (IDeviceHost* host = Host())
+        host->PostMainMessage(DeviceMessage::kKeyMapUploaded, device_io::KindRowNumber(KindRow()),
+                              protocol::ToInt(status));
+}
+
+int CMorvaneKeyboardDevice::UploadMacros(std::span<const std::uint8_t> used) {
+    protocol::CDeviceTransport& t = Transport();
+    if (!t.IsOpen()) return macros::kMacrosFailed;
+    InfoBlock info{};
+    if (protocol::CMD_READ_INFO(t, info.data()) != Status::Ok) return macros::kMacrosFailed;
+    return SendMacros(used, platform::UserDataFolder(KindName()), info);
+}
+
+// The image of the listed macros, within the keyboard's macro memory,
+// between commands 0x01 and 0x02.
 int CMorvaneKeyboardDevice::SendMacros(std::span<const std::uint8_t> used, const std::string& folder,
                                        const InfoBlock& info) {
     const macros::MacroImage image =
         macros::MacroImageFromFolder(folder, used, macros::MacroCapacity(info[kMacroUnitsByte]));
     if (image.result != macros::kMacrosSent || image.bytes.empty()) return image.result;
     protocol::CDeviceTransport& t = Transport();
-    const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
-    const Status write = protocol::CMD_WRITE_MACROS(t, image.bytes.data(), image.bytes.size());
-    const Status end = protocol::CMD_SEQUENCE_END(t);
-    return FirstFailure({begin, write, end}) == Status::Ok ? macros::kMacrosSent : macros::kMacrosFailed;
+    const Status sent =
+        WriteSequence(t, false, [&] { return protocol::CMD_WRITE_MACROS(t, image.bytes.data(), image.bytes.size()); });
+    return sent == Status::Ok ? macros::kMacrosSent : macros::kMacrosFailed;
+}
+
+std::vector<profiles::KeyCode> CMorvaneKeyboardDevice::FactoryCodes() const {
+    const auto& factory = keyboard::FactoryKeyCodes();
+    return {factory.begin(), factory.end()};
+}
+
+void CMorvaneKeyboardDevice::SetKeyAssignment(int position, const profiles::KeyEntry& entry) {
+    if (StoreKeyAssignment(keyList_, FactoryCodes(), position, entry)) profile_.SetKeyList(keyList_);
+}
+
+std::vector<std::uint8_t> CMorvaneKeyboardDevice::UsedMacros() {
+    const keyboard::PositionMaps maps = Maps();
+    const std::vector<SlottedKey> slotted = SlottedKeys(keyList_, keyboard::KeySlotOf(maps));
+    return UsedMacrosOf(slotted, macros::ReadMacroList(platform::UserDataFolder(KindName())).size());
+}
+
+void CMorvaneKeyboardDevice::RepairMacroKeys() {
+    // A key on a macro the list no longer has runs its default again; the
+    // profile keeps that from its next save.
+    if (macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size()))
+        profile_.SetKeyList(keyList_);
 }
 
 // On the worker's thread. Closed, the keyboard has gone, and its settings
@@ -303,10 +348,7 @@ void CMorvaneKeyboardDevice::LoadProfile() {
 
 void CMorvaneKeyboardDevice::ReadProfileSettings() {
     keyList_ = profile_.GetKeyList();
-    // A key on a macro the list no longer has runs its default again; the
-    // profile keeps that from its next save.
-    if (macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size()))
-        profile_.SetKeyList(keyList_);
+    RepairMacroKeys();
     ApplyProfileLighting();
     system_ = keyboard::SystemFromWords(profile_.GetKeyboardSystem());
 }
@@ -341,7 +383,7 @@ void CMorvaneKeyboardDevice::RunProfile() {
     LoadProfile();
     RefreshPage();
     static_cast<void>(WriteLightRecord());
-    static_cast<void>(UploadCurrentKeyMap());
+    UploadMacrosAndKeyMap();
 }
 
 std::vector<profiles::ProfileEntry> CMorvaneKeyboardDevice::Profiles() {
@@ -373,7 +415,9 @@ DeviceStatus CMorvaneKeyboardDevice::ResetProfile() {
 DeviceStatus CMorvaneKeyboardDevice::ResetToDefaults() {
     LoadDefaultProfile();
     static_cast<void>(WriteLightRecord());
-    return UploadCurrentKeyMap();
+    const Status status = UploadCurrentKeyMap();
+    if (status != Status::Ok) PostUploadEnd(status);
+    return status;
 }
 
 }  // namespace vandrel::devices

@@ -68,7 +68,8 @@ class CMorvaneKeyboardDevice : public CMorvaneUSBDevice,
                                public IPower,
                                public ISystemSettings,
                                public IProfiles,
-                               public IKeyColours {
+                               public IKeyColours,
+                               public IKeyMap {
 public:
     static constexpr std::size_t kKeySlotsByte = 5;
     static constexpr std::size_t kMacroUnitsByte = 18;  // macro memory, in units of 128 bytes
@@ -152,9 +153,25 @@ public:
     DeviceStatus ResetProfile() override;
     DeviceStatus ResetToDefaults() override;
     // The profile's key assignments into the key map, after the macros they
-    // use; queued on the command worker. A bank other than 0 is refused.
+    // use; queued on the command worker. A bank other than 0 is refused, and
+    // so is a keyboard whose key map was not read since it connected.
     DeviceStatus UploadKeyMap(int bank, std::span<const profiles::KeyEntry> keys);
     DeviceStatus UploadCurrentKeyMap();
+
+    // --- Key map ------------------------------------------------------------------
+    const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
+    std::vector<profiles::KeyCode> FactoryCodes() const override;
+    void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
+    void SelectKey(int position) override { selectedKey_ = position; }
+    int SelectedKey() const override { return selectedKey_; }
+    std::vector<std::uint8_t> UsedMacros() override;
+    // UploadCurrentKeyMap; a refusal is posted as the upload's end.
+    void UploadMacrosAndKeyMap() override;
+    // Reads the information block for the macro memory's size, then sends
+    // the image between commands 0x01 and 0x02.
+    int UploadMacros(std::span<const std::uint8_t> used) override;
+    void RepairMacroKeys() override;
+    bool Uploading() const override { return worker_.Pending(CommandWorker::Slot::KeyMap); }
 
     // --- Panels and sinks -------------------------------------------------------
     lighting::CLightControlUI* LightPanel() override { return lightPanel_.get(); }
@@ -168,7 +185,6 @@ public:
     bool KeyMapRead() const { return keyMapRead_; }
     int ActiveOnboardProfile() const { return onboardProfile_.load(); }
     const keyboard::KeyboardSystem& System() const { return system_; }
-    const std::vector<profiles::KeyEntry>& KeyList() const { return keyList_; }
     const profiles::LightNames& LightNames() const { return names_; }
     const PowerReport& LastPowerReport() const { return powerReport_; }
     // True when no command waits or runs on the worker.
@@ -213,6 +229,8 @@ private:
     // Command worker.
     void OnCommandDone(CommandWorker::Slot slot, protocol::Status status);
     int SendMacros(std::span<const std::uint8_t> used, const std::string& folder, const InfoBlock& info);
+    // The upload job's end, to the window.
+    void PostUploadEnd(protocol::Status status);
 
     // Lighting thread.
     std::optional<std::uint32_t> NextStepTicks();
@@ -234,6 +252,7 @@ private:
     keyboard::PositionMaps maps_ = keyboard::BuildPositionMaps({}, {}, 0);
     keyboard::KeyboardSystem system_;
     std::vector<profiles::KeyEntry> keyList_;
+    int selectedKey_ = -1;
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
     // Features of later versions say once that they do nothing yet.

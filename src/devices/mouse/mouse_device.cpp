@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "devices/mouse/mouse_page.h"
+#include "macros/macro_image.h"
+#include "macros/macro_list.h"
 #include "platform/folders.h"
 #include "platform/trace.h"
 
@@ -61,12 +63,14 @@ CMorvaneMouseDevice::CMorvaneMouseDevice(platform::IHidBackend& backend, platfor
     Offer<IDpiStages>(*this);
     Offer<ISystemSettings>(*this);
     Offer<IProfiles>(*this);
+    Offer<IKeyMap>(*this);
     lightingThread_ = std::make_unique<LightingThread>(
         ticks_, LightingSchedule{[this] { return NextStepTicks(); }, [this] { RunLightingPass(); }});
 }
 
 CMorvaneMouseDevice::~CMorvaneMouseDevice() {
     lightingThread_->Stop();
+    worker_.Stop();
     Shutdown();
 }
 
@@ -95,8 +99,10 @@ void CMorvaneMouseDevice::OnTransportReopened() {
 }
 
 Status CMorvaneMouseDevice::ReadDevice() {
+    keyMapRead_ = false;
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return Status::ReadFailed;
+    const std::lock_guard sequence(SequenceLock());  // not inside an upload's sequence
     if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(t));  // the reads that follow tell whether the mouse answers
@@ -109,6 +115,7 @@ Status CMorvaneMouseDevice::ReadDevice() {
     KeyMapBytes keys{};
     if (const Status status = protocol::CMD_READ_KEY_MAP(t, keys.data()); status != Status::Ok) return status;
     keyMap_ = keys;
+    keyMapRead_ = true;
     static_cast<void>(protocol::CMD_SEQUENCE_END(t));  // the data is read; the closing frame's failure changes nothing
 
     positionSlots_ = mouse::PositionSlots(keyMap_, slots);
@@ -123,6 +130,7 @@ void CMorvaneMouseDevice::Resynchronise() {
 Status CMorvaneMouseDevice::ReadSettingsRecord() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return Status::ReadFailed;
+    std::unique_lock sequence(SequenceLock());  // not inside an upload's sequence
     if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     std::uint8_t onboard = 0;
@@ -132,6 +140,7 @@ Status CMorvaneMouseDevice::ReadSettingsRecord() {
     if (const Status status = protocol::CMD_READ_AT(t, read.data(), read.size(), offset); status != Status::Ok)
         return status;
 
+    sequence.unlock();
     read[mouse::record::kProfile] = onboard;
     read[mouse::record::kCleared] = 0;
     {
@@ -231,6 +240,7 @@ CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const 
                                                                           int onboardProfile) {
     protocol::CDeviceTransport& t = Transport();
     const bool receiver = t.IsWireless();
+    const std::lock_guard sequence(SequenceLock());  // waits for an upload in progress
     // On the receiver every step first asks whether the mouse is still there.
     const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() == protocol::LinkState::Reachable); };
     if (!reachable()) return {Status::ReadFailed, false};
@@ -251,6 +261,94 @@ void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
     if (outcome.sent || outcome.status == Status::Ok) NoteSettingsWrite(outcome.status, "MS设置写入失败");
 }
 
+// --- Key map --------------------------------------------------------------------
+
+std::vector<profiles::KeyCode> CMorvaneMouseDevice::FactoryCodes() const {
+    return {mouse::kFactoryKeyCodes.begin(), mouse::kFactoryKeyCodes.end()};
+}
+
+void CMorvaneMouseDevice::SetKeyAssignment(int position, const profiles::KeyEntry& entry) {
+    if (StoreKeyAssignment(keyList_, FactoryCodes(), position, entry)) profile_.SetKeyList(keyList_);
+}
+
+// The keys of the eleven positions that have a key slot in the key map read.
+std::vector<SlottedKey> CMorvaneMouseDevice::SlottedKeyList() const {
+    const std::size_t length = std::size_t{info_[kKeySlotsByte]} * 3;
+    return SlottedKeys(keyList_, [this, length](std::size_t position) -> std::optional<std::uint8_t> {
+        if (position >= mouse::kKeyPositions) return std::nullopt;
+        const std::uint8_t slot = PositionSlot(position);
+        if (slot == mouse::kNoSlot || std::size_t{slot} * 3 + 3 > length) return std::nullopt;
+        return slot;
+    });
+}
+
+std::vector<std::uint8_t> CMorvaneMouseDevice::UsedMacros() {
+    return UsedMacrosOf(SlottedKeyList(), macros::ReadMacroList(platform::UserDataFolder(KindName())).size());
+}
+
+void CMorvaneMouseDevice::RepairMacroKeys() {
+    // A key on a macro the list no longer has runs its default again; the
+    // profile keeps that from its next save.
+    if (macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size()))
+        profile_.SetKeyList(keyList_);
+}
+
+void CMorvaneMouseDevice::UploadMacrosAndKeyMap() {
+    // Only over a key map read from this mouse: what it does not report
+    // would otherwise be written as zeros.
+    const std::size_t length = std::size_t{info_[kKeySlotsByte]} * 3;
+    if (!keyMapRead_ || length > kKeyMapCapacity) {
+        platform::Trace("mouse: key map not read since it connected; the key assignments wait");
+        PostUploadEnd(Status::ReadFailed);
+        return;
+    }
+    // One list of macros for the image and for the key map that names them.
+    const std::vector<std::uint8_t> used = UsedMacros();
+    KeyMapBytes bytes = keyMap_;
+    PutKeyCodes(std::span(bytes).first(length), SlottedKeyList(), used);
+
+    worker_.Post(CommandWorker::Slot::KeyMap, [this, bytes, length, used] {
+        const UploadHold hold(*this);
+        bool refused = false;  // the macros did not go out: said by their own message
+        const Status status = [&] {
+            protocol::CDeviceTransport& t = Transport();
+            if (!t.IsOpen() || t.MemorySize() != length) return Status::ReadFailed;
+            if (const int macros = UploadMacros(used, length); macros != macros::kMacrosSent) {
+                if (IDeviceHost* host = Host())
+                    host->PostMainMessage(DeviceMessage::kMacrosRefused, device_io::KindRowNumber(KindRow()), macros);
+                refused = true;
+                return Status::WriteFailed;
+            }
+            return WriteSequence(t, t.IsWireless(), [&] { return protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0); });
+        }();
+        PostUploadEnd(status);
+        return refused ? Status::Ok : status;
+    });
+}
+
+int CMorvaneMouseDevice::UploadMacros(std::span<const std::uint8_t> used) { return UploadMacros(used, std::nullopt); }
+
+int CMorvaneMouseDevice::UploadMacros(std::span<const std::uint8_t> used, std::optional<std::size_t> keyMapLength) {
+    protocol::CDeviceTransport& t = Transport();
+    const bool receiver = t.IsWireless();
+    if (!t.IsOpen() || (receiver && CheckLink() != protocol::LinkState::Reachable)) return macros::kMacrosFailed;
+    InfoBlock info{};
+    if (protocol::CMD_READ_INFO(t, info.data()) != Status::Ok) return macros::kMacrosFailed;
+    if (keyMapLength && std::size_t{info[kKeySlotsByte]} * 3 != *keyMapLength) return macros::kMacrosFailed;
+    const macros::MacroImage image = macros::MacroImageFromFolder(platform::UserDataFolder(KindName()), used,
+                                                                  macros::MacroCapacity(info[kMacroUnitsByte]));
+    if (image.result != macros::kMacrosSent || image.bytes.empty()) return image.result;
+    const Status sent = WriteSequence(
+        t, receiver, [&] { return protocol::CMD_WRITE_MACROS(t, image.bytes.data(), image.bytes.size()); });
+    return sent == Status::Ok ? macros::kMacrosSent : macros::kMacrosFailed;
+}
+
+void CMorvaneMouseDevice::PostUploadEnd(Status status) {
+    if (IDeviceHost* host = Host())
+        host->PostMainMessage(DeviceMessage::kKeyMapUploaded, device_io::KindRowNumber(KindRow()),
+                              protocol::ToInt(status));
+}
+
 // --- Profile ----------------------------------------------------------------------
 
 void CMorvaneMouseDevice::SetProfilePaths() {
@@ -263,6 +361,8 @@ void CMorvaneMouseDevice::LoadProfile() {
 }
 
 void CMorvaneMouseDevice::ReadProfileSettings() {
+    keyList_ = profile_.GetKeyList();
+    RepairMacroKeys();
     ApplyProfileLighting();
     stages_ = profile_.GetDpiStages();
     activeStage_ = profile_.GetActiveStage();

@@ -12,6 +12,9 @@
 //     the power state and the receiver link;
 //   - runs the lighting thread with the mouse's LED groups and three effects
 //     of its own (wave, reactive band, reactive flash);
+//   - keeps the key assignments of the profile and writes them as the key
+//     map, after the macros the keys run, on its command worker after every
+//     profile switch and reset (IKeyMap);
 //   - carries out the page's controls: every operation follows one order:
 //     read the control, change the device's copy, store it in the profile,
 //     save the profile, re-apply it, write the mouse when it keeps the setting.
@@ -23,6 +26,9 @@
 // succeeds again.
 //
 // Threads: the UI thread calls everything public unless said otherwise. The
+// command worker runs the key-map uploads; a settings write or a read of the
+// mouse on the UI thread waits for an upload in progress (the sequence lock),
+// so that no frame of it falls between an upload's begin and end. The
 // lighting thread runs RunLightingPass; the notification threads only set the
 // record copy's profile and stage bytes and arm timer 1003, whose handler
 // (OnTimer1003, UI thread) takes them in.
@@ -36,11 +42,14 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "devices/command_worker.h"
 #include "devices/device_profiles.h"
+#include "devices/key_map_upload.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse/mouse_dpi.h"
 #include "devices/mouse/mouse_light_adapter.h"
@@ -71,10 +80,12 @@ class CMorvaneMouseDevice : public CMorvaneUSBDevice,
                             public IPower,
                             public IDpiStages,
                             public ISystemSettings,
-                            public IProfiles {
+                            public IProfiles,
+                            public IKeyMap {
 public:
     static constexpr std::size_t kKeyMapCapacity = protocol::kMaxMemorySize;
     static constexpr std::size_t kKeySlotsByte = 5;
+    static constexpr std::size_t kMacroUnitsByte = 18;  // macro memory, in units of 128 bytes
     static constexpr int kReactiveBandMode = 5;
     static constexpr int kReactiveFlashMode = 6;
     // The page section of the DPI and polling settings.
@@ -177,6 +188,29 @@ public:
     // template, loaded, shown and written.
     DeviceStatus ResetProfile() override;
 
+    // --- Key map ------------------------------------------------------------------
+    // One entry per key position (the eleven of the picture), from the
+    // profile at every load.
+    const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
+    std::vector<profiles::KeyCode> FactoryCodes() const override;
+    void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
+    void SelectKey(int position) override { selectedKey_ = position; }
+    int SelectedKey() const override { return selectedKey_; }
+    std::vector<std::uint8_t> UsedMacros() override;
+    // The key map read at connect with each position's code in its key slot,
+    // after the macros; nothing is queued (the end is posted at once) when
+    // no key map was read since the mouse connected.
+    void UploadMacrosAndKeyMap() override;
+    // On the receiver a link query first and before each step; then the
+    // information block for the macro memory's size, and the image between
+    // commands 0x01 and 0x02.
+    int UploadMacros(std::span<const std::uint8_t> used) override;
+    void RepairMacroKeys() override;
+    bool Uploading() const override { return worker_.Pending(CommandWorker::Slot::KeyMap); }
+    bool KeyMapRead() const { return keyMapRead_; }
+    // True when no command waits or runs on the worker.
+    bool CommandsIdle() const { return worker_.Idle(); }
+
     // --- Panels and sinks -------------------------------------------------------
     lighting::CLightControlUI* LightPanel() override { return lightPanel_.get(); }
     profiles::CDeviceProfileUI* ProfilePanel() override { return profiles_.Panel(); }
@@ -214,6 +248,13 @@ private:
     protocol::Status ReadSettingsRecord();
     WriteOutcome SendSettingsRecord(const mouse::SettingsRecord& record, int onboardProfile);
     void NoteWrite(const WriteOutcome& outcome);
+    // Key map upload.
+    std::vector<SlottedKey> SlottedKeyList() const;
+    // UploadMacros; with `keyMapLength`, a mouse whose key map is of another
+    // length than that (not the mouse read) is refused before anything is sent.
+    int UploadMacros(std::span<const std::uint8_t> used, std::optional<std::size_t> keyMapLength);
+    void PostUploadEnd(protocol::Status status);
+    DeviceStatus RunProfile();
     // The running lighting becomes `next`; a new mode restarts the reactive
     // buffers with one mark on the ring.
     void ApplyRunningLight(const profiles::LightInfo& next);
@@ -242,6 +283,9 @@ private:
     InfoBlock info_{};
     bool infoRead_ = false;
     KeyMapBytes keyMap_{};
+    bool keyMapRead_ = false;  // since this connection
+    std::vector<profiles::KeyEntry> keyList_;
+    int selectedKey_ = -1;
     std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
     mutable std::mutex recordMutex_;
     mouse::SettingsRecord record_{};
@@ -275,6 +319,10 @@ private:
     std::uint32_t paintedGeneration_ = ~std::uint32_t{0};
     std::uint32_t appliedListGeneration_ = ~std::uint32_t{0};
 
+    CommandWorker worker_{[this](CommandWorker::Slot, protocol::Status status) {
+        if (status == protocol::Status::Ok || Transport().IsOpen())
+            NoteSettingsWrite(status, "mouse did not take its key map");
+    }};
     std::unique_ptr<LightingThread> lightingThread_;  // last: stopped before the rest goes
 };
 

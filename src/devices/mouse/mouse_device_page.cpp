@@ -251,7 +251,9 @@ DeviceStatus CMorvaneMouseDevice::SetSystemValue(SystemSetting setting, int valu
 
 DeviceStatus CMorvaneMouseDevice::ResetToDefaults() {
     LoadDefaultProfile();
-    return WriteLightRecord();
+    const DeviceStatus status = WriteLightRecord();
+    UploadMacrosAndKeyMap();
+    return status;
 }
 
 DeviceStatus CMorvaneMouseDevice::SetLighting(const profiles::LightInfo& info) {
@@ -272,18 +274,24 @@ std::optional<DeviceStatus> CMorvaneMouseDevice::SelectProfile(const std::string
     profiles_.Prepare(KindName());
     if (!profiles_.Select(profileId)) return std::nullopt;
     SetProfileName(profileId);
-    LoadProfile();
-    RefreshPage();
-    return WriteLightRecord();
+    return RunProfile();
 }
 
 DeviceStatus CMorvaneMouseDevice::ResetProfile() {
     const std::optional<bool> reset = profiles_.ResetSelected();
     if (!reset) return protocol::Status::Ok;
     if (!*reset) return protocol::Status::WriteFailed;
+    return RunProfile();
+}
+
+// The profile the list selects runs: loaded, shown, its settings written and
+// its key map uploaded after its macros.
+DeviceStatus CMorvaneMouseDevice::RunProfile() {
     LoadProfile();
     RefreshPage();
-    return WriteLightRecord();
+    const DeviceStatus status = WriteLightRecord();
+    UploadMacrosAndKeyMap();
+    return status;
 }
 
 }  // namespace vandrel::devices

@@ -618,6 +618,46 @@ TEST_F(KeyboardDeviceTest, MacrosGoOutBeforeTheKeyMapAndWithinTheKeyboardsMemory
     EXPECT_EQ(FrameCount(cmd::kWriteKeyMap), 0u) << "the key map waits for its macros";
 }
 
+// The keyboard offers its keys as the mouse does: assignments kept in memory,
+// the macro list of the keys with a key slot, and one upload per profile
+// switch whose end the window is told.
+TEST_F(KeyboardDeviceTest, KeyMapCapabilityListsTheMacrosAndUploadsOncePerSwitch) {
+    CMorvaneKeyboardDevice& k = Connected();
+    IKeyMap* keys = k.Capability<IKeyMap>();
+    ASSERT_EQ(keys, static_cast<IKeyMap*>(&k));
+    ASSERT_EQ(keys->FactoryCodes().size(), keyboard::kPositions);
+    EXPECT_EQ(keys->FactoryCodes()[kKeyA], keyboard::FactoryKeyCodes()[kKeyA]);
+    EXPECT_EQ(keys->SelectedKey(), -1);
+    keys->SelectKey(kKeyB);
+    EXPECT_EQ(keys->SelectedKey(), static_cast<int>(kKeyB));
+
+    Json::Value list;
+    for (const char* name : {"a", "b", "c"}) list["MacroInfo"].append(Json::Value(Json::objectValue))["Guid"] = name;
+    ASSERT_EQ(profiles::CJsonFileStore().WriteJson(UserFile("macro.config"), list), profiles::WriteStatus::Ok);
+    const auto assign = [&](std::size_t position, const profiles::KeyCode& code) {
+        profiles::KeyEntry entry = k.KeyList()[position];
+        entry.assignment = code;
+        keys->SetKeyAssignment(static_cast<int>(position), entry);
+    };
+    assign(40, {macros::kMacroKeyType, 2, 0});
+    assign(kNoKeyPosition, {macros::kMacroKeyType, 1, 0});  // no key slot: not sent, not listed
+    assign(43, {macros::kMacroRepeatKeyType, 0, 3});
+    EXPECT_EQ(keys->UsedMacros(), (Bytes{2, 0}));
+    EXPECT_EQ(k.KeyList()[kNoKeyPosition].assignment, (profiles::KeyCode{macros::kMacroKeyType, 1, 0}));
+
+    const std::string id = k.AddProfile();
+    ASSERT_FALSE(id.empty());
+    firmware_->ClearFrames();
+    EXPECT_EQ(k.SelectProfile(id), std::optional<DeviceStatus>(Status::Ok));
+    WaitForWrites();
+    EXPECT_FALSE(keys->Uploading());
+    const auto keyMapWrites = std::ranges::count(Transfers(), cmd::kWriteKeyMap, &Transfer::command);
+    EXPECT_EQ(keyMapWrites, 1);
+    EXPECT_EQ(Lines("post 3334 " + std::to_string(device_io::KindRowNumber(kKeyboardRow)) + " " +
+                    std::to_string(protocol::ToInt(Status::Ok))),
+              1);
+}
+
 TEST_F(KeyboardDeviceTest, DefaultsPutTheTemplatesLightingAndKeysBackOnTheKeyboard) {
     CMorvaneKeyboardDevice& k = Connected();
     const auto& factory = keyboard::FactoryKeyCodes();
