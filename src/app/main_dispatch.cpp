@@ -11,6 +11,7 @@
 
 #include <json/json.h>
 
+#include "app/bind_on_device.h"
 #include "app/desktop_settings.h"
 #include "app/main_window.h"
 #include "devices/capabilities.h"
@@ -84,31 +85,6 @@ void CMainWnd::Dispatch(const Route& route, const platform::NotifyEvent& event) 
     }
     if (tracedRows_.insert(route.row).second)
         platform::Trace("not in this version (" + std::string(OperationName(route.operation)) + "): " + event.control);
-}
-
-template <class C>
-C* CMainWnd::CapabilityFor(device_io::KindRow kind, const Route& route, const platform::NotifyEvent& event) {
-    devices::CMorvaneUSBDevice* device = manager_ ? manager_->Device(kind) : nullptr;
-    if (device == nullptr) return nullptr;
-    const devices::DeviceKindEntry* entry = devices::DeviceKindRegistry::Instance().Find(kind);
-    C* capability = device->Capability<C>();
-    if (entry != nullptr && entry->Binds(route.operation) && capability != nullptr) return capability;
-    if (tracedRows_.insert(route.row).second)
-        platform::Trace("not on this device (" + std::string(devices::CapabilityName(C::kKind)) +
-                        "): " + event.control);
-    return nullptr;
-}
-
-// The handler reads what it needs of the page and calls the capability.
-template <class C, class Action>
-void CMainWnd::BindOnDevice(Operation operation, Action action) {
-    operations_[operation] = [this, action](const Route& route, const platform::NotifyEvent& event) {
-        const std::optional<device_io::KindRow> kind = CurrentKind();
-        if (!kind) return;
-        C* capability = CapabilityFor<C>(*kind, route, event);
-        platform::IPageView* page = pages_->Widgets(*kind)->pageView.get();
-        if (capability != nullptr && page != nullptr) action(*capability, *page, route, event);
-    };
 }
 
 void CMainWnd::BindOperations() {
@@ -262,8 +238,8 @@ void CMainWnd::BindOperations() {
 
 // --- Operations -----------------------------------------------------------------
 
-// On the lighting page a key takes the lighting colour; key assignment, on
-// the keys page, comes with its own panel.
+// On the lighting page a key takes the lighting colour; on the keys page it
+// is the key the key-assignment panel edits.
 void CMainWnd::KeyClicked(const Route& route, const platform::NotifyEvent& event) {
     const std::optional<device_io::KindRow> kind = CurrentKind();
     devices::CMorvaneUSBDevice* device = CurrentDevice();
@@ -275,8 +251,7 @@ void CMainWnd::KeyClicked(const Route& route, const platform::NotifyEvent& event
         }
         return;
     }
-    if (tracedRows_.insert(route.row).second)
-        platform::Trace("not in this version (" + std::string(OperationName(route.operation)) + "): " + event.control);
+    if (ShowsKeyAssignment(*device)) SelectKeyForAssignment(route, event);
 }
 
 // The keys of the current device whose buttons the last rubber band marked.
@@ -308,18 +283,23 @@ void CMainWnd::SwitchProfile() {
     auto* profiles = device != nullptr ? device->Capability<devices::IProfiles>() : nullptr;
     if (profiles == nullptr) return;
     SelectShownProfile(*profiles);
+    HoldWhileUploading();
 }
 
-QString CMainWnd::ChooseFile(bool save) {
+QString CMainWnd::ChooseFile(bool save, FileKind kind) {
     if (chooseFile_) return chooseFile_(save);
+    struct Dialog {
+        QLatin1String filterId, filter, exportTitle, importTitle;
+    };
+    static const Dialog kProfiles{QLatin1String("profile_files_filter"), QLatin1String("Profile Files(*.json)"),
+                                  QLatin1String("profile_export_title"), QLatin1String("profile_import_title")};
+    static const Dialog kMacros{QLatin1String("macro_files_filter"), QLatin1String("Macro Files(*.mac)"),
+                                QLatin1String("macro_export_title"), QLatin1String("macro_import_title")};
+    const Dialog& dialog = kind == FileKind::Macro ? kMacros : kProfiles;
     const ui::TextResources& texts = ui::TextResources::Instance();
-    const QString filter = texts.Has(QStringLiteral("profile_files_filter"))
-                               ? texts.Text(QStringLiteral("profile_files_filter"))
-                               : QStringLiteral("Profile Files(*.json)");
-    return save ? QFileDialog::getSaveFileName(this, texts.Text(QStringLiteral("profile_export_title")), QString(),
-                                               filter)
-                : QFileDialog::getOpenFileName(this, texts.Text(QStringLiteral("profile_import_title")), QString(),
-                                               filter);
+    const QString filter = texts.Has(dialog.filterId) ? texts.Text(dialog.filterId) : QString(dialog.filter);
+    return save ? QFileDialog::getSaveFileName(this, texts.Text(dialog.exportTitle), QString(), filter)
+                : QFileDialog::getOpenFileName(this, texts.Text(dialog.importTitle), QString(), filter);
 }
 
 // Only a file that names a profile ("profilename" and "profileUUID") is
@@ -353,6 +333,7 @@ void CMainWnd::ResetToDefaults(devices::IProfiles& profiles) {
     if (MessageBox(QStringLiteral("message_text_22"), true) != 1) return;
     static_cast<void>(profiles.ResetToDefaults());  // a failed write is reported by the device's own notice
     if (devices::CMorvaneUSBDevice* device = CurrentDevice()) device->RefreshPage();
+    HoldWhileUploading();
 }
 
 void CMainWnd::ResetDevice(devices::IProfiles& profiles) {
@@ -360,6 +341,7 @@ void CMainWnd::ResetDevice(devices::IProfiles& profiles) {
     // A failed write is reported by the device's own notice; the key map's
     // upload by its messages.
     static_cast<void>(profiles.ResetProfile());
+    HoldWhileUploading();
 }
 
 void CMainWnd::ZelborDpiEdit(int n) {

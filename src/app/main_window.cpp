@@ -80,6 +80,7 @@ CMainWnd::CMainWnd(platform::IHidBackend& backend, MessageBus* bus, const Privat
     view_->SetNotifySink([this](const platform::NotifyEvent& event) { Notify(event); });
     accessNotice_ = std::make_unique<AccessNotice>(*view_);
     BindOperations();
+    BindKeyOperations();
 
     pages_ = std::make_unique<DevicePages>(
         *root_, *view_, backend_, windowTags_, [this](const platform::NotifyEvent& event) { Notify(event); },
@@ -306,6 +307,7 @@ void CMainWnd::LanguageChanged() {
             action->setText(ui::TextResources::Instance().Text(action->property(ui::kTextIdProperty).toString()));
     for (QWidget* window : QApplication::topLevelWidgets())
         if (auto* secondary = qobject_cast<SecondaryWindow*>(window)) secondary->OnLanguageChanged();
+    RefreshKeyLabels();
     update();
 }
 
@@ -427,12 +429,17 @@ void CMainWnd::OnDeviceMessage(devices::DeviceMessage message, std::intptr_t wPa
         return;
     }
     if (message == devices::DeviceMessage::kMacrosRefused) {
+        // The key shows its default before the message box, which lets
+        // later messages in while it is open.
+        if (const auto kindRow = device_io::KindRowOfNumber(wParam); kindRow && lParam > 0) OnMacrosTooLarge(*kindRow);
         ShowMacrosRefused(static_cast<int>(lParam));
         return;
     }
-    // The key-map upload ended; the key-assignment panel's write buttons and
-    // the profile save on success are not handled here yet.
-    if (message == devices::DeviceMessage::kKeyMapUploaded) return;
+    if (message == devices::DeviceMessage::kKeyMapUploaded) {
+        if (const auto kindRow = device_io::KindRowOfNumber(wParam))
+            OnKeyMapUploadEnded(*kindRow, lParam == protocol::ToInt(protocol::Status::Ok));
+        return;
+    }
     if (message != devices::DeviceMessage::kOptionLink || !manager_) return;
     if (const auto kindRow = device_io::KindRowOfNumber(wParam)) {
         // A change of selection reaches the tabs through OnSelectionChanged.

@@ -29,7 +29,9 @@
 #include "device_io/device_scan_thread.h"
 #include "devices/device_manager.h"
 #include "platform/file_guard.h"
+#include "platform/key_table.h"
 #include "ui/control_factory.h"
+#include "ui/key_capture_filter.h"
 #include "ui/widget_page_view.h"
 
 class QSystemTrayIcon;
@@ -118,6 +120,7 @@ public:
     // Asks for a profile file to import (save = false) or a file to export
     // to; an empty path means the user cancelled. Tests replace the dialogs.
     using FileChooser = std::function<QString(bool save)>;
+    enum class FileKind { Profile, Macro };
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 signals:
@@ -178,7 +181,23 @@ private:
     void ShowNotice(const QString& text, const QString& tooltip = {});
     void ShowNextNotice();
     void ShowFileNotice(const platform::FileNotice& notice);
-    QString ChooseFile(bool save);
+    QString ChooseFile(bool save, FileKind kind = FileKind::Profile);
+
+    // Keys and macros (key_dispatch.cpp).
+    void BindKeyOperations();
+    void SelectKeyForAssignment(const Route& route, const platform::NotifyEvent& event);
+    bool ShowsKeyAssignment(const devices::CMorvaneUSBDevice& device) const;
+    void KeyEditorEvent(devices::IKeyMap& keys, const Route& route, const platform::NotifyEvent& event);
+    void ApplyKeyAssignment(devices::IKeyMap& keys);
+    void KeyCaptureFocus(const platform::NotifyEvent& event);
+    void OnCapturedKey(const platform::KeyRecord& key);
+    void WriteKeyMap(devices::IKeyMap& keys);
+    void HoldWriteButtons(device_io::KindRow kind, bool hold);
+    void HoldWhileUploading();
+    void OnMacrosTooLarge(device_io::KindRow kind);
+    void OnKeyMapUploadEnded(device_io::KindRow kind, bool written);
+    void MacroListEvent(devices::IKeyMap& keys, const platform::NotifyEvent& event);
+    void RefreshKeyLabels();
 
     void CreateTray();
     void OnTimer(MainTimerId timer);
@@ -204,6 +223,9 @@ private:
     // Rows of later features, or that the current device cannot run: said once.
     std::set<const DispatchRow*> tracedRows_;
     FileChooser chooseFile_;
+    ui::KeyCaptureFilter* keyCapture_ = nullptr;  // owned by the window
+    // Kinds whose "key_butt_prosave" upload has not ended yet.
+    std::set<device_io::KindRow> keyMapWrites_;
 
     QtUiDispatcher dispatcher_{*this};
     std::unique_ptr<DevicePages> pages_;

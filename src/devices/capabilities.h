@@ -27,6 +27,8 @@
 
 namespace vandrel::devices {
 
+class KeyPanels;
+
 // The status of the device write an operation caused; Status::Ok when it
 // needed none or was refused by the device's own rules (an index out of
 // range, a stage that must stay on).
@@ -102,6 +104,18 @@ public:
     virtual void RepairMacroKeys() = 0;
     // True while an upload waits or runs.
     virtual bool Uploading() const = 0;
+
+    // The page's key-assignment and macro panels; nullptr before the page is
+    // attached or when it has none.
+    virtual KeyPanels* Panels() = 0;
+    // The key labels of the page from the key list.
+    virtual void RefreshKeyLabels() = 0;
+    // Deletes the macro the macro panel selects once `ask` said yes to each
+    // question: keys on it, in every profile, run their default again and keys
+    // on later macros follow their macro down the list; when the running key
+    // list changed, the profile is saved and macros and key map are uploaded.
+    // The macro deleted, -1 when none was.
+    virtual int DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) = 0;
 };
 
 // The battery and charging state of a wireless device.

@@ -1,5 +1,7 @@
 #include "devices/device_profiles.h"
 
+#include "macros/macro_deletion.h"
+
 #include "devices/usb_device.h"
 #include "platform/folders.h"
 
@@ -82,6 +84,10 @@ void LoadLightNames(profiles::LightNames& names, std::string_view kindName, cons
     const Json::Value config =
         folder.empty() ? Json::Value() : store.ReadJson(platform::LightConfigPath(folder, lightConfigName));
     profiles::UpdateLightNames(names, defaults, config, lightNameIndex);
+}
+
+std::vector<std::string> DeviceProfiles::OtherProfileFiles(std::string_view profileId) {
+    return macros::OtherProfileFiles(list_, profileId);
 }
 
 }  // namespace vandrel::devices

@@ -43,6 +43,8 @@ public:
     // The panel's selected profile back to the template: nothing without a
     // panel, else whether its file was written.
     std::optional<bool> ResetSelected();
+    // The files of the list's profiles other than `profileId`, in list order.
+    std::vector<std::string> OtherProfileFiles(std::string_view profileId);
 
 private:
     profiles::CProfileList list_;

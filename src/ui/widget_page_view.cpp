@@ -1,6 +1,7 @@
 #include "ui/widget_page_view.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include <QAbstractSlider>
 #include <QColor>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -31,6 +33,23 @@
 
 namespace vandrel::ui {
 namespace {
+
+// Tells when its widget gains the keyboard focus.
+class FocusInWatcher : public QObject {
+public:
+    FocusInWatcher(QWidget* widget, std::function<void()> gained) : QObject(widget), gained_(std::move(gained)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) gained_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> gained_;
+};
 
 // Dynamic properties the view and the layouts use.
 constexpr const char* kColourProperty = "colour";
@@ -261,6 +280,7 @@ void WidgetPageView::WireSignals(QWidget* widget) {
                          [this, name] { Raise(QStringLiteral("killfocus"), name); });
         QObject::connect(edit, &QLineEdit::returnPressed, context,
                          [this, name] { Raise(QStringLiteral("return"), name); });
+        new FocusInWatcher(edit, [this, name] { Raise(QStringLiteral("setfocus"), name); });  // owned by the edit
     }
 }
 

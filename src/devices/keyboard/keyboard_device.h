@@ -45,6 +45,7 @@
 
 #include "devices/command_worker.h"
 #include "devices/device_profiles.h"
+#include "devices/key_panels.h"
 #include "devices/keyboard/key_map_image.h"
 #include "devices/keyboard/keyboard_effects.h"
 #include "devices/keyboard/keyboard_keys.h"
@@ -162,8 +163,12 @@ public:
     const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
     std::vector<profiles::KeyCode> FactoryCodes() const override;
     void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
-    void SelectKey(int position) override { selectedKey_ = position; }
+    // Remembers the key and shows it in the key-assignment panel.
+    void SelectKey(int position) override;
     int SelectedKey() const override { return selectedKey_; }
+    KeyPanels* Panels() override { return keyPanels_.get(); }
+    void RefreshKeyLabels() override;
+    int DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) override;
     std::vector<std::uint8_t> UsedMacros() override;
     // UploadCurrentKeyMap; a refusal is posted as the upload's end.
     void UploadMacrosAndKeyMap() override;
@@ -253,6 +258,7 @@ private:
     keyboard::KeyboardSystem system_;
     std::vector<profiles::KeyEntry> keyList_;
     int selectedKey_ = -1;
+    std::unique_ptr<KeyPanels> keyPanels_;  // with the page
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
     // Features of later versions say once that they do nothing yet.

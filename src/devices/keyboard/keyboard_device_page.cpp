@@ -5,6 +5,7 @@
 
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/keyboard/keyboard_page.h"
+#include "platform/folders.h"
 #include "platform/trace.h"
 
 namespace vandrel::devices {
@@ -36,9 +37,13 @@ void CMorvaneKeyboardDevice::SetUpPanels(platform::IPageView& page) {
         ShowModeList();
         ShowColourGroups(page);
     }
-    // Key assignment and macros have panels of their own, set up here once
-    // they are built; the key-assignment panel starts hidden.
-    for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass)) page.SetVisible(keySet, false);
+    // The key-assignment panel (hidden until a key is chosen) and the macro
+    // panel, over the macro list of the device's folder.
+    if (!FindByClass(page, controls::kKeySetPanelClass).empty() || page.HasControl(macros::macro_controls::kNameList)) {
+        keyPanels_ = std::make_unique<KeyPanels>(page, keys::CKeySetControlUI::kKeyboardKind,
+                                                 platform::UserDataFolder(KindName()));
+        RepairMacroKeys();
+    }
 }
 
 // The groups by their numbers, from 1.
@@ -57,8 +62,6 @@ void CMorvaneKeyboardDevice::ShowModeList() {
 
 void CMorvaneKeyboardDevice::RefreshPage() {
     LoadLightConfiguration();
-    // The key labels and the list "device_setkeyinfo_list" are the key
-    // assignment panel's, filled once it is built.
     const profiles::LightInfo light = RunningLight();
     if (lightPanel_) {
         ShowModeList();
@@ -70,6 +73,7 @@ void CMorvaneKeyboardDevice::RefreshPage() {
         page->SetCurrentIndex(lighting::light_controls::kCustomCombo, light.CustomGroup);
     keyboard::ShowSystem(*page, system_);
     page->SetText(controls::kRepeatTestBox, "");
+    RefreshKeyLabels();
 }
 
 void CMorvaneKeyboardDevice::ShowPageSection(int category) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/mouse/mouse_page.h"
+#include "macros/macro_deletion.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
 #include "platform/folders.h"
@@ -287,10 +288,42 @@ std::vector<std::uint8_t> CMorvaneMouseDevice::UsedMacros() {
 }
 
 void CMorvaneMouseDevice::RepairMacroKeys() {
-    // A key on a macro the list no longer has runs its default again; the
-    // profile keeps that from its next save.
-    if (macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size()))
+    // The panels show the list as it is now; a key on a macro the list no
+    // longer has runs its default again, which the profile keeps from its
+    // next save.
+    if (keyPanels_) keyPanels_->ReloadMacros();
+    if (!macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size())) return;
+    profile_.SetKeyList(keyList_);
+    RefreshKeyLabels();
+}
+
+void CMorvaneMouseDevice::SelectKey(int position) {
+    selectedKey_ = position;
+    if (keyPanels_) keyPanels_->ShowKey(KeyRecordAt(keyList_, FactoryCodes(), position));
+}
+
+int CMorvaneMouseDevice::DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) {
+    if (!keyPanels_) return -1;
+    profiles_.Prepare(KindName());
+    const macros::MacroDeletion deletion = macros::DeleteMacroEverywhere(
+        keyPanels_->MacroPanel(), profiles_.OtherProfileFiles(ProfileName()), keyList_, ask);
+    if (deletion.deleted < 0) return -1;
+    keyPanels_->MacroNamesChanged();
+    if (deletion.deviceKeys) {
+        // The profile file follows at once, as the other profiles' did: its
+        // keys would otherwise name the macros after the deleted one wrongly.
+        keyList_ = *deletion.deviceKeys;
         profile_.SetKeyList(keyList_);
+        SaveProfile();
+        UploadMacrosAndKeyMap();
+    }
+    RefreshKeyLabels();
+    return deletion.deleted;
+}
+
+void CMorvaneMouseDevice::RefreshKeyLabels() {
+    if (keyPanels_)
+        keyPanels_->ShowLabels(keyList_, FactoryCodes(), [this](std::size_t position) { return KeyButton(position); });
 }
 
 void CMorvaneMouseDevice::UploadMacrosAndKeyMap() {

@@ -50,6 +50,7 @@
 #include "devices/command_worker.h"
 #include "devices/device_profiles.h"
 #include "devices/key_map_upload.h"
+#include "devices/key_panels.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse/mouse_dpi.h"
 #include "devices/mouse/mouse_light_adapter.h"
@@ -194,8 +195,12 @@ public:
     const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
     std::vector<profiles::KeyCode> FactoryCodes() const override;
     void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
-    void SelectKey(int position) override { selectedKey_ = position; }
+    // Remembers the key and shows it in the key-assignment panel.
+    void SelectKey(int position) override;
     int SelectedKey() const override { return selectedKey_; }
+    KeyPanels* Panels() override { return keyPanels_.get(); }
+    void RefreshKeyLabels() override;
+    int DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) override;
     std::vector<std::uint8_t> UsedMacros() override;
     // The key map read at connect with each position's code in its key slot,
     // after the macros; nothing is queued (the end is posted at once) when
@@ -286,6 +291,7 @@ private:
     bool keyMapRead_ = false;  // since this connection
     std::vector<profiles::KeyEntry> keyList_;
     int selectedKey_ = -1;
+    std::unique_ptr<KeyPanels> keyPanels_;  // with the page
     std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
     mutable std::mutex recordMutex_;
     mouse::SettingsRecord record_{};

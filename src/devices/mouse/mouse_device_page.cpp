@@ -60,9 +60,13 @@ void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
         lightPanel_->SetScreenSize(screenWidth_, screenHeight_);
         ShowModeList();
     }
-    // Key assignment, macros and recoil patterns have panels of their own,
-    // set up here once they are built; the key-assignment panel starts hidden.
-    for (const std::string& keySet : FindByClass(page, controls::kKeySetPanelClass)) page.SetVisible(keySet, false);
+    // The key-assignment panel (hidden until a key is chosen) and the macro
+    // panel, over the macro list of the device's folder.
+    if (!FindByClass(page, controls::kKeySetPanelClass).empty() || page.HasControl(macros::macro_controls::kNameList)) {
+        keyPanels_ =
+            std::make_unique<KeyPanels>(page, keys::CKeySetControlUI::kMouseKind, platform::UserDataFolder(KindName()));
+        RepairMacroKeys();
+    }
 }
 
 void CMorvaneMouseDevice::ShowModeList() {
@@ -77,8 +81,6 @@ const std::string* CMorvaneMouseDevice::SecondRowPreview(std::size_t led) const 
 
 void CMorvaneMouseDevice::RefreshPage() {
     LoadLightConfiguration();
-    // The key-assignment list "device_setkeyinfo_list" is filled by the key
-    // assignment panel once it is built.
     if (lightPanel_) {
         ShowModeList();
         lightPanel_->ShowLightInfo(RunningLight());
@@ -89,6 +91,7 @@ void CMorvaneMouseDevice::RefreshPage() {
     mouse::ShowReportRate(*page, system_.reportRate);
     mouse::ShowSystem(*page, system_);
     mouse::ShowOnboardProfile(*page, ActiveOnboardProfile());
+    RefreshKeyLabels();
 }
 
 void CMorvaneMouseDevice::ShowStages() {

@@ -1,0 +1,77 @@
+#include "devices/key_panels.h"
+
+#include <algorithm>
+
+#include "devices/usb_device.h"
+#include "keys/key_labels.h"
+
+namespace vandrel::devices {
+
+namespace kc = key_panel_controls;
+
+KeyPanels::KeyPanels(platform::IPageView& page, int deviceKind, std::string macroFolder)
+    : page_(page),
+      keySetFrames_(FindByClass(page, kc::kKeySetFrameClass)),
+      keyPanel_(page, [this](std::string_view id) { return Translate(id); }),
+      macroPanel_(page, [this](std::string_view id) { return Translate(id); }) {
+    keyPanel_.SetDeviceKind(deviceKind);
+    macroPanel_.SetMacroFolder(std::move(macroFolder));
+    ReloadMacros();
+    HideKeyPanel();
+}
+
+std::string KeyPanels::Translate(std::string_view id) {
+    if (!page_.HasControl(kc::kTranslationLabel)) return std::string(id);
+    page_.SetTextId(kc::kTranslationLabel, id);
+    return page_.Text(kc::kTranslationLabel);
+}
+
+void KeyPanels::ReloadMacros() {
+    macroPanel_.LoadMacroList();
+    MacroNamesChanged();
+}
+
+void KeyPanels::MacroNamesChanged() { keyPanel_.SetMacroNames(macroPanel_.MacroNames()); }
+
+void KeyPanels::ShowKeySetFrames(bool shown) {
+    for (const std::string& frame : keySetFrames_) page_.SetVisible(frame, shown);
+}
+
+void KeyPanels::ShowKey(const profiles::KeyEntry& entry) {
+    ShowKeySetFrames(true);
+    keyPanel_.LoadAssignment(entry);
+    keyPanel_.EnableButtons(false);
+}
+
+void KeyPanels::HideKeyPanel() { ShowKeySetFrames(false); }
+
+void KeyPanels::ShowLabels(std::span<const profiles::KeyEntry> keys, std::span<const profiles::KeyCode> factory,
+                           const ButtonOf& buttonOf) {
+    const std::vector<std::string> names = macroPanel_.MacroNames();
+    const std::vector<keys::KeyButtonLabel> labels =
+        keys::BuildKeyLabels(keys, factory, names, [this](std::string_view id) { return Translate(id); });
+    std::vector<std::string> lines;
+    lines.reserve(labels.size());
+    for (const keys::KeyButtonLabel& label : labels) {
+        if (const std::string* button = buttonOf(label.position)) {
+            page_.SetToolTip(*button, label.tooltipText);
+            page_.SetMarked(*button, label.isDefault);
+        }
+        lines.push_back(label.tooltipTitle.empty() ? label.label : label.tooltipTitle + ": " + label.label);
+    }
+    if (page_.HasControl(kc::kKeyInfoList)) page_.SetItems(kc::kKeyInfoList, lines);
+}
+
+profiles::KeyEntry KeyRecordAt(std::span<const profiles::KeyEntry> keys, std::span<const profiles::KeyCode> factory,
+                               int position) {
+    const auto it = std::ranges::find(keys, position, [](const profiles::KeyEntry& k) { return int{k.index}; });
+    if (it != keys.end()) return *it;
+    profiles::KeyEntry entry;
+    entry.index = static_cast<std::uint16_t>(std::max(position, 0));
+    entry.defaultIndex = entry.index;
+    if (position >= 0 && static_cast<std::size_t>(position) < factory.size())
+        entry.assignment = entry.defaultAssignment = factory[static_cast<std::size_t>(position)];
+    return entry;
+}
+
+}  // namespace vandrel::devices
