@@ -34,8 +34,6 @@ constexpr std::array<std::string_view, 6> kWriteButtons{
     ks::kWriteButton, mc::kAddButton, mc::kDeleteButton, mc::kImportButton, "device_reset_btn", "default_btn",
 };
 
-bool SwitchedOn(const platform::NotifyEvent& event) { return event.wParam != 0; }
-
 // Whether `position` is the only key that clicks the left button: taking it
 // away would leave the mouse without one.
 bool OnlyLeftButton(const devices::IKeyMap& keys, int position) {
