@@ -4,6 +4,7 @@
 // with its native scan code), "key_butt_prosave" sending macros and key map
 // in that order, and what the window says when the device cannot take them.
 // Real files in a temporary folder, the devices' real command workers.
+// With VANDREL_TEST_SHOTS=folder it leaves pictures of the panels there.
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -154,6 +155,7 @@ private slots:
         emit repeat->editingFinished();
         QCOMPARE(Mouse()->KeyList()[kMouseKey].assignment, (profiles::KeyCode{0x71, 0, 5}));
         QVERIFY(Control<QAbstractButton>("mouse", "key_butt_prosave")->isEnabled());
+        Shot("mouse-key-macro");
 
         firmware_->ClearFrames();
         Control<QAbstractButton>("mouse", "key_butt_prosave")->click();
@@ -192,6 +194,7 @@ private slots:
                  qPrintable(label));
         QCOMPARE(edit->text(), Text("keyboard_key_A"));
 
+        Shot("keyboard-key-captured");
         Press(kNativeTab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
         QCOMPARE(Keyboard()->KeyList()[kKeyboardKey].assignment, (profiles::KeyCode{0x20, 0x01, 0x2B}));
@@ -282,11 +285,19 @@ private slots:
         QCOMPARE(list->item(2)->text(), QStringLiteral("macro_3"));
         QCOMPARE(Control<QComboBox>("mouse", "keyset_macro_combo")->itemText(2), QStringLiteral("macro_3"));
         QCOMPARE(list->currentRow(), 2);
+        Shot("mouse-macro-list");
         // Shown with the events it was exported with.
         QCOMPARE(Control<QTableWidget>("mouse", "macro_action_list")->rowCount(), 2);
     }
 
 private:
+    // With VANDREL_TEST_SHOTS=folder, a picture of the window there.
+    void Shot(const char* name) const {
+        if (const QByteArray folder = qgetenv("VANDREL_TEST_SHOTS"); !folder.isEmpty())
+            QVERIFY(window_->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name) +
+                                         QStringLiteral(".png")));
+    }
+
     void Start(SimKind kind, SimLink link) {
         backend_ = std::make_unique<sim::SimBackend>();
         firmware_ = &backend_->Plug(kind, link);
