@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz_scratch.h"
+#include "macros/macro_control.h"
 #include "macros/macro_file.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
@@ -33,6 +34,9 @@ void ExerciseEventFile(const std::string& folder, std::string_view bytes) {
         if (event.type > 0x7F) std::abort();
         const EventRecord record = EventToBytes(event);
         if ((record[2] & 0x80) != (event.down ? 0x80 : 0) || EventFromJson(EventToJson(event)) != event) std::abort();
+        // The row the macro panel shows: name, action and the delay it saves back.
+        const vandrel::platform::ListRow row = EventRow(event);
+        if (row.cells.size() != 3 || DelayFromText(row.cells[2].text) != event.delay) std::abort();
     }
     const MacroImage image = BuildMacroImage(std::vector{file.events, file.events}, MacroCapacity(255));
     if (image.result == kMacrosSent && !image.bytes.empty() && !vandrel::sim::DecodeMacroImage(image.bytes))
