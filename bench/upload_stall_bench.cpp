@@ -8,7 +8,8 @@
 //
 // Counters (per upload, averaged over the iterations unless said otherwise):
 //   upload ms      wall time from the start of the upload to its end
-//   longest UI ms  the longest single UI-thread call of all iterations (max)
+//   longest UI ms  the longest single UI-thread call of all iterations (max),
+//                  and apart for each kind of call
 //   UI calls       calls made while the upload ran
 //   record ms      from the end of the upload until the settings records the
 //                  UI calls queued are on the mouse
@@ -17,6 +18,7 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -144,28 +146,32 @@ private:
 };
 
 // The UI thread's calls, taken in turn; `n` counts the calls made.
-using UiCall = void (*)(devices::CMorvaneMouseDevice&, std::size_t n);
+struct UiCall {
+    const char* name;
+    void (*run)(devices::CMorvaneMouseDevice&, std::size_t n);
+};
 constexpr UiCall kUiCalls[] = {
-    [](devices::CMorvaneMouseDevice& m, std::size_t n) {
-        static_cast<void>(m.SetDpiStage(2, n % 8 == 0 ? 1600 : 3200));
-    },
-    [](devices::CMorvaneMouseDevice& m, std::size_t n) {
-        profiles::LightInfo light = m.RunningLight();
-        light.Light = static_cast<std::uint8_t>(n % 5);
-        static_cast<void>(m.SetLighting(light));
-    },
-    [](devices::CMorvaneMouseDevice& m, std::size_t) { m.ReadPowerState(); },
-    [](devices::CMorvaneMouseDevice& m, std::size_t n) {
-        const std::size_t position = n % devices::mouse::kKeyPositions;
-        m.SelectKey(static_cast<int>(position));
-        m.SetKeyAssignment(static_cast<int>(position), m.KeyList()[position]);
-    },
+    {"DPI", [](devices::CMorvaneMouseDevice& m,
+               std::size_t n) { static_cast<void>(m.SetDpiStage(2, n % 8 == 0 ? 1600 : 3200)); }},
+    {"lighting",
+     [](devices::CMorvaneMouseDevice& m, std::size_t n) {
+         profiles::LightInfo light = m.RunningLight();
+         light.Light = static_cast<std::uint8_t>(n % 5);
+         static_cast<void>(m.SetLighting(light));
+     }},
+    {"power", [](devices::CMorvaneMouseDevice& m, std::size_t) { m.ReadPowerState(); }},
+    {"key",
+     [](devices::CMorvaneMouseDevice& m, std::size_t n) {
+         const std::size_t position = n % devices::mouse::kKeyPositions;
+         m.SelectKey(static_cast<int>(position));
+         m.SetKeyAssignment(static_cast<int>(position), m.KeyList()[position]);
+     }},
 };
 
 void BM_UiDuringFullMacroUpload(benchmark::State& state) {
     SlowReceiverMouse device;
     devices::CMorvaneMouseDevice& m = device.Mouse();
-    Millis longest{0};
+    std::array<Millis, std::size(kUiCalls)> longest{};
     double uploadMs = 0;
     double recordMs = 0;
     double calls = 0;
@@ -174,10 +180,11 @@ void BM_UiDuringFullMacroUpload(benchmark::State& state) {
         m.UploadMacrosAndKeyMap();
         std::size_t n = 0;
         while (m.Uploading()) {
+            const std::size_t kind = n % std::size(kUiCalls);
             const auto before = Clock::now();
-            kUiCalls[n % std::size(kUiCalls)](m, n);
+            kUiCalls[kind].run(m, n);
+            longest[kind] = std::max(longest[kind], Millis(Clock::now() - before));
             ++n;
-            longest = std::max(longest, Millis(Clock::now() - before));
         }
         const auto uploaded = Clock::now();
         device.WaitIdle();  // the queued records go out
@@ -187,7 +194,9 @@ void BM_UiDuringFullMacroUpload(benchmark::State& state) {
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["upload ms"] = uploadMs / iterations;
-    state.counters["longest UI ms"] = longest.count();
+    state.counters["longest UI ms"] = std::ranges::max(longest).count();
+    for (std::size_t kind = 0; kind < std::size(kUiCalls); ++kind)
+        state.counters[std::string("longest ") + kUiCalls[kind].name + " ms"] = longest[kind].count();
     state.counters["UI calls"] = calls / iterations;
     state.counters["record ms"] = recordMs / iterations;
 }
