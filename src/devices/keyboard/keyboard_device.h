@@ -29,9 +29,9 @@
 // Writes run on the device's command worker, so the window never waits for
 // the keyboard. The reads of the UI thread (Connect, Resynchronise) do not
 // wait for an upload either: while one has the keyboard they are skipped,
-// and their timers are armed again once it is over. Only the lighting thread touches the effect state: key
-// events (notification threads), restarts and colour-group changes (UI
-// thread) are handed to its next pass.
+// and their timers are armed again once it is over. Only the lighting thread
+// touches the effect state: key events (notification threads), restarts and
+// colour-group changes (UI thread) are handed to its next pass.
 #pragma once
 
 #include <array>
