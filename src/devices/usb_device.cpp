@@ -139,6 +139,26 @@ void CMorvaneUSBDevice::ArmResync() {
     }
 }
 
+std::unique_lock<std::mutex> CMorvaneUSBDevice::TrySequence(OwedRead read) {
+    const auto bit = static_cast<std::uint8_t>(read);
+    // Owed before the try: the job whose sequence makes it fail ends after
+    // it and so finds the read owed. Taken at once, the read runs now; a job
+    // ending in between may arm it once more, which only reads again.
+    owedReads_.fetch_or(bit);
+    std::unique_lock sequence(sequenceLock_, std::try_to_lock);
+    if (sequence.owns_lock()) owedReads_.fetch_and(static_cast<std::uint8_t>(~bit));
+    return sequence;
+}
+
+void CMorvaneUSBDevice::ArmOwedReads() {
+    const std::uint8_t owed = owedReads_.exchange(0);
+    const auto has = [owed](OwedRead read) { return (owed & static_cast<std::uint8_t>(read)) != 0; };
+    IDeviceHost* host = host_.load();
+    if (host == nullptr) return;
+    if (has(OwedRead::kConnect)) host->ArmTimer(TimerId::kFirstSync, kResyncDelayMs);
+    if (has(OwedRead::kResync)) ArmResync();
+}
+
 std::optional<PowerReport> CMorvaneUSBDevice::ReadPowerReport(const IPower::PowerSink& sink) {
     protocol::CDeviceTransport& t = vendor_;
     // A sequence in progress on another thread (an upload) keeps the power

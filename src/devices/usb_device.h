@@ -246,6 +246,17 @@ protected:
     // take turns under this lock; a power read does not wait for it but is
     // skipped while a sequence has it.
     std::mutex& SequenceLock() { return sequenceLock_; }
+    // The reads of the UI thread never wait for a sequence of the command
+    // worker (an upload): TrySequence has the lock only when it is free, and
+    // otherwise the read is owed. A job of the worker ends with
+    // ArmOwedReads (on the worker's thread), which arms the owed reads' timers:
+    // they run again on the UI thread once the job's sequence is over.
+    enum class OwedRead : std::uint8_t {
+        kResync = 1,   // timer 1002, Resynchronise
+        kConnect = 2,  // timer 1001, the first synchronisation (Connect)
+    };
+    std::unique_lock<std::mutex> TrySequence(OwedRead read);
+    void ArmOwedReads();
     // While it lives, the device is held for an upload: it has the sequence
     // lock and Hold() is true.
     class UploadHold {
@@ -341,6 +352,7 @@ private:
     bool hold_ = false;
     std::atomic<bool> uploadHold_{false};
     std::mutex sequenceLock_;
+    std::atomic<std::uint8_t> owedReads_{0};  // OwedRead bits
     device_io::KindRow kindRow_ = device_io::KindRow::Mouse;
     int lightNameIndex_ = 0;
     int logoLedIndex_ = -1;

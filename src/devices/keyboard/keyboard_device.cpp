@@ -97,7 +97,10 @@ void CMorvaneKeyboardDevice::ReadDevice() {
     keyMapRead_ = false;
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return;
-    const std::lock_guard sequence(SequenceLock());  // not inside an upload's sequence
+    // Not inside an upload's sequence, and not waiting for it: the
+    // connection is synchronised again after it.
+    const std::unique_lock sequence = TrySequence(OwedRead::kConnect);
+    if (!sequence.owns_lock()) return;
 
     // The statuses of the reads say which tables are the keyboard's; the
     // sequence is closed whatever they say.
@@ -138,11 +141,15 @@ std::optional<std::size_t> CMorvaneKeyboardDevice::PositionOfSlot(std::uint8_t k
 bool CMorvaneKeyboardDevice::ReadLightRecord() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return false;
+    // Not inside an upload's sequence, and not waiting for it: read after it.
+    std::unique_lock sequence = TrySequence(OwedRead::kResync);
+    if (!sequence.owns_lock()) return false;
     std::uint8_t onboard = 0;
     if (protocol::CMD_READ_AT(t, &onboard, 1, 0) != Status::Ok) return false;
     keyboard::LightRecord bytes{};
     const auto offset = static_cast<std::uint16_t>(onboard * keyboard::kLightRecordStride);
     if (protocol::CMD_READ_AT(t, bytes.data(), bytes.size(), offset) != Status::Ok) return false;
+    sequence.unlock();
 
     onboardProfile_.store(onboard);
     const keyboard::ReadLightRecord read = keyboard::ParseLightRecord(bytes, names_.modes, keyboard::kColourGroups);
@@ -214,6 +221,7 @@ Status CMorvaneKeyboardDevice::WriteLightRecord(int onboardProfile, int byte0) {
     worker_.Post(CommandWorker::Slot::LightRecord, [this, record, offset] {
         protocol::CDeviceTransport& t = Transport();
         if (!t.IsOpen()) return Status::ReadFailed;
+        const std::lock_guard sequence(SequenceLock());  // the UI thread's reads take turns with it
         const Status begin = protocol::CMD_SEQUENCE_BEGIN(t);
         const Status write = protocol::CMD_WRITE_AT(t, record.data(), record.size(), offset);
         const Status end = protocol::CMD_SEQUENCE_END(t);
@@ -366,6 +374,7 @@ void CMorvaneKeyboardDevice::RefreshKeyLabels() {
 void CMorvaneKeyboardDevice::OnCommandDone(CommandWorker::Slot slot, Status status) {
     if (status == Status::Ok || Transport().IsOpen())
         NoteSettingsWrite(status, "keyboard did not take its " + std::string(SlotName(slot)));
+    ArmOwedReads();
 }
 
 // --- Profile ----------------------------------------------------------------------

@@ -27,9 +27,11 @@
 //
 // Threads: the UI thread calls everything public unless said otherwise.
 // Writes run on the device's command worker, so the window never waits for
-// the keyboard. Only the lighting thread touches the effect state: key
-// events (notification threads), restarts and colour-group changes (UI
-// thread) are handed to its next pass.
+// the keyboard. The reads of the UI thread (Connect, Resynchronise) do not
+// wait for an upload either: while one has the keyboard they are skipped,
+// and their timers are armed again once it is over. Only the lighting thread
+// touches the effect state: key events (notification threads), restarts and
+// colour-group changes (UI thread) are handed to its next pass.
 #pragma once
 
 #include <array>

@@ -103,7 +103,10 @@ Status CMorvaneMouseDevice::ReadDevice() {
     keyMapRead_ = false;
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return Status::ReadFailed;
-    const std::lock_guard sequence(SequenceLock());  // not inside an upload's sequence
+    // Not inside an upload's sequence, and not waiting for it: the
+    // connection is synchronised again after it.
+    const std::unique_lock sequence = TrySequence(OwedRead::kConnect);
+    if (!sequence.owns_lock()) return Status::ReadFailed;
     if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     static_cast<void>(protocol::CMD_SEQUENCE_BEGIN(t));  // the reads that follow tell whether the mouse answers
@@ -131,7 +134,9 @@ void CMorvaneMouseDevice::Resynchronise() {
 Status CMorvaneMouseDevice::ReadSettingsRecord() {
     protocol::CDeviceTransport& t = Transport();
     if (!t.IsOpen()) return Status::ReadFailed;
-    std::unique_lock sequence(SequenceLock());  // not inside an upload's sequence
+    // Not inside an upload's sequence, and not waiting for it: read after it.
+    std::unique_lock sequence = TrySequence(OwedRead::kResync);
+    if (!sequence.owns_lock()) return Status::ReadFailed;
     if (t.IsWireless() && CheckLink() == protocol::LinkState::Unreachable) return Status::ReadFailed;
 
     std::uint8_t onboard = 0;
@@ -232,16 +237,35 @@ Status CMorvaneMouseDevice::WriteLightRecord(int onboardProfile, int byte0, int 
     source.activeStage = activeStage_;
     source.stages = stages_;
     source.corrections = corrections_;
-    const WriteOutcome outcome = SendSettingsRecord(mouse::BuildSettingsRecord(source), onboardProfile);
+    const SettingsRecord record = mouse::BuildSettingsRecord(source);
+    // An upload has the mouse, or a record already waits behind one: this
+    // record goes after them on the worker, and the window does not wait.
+    std::unique_lock sequence(SequenceLock(), std::defer_lock);
+    if (worker_.Pending(CommandWorker::Slot::LightRecord) || !sequence.try_lock()) {
+        QueueSettingsRecord(record, onboardProfile);
+        return Status::Ok;
+    }
+    const WriteOutcome outcome = SendSettingsRecord(record, onboardProfile);
+    sequence.unlock();
     NoteWrite(outcome);
     return outcome.status;
+}
+
+void CMorvaneMouseDevice::QueueSettingsRecord(const SettingsRecord& record, int onboardProfile) {
+    worker_.Post(CommandWorker::Slot::LightRecord, [this, record, onboardProfile] {
+        const WriteOutcome outcome = [&] {
+            const std::lock_guard sequence(SequenceLock());
+            return SendSettingsRecord(record, onboardProfile);
+        }();
+        NoteWrite(outcome);
+        return outcome.status;
+    });
 }
 
 CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const SettingsRecord& record,
                                                                           int onboardProfile) {
     protocol::CDeviceTransport& t = Transport();
     const bool receiver = t.IsWireless();
-    const std::lock_guard sequence(SequenceLock());  // waits for an upload in progress
     // On the receiver every step first asks whether the mouse is still there.
     const auto reachable = [&] { return t.IsOpen() && (!receiver || CheckLink() == protocol::LinkState::Reachable); };
     if (!reachable()) return {Status::ReadFailed, false};
@@ -258,8 +282,16 @@ CMorvaneMouseDevice::WriteOutcome CMorvaneMouseDevice::SendSettingsRecord(const 
 }
 
 void CMorvaneMouseDevice::NoteWrite(const WriteOutcome& outcome) {
-    lastWriteStatus_ = outcome.status;
+    lastWriteStatus_.store(outcome.status);
     if (outcome.sent || outcome.status == Status::Ok) NoteSettingsWrite(outcome.status, "MS设置写入失败");
+}
+
+// A settings record noted its own outcome (NoteWrite), as on the UI thread.
+// Closed, the mouse has gone, and its key map goes out when it is back.
+void CMorvaneMouseDevice::OnCommandDone(CommandWorker::Slot slot, Status status) {
+    if (slot == CommandWorker::Slot::KeyMap && (status == Status::Ok || Transport().IsOpen()))
+        NoteSettingsWrite(status, "mouse did not take its key map");
+    ArmOwedReads();
 }
 
 // --- Key map --------------------------------------------------------------------

@@ -23,15 +23,19 @@
 // key map, settings record, profile) untouched. A settings write that fails
 // leaves the settings in the profile, returns the failing status and posts
 // DeviceMessage::kSettingsWriteFailed to the main window once, until a write
-// succeeds again.
+// succeeds again; a write queued behind an upload returns ok and, when it
+// fails later, is reported the same way from the worker.
 //
 // Threads: the UI thread calls everything public unless said otherwise. The
-// command worker runs the key-map uploads; a settings write or a read of the
-// mouse on the UI thread waits for an upload in progress (the sequence lock),
-// so that no frame of it falls between an upload's begin and end. The
-// lighting thread runs RunLightingPass; the notification threads only set the
-// record copy's profile and stage bytes and arm timer 1003, whose handler
-// (OnTimer1003, UI thread) takes them in.
+// command worker runs the key-map uploads. Nothing on the UI thread waits
+// for an upload in progress (the sequence lock), and no frame of the UI
+// thread falls between an upload's begin and end: a settings write made
+// meanwhile goes to the worker and follows the upload (a later one replaces
+// it while it waits); a read of the mouse (Connect, Resynchronise) is skipped
+// and its timer armed again when the upload is over. The lighting thread runs
+// RunLightingPass; the notification threads only set the record copy's
+// profile and stage bytes and arm timer 1003, whose handler (OnTimer1003, UI
+// thread) takes them in.
 #pragma once
 
 #include <array>
@@ -234,7 +238,9 @@ public:
     int ActiveStage() const { return activeStage_; }
     const mouse::MouseSystemSettings& System() const { return system_; }
     const profiles::LightNames& LightNames() const { return names_; }
-    protocol::Status LastWriteStatus() const { return lastWriteStatus_; }
+    // The status of the last settings write that was sent or refused, on
+    // the UI thread or, queued behind an upload, on the worker.
+    protocol::Status LastWriteStatus() const { return lastWriteStatus_.load(); }
     const PowerReport& LastPowerReport() const { return powerReport_; }
     const std::string* SecondRowPreview(std::size_t led) const;
     const std::string* LogoPreview() const { return logo_ ? &*logo_ : nullptr; }
@@ -251,8 +257,15 @@ private:
 
     protocol::Status ReadDevice();
     protocol::Status ReadSettingsRecord();
+    // The caller has the sequence lock.
     WriteOutcome SendSettingsRecord(const mouse::SettingsRecord& record, int onboardProfile);
+    // On the worker, after what it runs now (an upload); it replaces a record
+    // still waiting there.
+    void QueueSettingsRecord(const mouse::SettingsRecord& record, int onboardProfile);
+    // Any thread.
     void NoteWrite(const WriteOutcome& outcome);
+    // On the worker's thread, after each of its jobs.
+    void OnCommandDone(CommandWorker::Slot slot, protocol::Status status);
     // Key map upload.
     std::vector<SlottedKey> SlottedKeyList() const;
     // UploadMacros; with `keyMapLength`, a mouse whose key map is of another
@@ -303,7 +316,7 @@ private:
     std::vector<profiles::Correction> corrections_;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
-    protocol::Status lastWriteStatus_ = protocol::Status::Ok;
+    std::atomic<protocol::Status> lastWriteStatus_{protocol::Status::Ok};
     PowerReport powerReport_{};
     PowerSink powerSink_;
     SystemSink systemSink_;
@@ -325,10 +338,7 @@ private:
     std::uint32_t paintedGeneration_ = ~std::uint32_t{0};
     std::uint32_t appliedListGeneration_ = ~std::uint32_t{0};
 
-    CommandWorker worker_{[this](CommandWorker::Slot, protocol::Status status) {
-        if (status == protocol::Status::Ok || Transport().IsOpen())
-            NoteSettingsWrite(status, "mouse did not take its key map");
-    }};
+    CommandWorker worker_{[this](CommandWorker::Slot slot, protocol::Status status) { OnCommandDone(slot, status); }};
     std::unique_ptr<LightingThread> lightingThread_;  // last: stopped before the rest goes
 };
 

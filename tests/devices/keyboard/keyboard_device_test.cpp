@@ -414,6 +414,49 @@ TEST_F(KeyboardDeviceTest, RecordReadThatTimesOutChangesNothingUntilTheNextResyn
     }
 }
 
+// A resynchronisation the keyboard asks for while an upload has it neither
+// waits for the upload nor reads inside its sequence: it is skipped, timer
+// 1002 is armed again once the upload is over, and then the record is read.
+TEST_F(KeyboardDeviceTest, ResynchronisationDuringAnUploadIsArmedAgainAfterIt) {
+    CMorvaneKeyboardDevice& k = Connected();
+    std::vector<macros::MacroEvent> events;
+    for (std::size_t i = 0; i < 40; ++i)
+        events.push_back({10, static_cast<std::uint8_t>(4 + i % 20), i % 2 == 0, static_cast<std::uint16_t>(i)});
+    Json::Value list;
+    list["MacroInfo"][0]["MacroName"] = "m";
+    list["MacroInfo"][0]["Guid"] = "guid-0";
+    ASSERT_EQ(macros::WriteMacroFile(UserFile("guid-0.mac"), {"m", "guid-0", events}), profiles::WriteStatus::Ok);
+    ASSERT_EQ(profiles::CJsonFileStore().WriteJson(UserFile("macro.config"), list), profiles::WriteStatus::Ok);
+    profiles::KeyEntry entry = k.KeyList()[kKeyA];
+    entry.assignment = {macros::kMacroKeyType, 0, 0};
+    k.SetKeyAssignment(static_cast<int>(kKeyA), entry);
+    ASSERT_NE(k.RunningLight().SelectItem, 5);
+    ASSERT_TRUE(firmware_->WriteRecord(0, LightRecordBytes(ModeCode(5), 3, 1, 2)));
+    firmware_->SetReplyDelay(30ms);  // a slow keyboard keeps the upload going
+    const std::string rearmed = "arm " + std::to_string(Number(TimerId::kResync)) + " 50";
+
+    k.UploadMacrosAndKeyMap();
+    ASSERT_TRUE(testing::Eventually([&] { return k.Hold(); }, kWait));
+    k.Resynchronise();  // the keyboard asked for it: timer 1002 fires
+    EXPECT_TRUE(k.Uploading()) << "returned while the upload still runs";
+    EXPECT_NE(k.RunningLight().SelectItem, 5);
+    EXPECT_EQ(Lines(rearmed), 0) << "not before the upload is over";
+    ASSERT_TRUE(testing::Eventually([&] { return k.CommandsIdle(); }, 4 * kWait));
+    EXPECT_EQ(FrameCount(cmd::kReadAt), 0u) << "nothing read inside the upload's sequences";
+    EXPECT_EQ(Lines(rearmed), 1);
+
+    firmware_->SetReplyDelay(0ms);
+    k.Resynchronise();
+    EXPECT_EQ(k.RunningLight().SelectItem, 5);
+    const std::vector<Transfer> sent = Transfers();
+    const auto keyMap = std::ranges::find(sent, cmd::kWriteKeyMap, &Transfer::command);
+    const auto read = std::ranges::find(sent, cmd::kReadAt, &Transfer::command);
+    ASSERT_NE(keyMap, sent.end());
+    ASSERT_LT(keyMap + 1, sent.end());
+    EXPECT_EQ((keyMap + 1)->command, cmd::kSequenceEnd);
+    EXPECT_GT(read, keyMap + 1) << "read after the upload's sequence ended";
+}
+
 // --- Writing the light record -----------------------------------------------------------------
 
 TEST_F(KeyboardDeviceTest, LightingGoesToTheKeyboardAsOneRecord) {

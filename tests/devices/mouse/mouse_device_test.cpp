@@ -162,6 +162,11 @@ protected:
     Json::Value Section() const { return profiles::CJsonFileStore().ReadJson(mouse_->GetProfilePath())["Device"][0]; }
     std::string ProfileText() const { return profiles::CJsonFileStore().ReadText(mouse_->GetProfilePath()); }
     std::vector<std::uint8_t> Settings() const { return firmware_->ReadRegion(SimRegion::Settings); }
+    // Until the worker has run what was posted: a profile's upload, and a
+    // settings record that came while it ran.
+    void WaitForCommands() const {
+        ASSERT_TRUE(testing::Eventually([this] { return mouse_->CommandsIdle(); }, kWait));
+    }
     std::vector<std::uint8_t> SettingsAt(std::size_t at, std::size_t n) const {
         const std::vector<std::uint8_t> all = Settings();
         return {all.begin() + static_cast<std::ptrdiff_t>(at), all.begin() + static_cast<std::ptrdiff_t>(at + n)};
@@ -495,6 +500,7 @@ TEST_F(MouseTest, ChoosingAnotherProfileLoadsShowsAndWritesIt) {
     EXPECT_EQ(Settings()[14 + 9 + 2], 15);
 
     EXPECT_EQ(m.SelectProfile(first), protocol::Status::Ok);
+    WaitForCommands();  // the record follows the upload of the profile chosen before
     EXPECT_EQ(m.ProfileName(), first);
     EXPECT_EQ(m.SelectProfile("no-such-profile"), std::nullopt);
     EXPECT_EQ(m.ProfileName(), first);
@@ -541,6 +547,7 @@ TEST_F(MouseTest, OperationsTakeTheirValuesAndNeedNoPage) {
     EXPECT_EQ(Settings()[14 + 9 + 2], 15) << "the new profile holds the template's stages";
 
     EXPECT_EQ(m.SelectProfile(first), protocol::Status::Ok);
+    WaitForCommands();  // the record follows the upload of the profile chosen before
     EXPECT_EQ(list()["profileselect"].asInt(), 0);
     EXPECT_EQ(Settings()[14 + 9 + 2], 42);
     EXPECT_EQ(Settings()[11], 3);

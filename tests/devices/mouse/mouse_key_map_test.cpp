@@ -185,6 +185,44 @@ protected:
         return {map.begin() + static_cast<std::ptrdiff_t>(slot * 3),
                 map.begin() + static_cast<std::ptrdiff_t>(slot * 3 + 3)};
     }
+    // A receiver mouse whose upload of one long macro and the key map is
+    // under way on a slow link: the upload has the mouse when this returns.
+    CMorvaneMouseDevice& UploadingSlowly() {
+        WriteMacros({MakeEvents(40)});
+        CMorvaneMouseDevice& m = Connected(SimLink::Receiver);
+        Assign(1, {macros::kMacroKeyType, 0, 0});
+        firmware_->SetReceiverDelay(30ms);
+        m.UploadMacrosAndKeyMap();
+        EXPECT_TRUE(testing::Eventually([&] { return m.Hold(); }, kWait));
+        return m;
+    }
+
+    // Where the transfers of `command` start and end in Transfers(), or
+    // nothing when there are none.
+    static std::optional<std::pair<std::size_t, std::size_t>> Span(const std::vector<Transfer>& sent,
+                                                                   std::uint8_t command) {
+        std::optional<std::pair<std::size_t, std::size_t>> span;
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if (sent[i].command != command) continue;
+            if (!span) span.emplace(i, i);
+            span->second = i;
+        }
+        return span;
+    }
+
+    // Everything of `command` came after the upload's key map and the end of
+    // its sequence (on the receiver: key map, link query, end).
+    void ExpectAfterTheUpload(std::uint8_t command) const {
+        const std::vector<Transfer> sent = Transfers();
+        const auto keyMap = Span(sent, cmd::kWriteKeyMap);
+        const auto after = Span(sent, command);
+        ASSERT_TRUE(keyMap.has_value());
+        ASSERT_TRUE(after.has_value());
+        ASSERT_LT(keyMap->second + 2, sent.size());
+        EXPECT_EQ(sent[keyMap->second + 2].command, cmd::kSequenceEnd) << "the upload's sequence ended";
+        EXPECT_GT(after->first, keyMap->second + 2) << "and only then came 0x" << std::hex << int{command};
+    }
+
     // How often `line` was logged since the mouse connected.
     int Lines(const std::string& line) const {
         const std::vector<std::string> lines = host_.Lines();
@@ -405,7 +443,7 @@ TEST_F(MouseKeyMapTest, ProfileSwitchOrResetSendsOneKeyMap) {
 }
 
 // While an upload runs, the mouse is held: a power read is skipped, and a
-// settings write waits until the upload's sequence has ended.
+// settings write is queued until the upload's sequence has ended.
 TEST_F(MouseKeyMapTest, UploadHoldsTheMouseUntilItsSequenceEnds) {
     WriteMacros({MakeEvents(8)});
     CMorvaneMouseDevice& m = Connected(SimLink::Receiver);
@@ -418,7 +456,7 @@ TEST_F(MouseKeyMapTest, UploadHoldsTheMouseUntilItsSequenceEnds) {
     EXPECT_TRUE(m.Uploading());
     m.ReadPowerState();
     EXPECT_EQ(FrameCount(cmd::kReadSmall), 0u) << "skipped, not queued";
-    EXPECT_EQ(m.SetReportRate(2), Status::Ok);  // waits for the upload
+    EXPECT_EQ(m.SetReportRate(2), Status::Ok);  // queued behind the upload
     WaitForUpload();
     EXPECT_FALSE(m.Hold());
 
@@ -440,6 +478,129 @@ TEST_F(MouseKeyMapTest, UploadHoldsTheMouseUntilItsSequenceEnds) {
     firmware_->SetReceiverDelay(0ms);
     m.ReadPowerState();
     EXPECT_EQ(FrameCount(cmd::kReadSmall), 1u) << "read again once the upload is over";
+}
+
+// A settings change made on the page while an upload runs returns at once
+// (the upload is still going when it does) and reaches the mouse after the
+// upload's sequence: the window never waits for an upload.
+TEST_F(MouseKeyMapTest, SettingsWriteDuringAnUploadReturnsAtOnceAndFollowsIt) {
+    struct Case {
+        const char* name;
+        std::function<DeviceStatus(CMorvaneMouseDevice&)> change;
+        // Where the change shows in the settings memory, and its bytes there,
+        // from the mouse's copy once changed.
+        std::function<std::pair<std::size_t, Bytes>(const CMorvaneMouseDevice&)> expected;
+    };
+    const auto stageBytes = [](int stage) {
+        return [stage](const CMorvaneMouseDevice& m) {
+            const std::uint16_t dpi = m.Stages()[static_cast<std::size_t>(stage)].dpiX;
+            return std::pair{mouse::record::kStages + mouse::record::kStageSize * static_cast<std::size_t>(stage) + 2,
+                             Bytes{static_cast<std::uint8_t>(dpi & 0xFF), static_cast<std::uint8_t>(dpi >> 8)}};
+        };
+    };
+    const Case cases[] = {
+        {"a DPI stage typed", [](CMorvaneMouseDevice& m) { return m.SetDpiStage(3, 4850); }, stageBytes(3)},
+        {"a DPI slider moved", [](CMorvaneMouseDevice& m) { return m.SetDpiStagePosition(1, 42); }, stageBytes(1)},
+        {"the lighting",
+         [](CMorvaneMouseDevice& m) {
+             profiles::LightInfo light = m.RunningLight();
+             light.Light = light.Light == 2 ? 3 : 2;
+             return m.SetLighting(light);
+         },
+         [](const CMorvaneMouseDevice& m) {
+             return std::pair{mouse::record::kBrightness, Bytes{m.RunningLight().Light}};
+         }},
+        {"the report rate", [](CMorvaneMouseDevice& m) { return m.SetReportRate(3); },
+         [](const CMorvaneMouseDevice&) {
+             return std::pair{mouse::record::kReportRate, Bytes{3}};
+         }},
+    };
+    const auto settingsAt = [this](std::size_t at, std::size_t n) {
+        const Bytes all = firmware_->ReadRegion(SimRegion::Settings);
+        return Bytes(all.begin() + static_cast<std::ptrdiff_t>(at), all.begin() + static_cast<std::ptrdiff_t>(at + n));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CMorvaneMouseDevice& m = UploadingSlowly();
+
+        EXPECT_EQ(c.change(m), Status::Ok) << "queued";
+        EXPECT_TRUE(m.Uploading()) << "returned while the upload still runs";
+        EXPECT_EQ(FrameCount(cmd::kWriteAt), 0u);
+        const auto [at, bytes] = c.expected(m);
+        EXPECT_NE(settingsAt(at, bytes.size()), bytes) << "the change is not on the mouse yet";
+
+        WaitForUpload();
+        EXPECT_EQ(settingsAt(at, bytes.size()), bytes);
+        ExpectAfterTheUpload(cmd::kWriteAt);
+        EXPECT_EQ(Span(Transfers(), cmd::kWriteAt)->second, Span(Transfers(), cmd::kWriteAt)->first) << "one record";
+        EXPECT_EQ(m.LastWriteStatus(), Status::Ok);
+        EXPECT_EQ(Lines(kUploaded), 1);
+    }
+}
+
+// Changes made one after the other during an upload go out as one record,
+// the last: a waiting record is replaced, never sent after a newer one.
+TEST_F(MouseKeyMapTest, LaterSettingsWriteReplacesTheOneWaitingBehindAnUpload) {
+    CMorvaneMouseDevice& m = UploadingSlowly();
+    EXPECT_EQ(m.SetReportRate(1), Status::Ok);
+    EXPECT_EQ(m.SetReportRate(3), Status::Ok);
+    EXPECT_EQ(m.SetDpiStagePosition(2, 40), Status::Ok);
+    EXPECT_TRUE(m.Uploading());
+    WaitForUpload();
+
+    EXPECT_EQ(FrameCount(cmd::kSequenceBegin), 3u) << "macros, key map, one record";
+    const Bytes settings = firmware_->ReadRegion(SimRegion::Settings);
+    EXPECT_EQ(settings[mouse::record::kReportRate], 3);
+    EXPECT_EQ(settings[mouse::record::kStages + mouse::record::kStageSize * 2 + 2], 40);
+
+    // With nothing uploading the write is the caller's again, with its status.
+    firmware_->SetReceiverDelay(0ms);
+    firmware_->QueueCommandFault(cmd::kWriteAt, sim::SimFault::StatusFF);
+    EXPECT_EQ(m.SetReportRate(2), Status::RefusedFF);
+    EXPECT_EQ(m.LastWriteStatus(), Status::RefusedFF);
+}
+
+// A read of the mouse asked for during an upload (a resynchronisation the
+// mouse asked for, a new connection) does not wait for it: it is skipped, and
+// its timer is armed again once the upload is over; run then, it reads the
+// mouse after the upload's sequence.
+TEST_F(MouseKeyMapTest, ReadDuringAnUploadIsArmedAgainAfterIt) {
+    struct Case {
+        const char* name;
+        std::function<void(CMorvaneMouseDevice&)> read;  // what the timer runs
+        std::string rearmed;
+        std::uint8_t command;  // the first read of it
+        // Whether the read took in the mouse with `stage` active.
+        std::function<bool(const CMorvaneMouseDevice&, int stage)> done;
+    };
+    const Case cases[] = {
+        {"resynchronise", [](CMorvaneMouseDevice& m) { m.Resynchronise(); },
+         "arm " + std::to_string(Number(TimerId::kResync)) + " 50", cmd::kReadAt,
+         [](const CMorvaneMouseDevice& m, int stage) { return m.ActiveStage() == stage; }},
+        {"connect", [](CMorvaneMouseDevice& m) { m.Connect(); },
+         "arm " + std::to_string(Number(TimerId::kFirstSync)) + " 50", cmd::kReadKeyMap,
+         [](const CMorvaneMouseDevice& m, int) { return m.KeyMapRead(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CMorvaneMouseDevice& m = UploadingSlowly();
+        // The user moved the mouse to another stage: the record says so.
+        const std::uint8_t stage = m.ActiveStage() == 3 ? 2 : 3;
+        ASSERT_TRUE(firmware_->WriteRegion(SimRegion::Settings, mouse::record::kActiveStage, Bytes{stage}));
+
+        c.read(m);
+        EXPECT_TRUE(m.Uploading()) << "returned while the upload still runs";
+        EXPECT_FALSE(c.done(m, stage));
+        EXPECT_EQ(Lines(c.rearmed), 0) << "not before the upload is over";
+        WaitForUpload();
+        EXPECT_EQ(FrameCount(c.command), 0u) << "skipped";
+        EXPECT_EQ(Lines(c.rearmed), 1);
+
+        c.read(m);  // the timer fires
+        EXPECT_TRUE(c.done(m, stage));
+        ExpectAfterTheUpload(c.command);
+        EXPECT_EQ(Lines(c.rearmed), 1) << "owed once, armed once";
+    }
 }
 
 // Without a key map read since the mouse connected nothing is written: the
