@@ -4,8 +4,9 @@
 // position, key-slot and LED-slot maps built from what the keyboard reports.
 //
 // Light indices equal key positions. A position whose factory code is not in
-// the keyboard's key map has no key slot and no LED; the four empty positions
-// of the layout never have either.
+// the keyboard's key map, and that has no slot learned at an earlier
+// connection (devices/key_slot_memory.h), has no key slot and no LED; the
+// four empty positions of the layout never have either.
 #pragma once
 
 #include <array>
