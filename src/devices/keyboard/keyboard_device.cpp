@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "devices/key_slot_memory.h"
 #include "macros/macro_deletion.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
@@ -123,7 +124,14 @@ void CMorvaneKeyboardDevice::ReadDevice() {
     }
     static_cast<void>(protocol::CMD_SEQUENCE_END(t));
 
-    const keyboard::PositionMaps maps = keyboard::BuildPositionMaps(keyMap_, ledMap_, slots);
+    // The slots learned at earlier connections first: a key the key map no
+    // longer holds at its factory code keeps its slot and its LED.
+    const keyboard::KeySlots found = keyboard::FindKeySlots(keyMap_, slots);
+    const std::vector<std::uint8_t> remembered =
+        RememberedKeySlots(platform::UserDataFolder(KindName()), found, slots, keyboard::kNoSlot, keyMapRead_);
+    keyboard::KeySlots keySlots{};
+    std::copy_n(remembered.begin(), keySlots.size(), keySlots.begin());
+    const keyboard::PositionMaps maps = keyboard::MapsOfKeySlots(keySlots, ledMap_);
     const std::lock_guard lock(mapsMutex_);
     maps_ = maps;
 }

@@ -4,7 +4,8 @@
 // What it does:
 //   - reads the keyboard when it connects: the information block (K, the
 //     number of key slots), the key map and the LED map, and finds the key
-//     slot and LED slot of each of the 126 key positions of the page;
+//     slot and LED slot of each of the 126 key positions of the page (the
+//     key slots learned at earlier connections first, key_slot_memory.h);
 //   - keeps the light record (effect, brightness, speed, direction, colour,
 //     colour group, flags, report rate) in step with the profile and writes
 //     it; reads it back when the keyboard asks (Resynchronise);

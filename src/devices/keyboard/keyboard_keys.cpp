@@ -66,11 +66,9 @@ std::optional<std::size_t> PositionMaps::PositionOfSlot(std::uint8_t slot) const
     return static_cast<std::size_t>(found - keySlot.begin());
 }
 
-PositionMaps BuildPositionMaps(std::span<const std::uint8_t> keyMap, std::span<const std::uint8_t> ledMap,
-                               std::size_t keySlots) {
-    PositionMaps maps;
-    maps.keySlot.fill(kNoSlot);
-    maps.ledSlot.fill(kNoSlot);
+KeySlots FindKeySlots(std::span<const std::uint8_t> keyMap, std::size_t keySlots) {
+    KeySlots found;
+    found.fill(kNoSlot);
     // A slot number must fit a byte other than kNoSlot, and its three bytes the map read.
     const std::size_t slots = std::min({keySlots, keyMap.size() / 3, std::size_t{kNoSlot}});
     for (std::size_t position = 0; position < kPositions; ++position) {
@@ -79,12 +77,29 @@ PositionMaps BuildPositionMaps(std::span<const std::uint8_t> keyMap, std::span<c
         for (std::size_t slot = 0; slot < slots; ++slot) {
             const profiles::KeyCode held{keyMap[slot * 3], keyMap[slot * 3 + 1], keyMap[slot * 3 + 2]};
             if (held != code) continue;
-            maps.keySlot[position] = static_cast<std::uint8_t>(slot);
-            if (slot < ledMap.size() && ledMap[slot] < kLedSlots) maps.ledSlot[position] = ledMap[slot];
+            found[position] = static_cast<std::uint8_t>(slot);
             break;
         }
     }
+    return found;
+}
+
+PositionMaps MapsOfKeySlots(const KeySlots& keySlots, std::span<const std::uint8_t> ledMap) {
+    PositionMaps maps;
+    maps.keySlot.fill(kNoSlot);
+    maps.ledSlot.fill(kNoSlot);
+    for (std::size_t position = 0; position < kPositions; ++position) {
+        const std::uint8_t slot = keySlots[position];
+        if (IsEmptyPosition(position) || slot == kNoSlot) continue;
+        maps.keySlot[position] = slot;
+        if (slot < ledMap.size() && ledMap[slot] < kLedSlots) maps.ledSlot[position] = ledMap[slot];
+    }
     return maps;
+}
+
+PositionMaps BuildPositionMaps(std::span<const std::uint8_t> keyMap, std::span<const std::uint8_t> ledMap,
+                               std::size_t keySlots) {
+    return MapsOfKeySlots(FindKeySlots(keyMap, keySlots), ledMap);
 }
 
 }  // namespace vandrel::devices::keyboard

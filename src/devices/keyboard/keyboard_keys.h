@@ -4,8 +4,9 @@
 // position, key-slot and LED-slot maps built from what the keyboard reports.
 //
 // Light indices equal key positions. A position whose factory code is not in
-// the keyboard's key map has no key slot and no LED; the four empty positions
-// of the layout never have either.
+// the keyboard's key map, and that has no slot learned at an earlier
+// connection (devices/key_slot_memory.h), has no key slot and no LED; the
+// four empty positions of the layout never have either.
 #pragma once
 
 #include <array>
@@ -37,10 +38,20 @@ struct PositionMaps {
     std::optional<std::size_t> PositionOfSlot(std::uint8_t slot) const;
 };
 
-// From the key map (3 bytes per key slot) and the LED map (the LED slot of
-// each key slot) of `keySlots` slots: each position takes the first slot
-// holding its factory code, and that slot's LED. Only the slots read count;
-// an LED slot a colour page cannot hold is no LED.
+using KeySlots = std::array<std::uint8_t, kPositions>;
+
+// From the key map (3 bytes per key slot) of `keySlots` slots: the first
+// slot holding each position's factory code, or kNoSlot. Only the slots
+// read count.
+KeySlots FindKeySlots(std::span<const std::uint8_t> keyMap, std::size_t keySlots);
+
+// The maps of the given key slots, each position with its slot's LED from
+// the LED map (the LED slot of each key slot). An empty position has
+// neither; an LED slot a colour page cannot hold is no LED.
+PositionMaps MapsOfKeySlots(const KeySlots& keySlots, std::span<const std::uint8_t> ledMap);
+
+// Both: each position takes the first slot holding its factory code, and
+// that slot's LED.
 PositionMaps BuildPositionMaps(std::span<const std::uint8_t> keyMap, std::span<const std::uint8_t> ledMap,
                                std::size_t keySlots);
 

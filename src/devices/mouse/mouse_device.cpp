@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "devices/key_slot_memory.h"
 #include "devices/mouse/mouse_page.h"
 #include "macros/macro_deletion.h"
 #include "macros/macro_image.h"
@@ -122,7 +123,10 @@ Status CMorvaneMouseDevice::ReadDevice() {
     keyMapRead_ = true;
     static_cast<void>(protocol::CMD_SEQUENCE_END(t));  // the data is read; the closing frame's failure changes nothing
 
-    positionSlots_ = mouse::PositionSlots(keyMap_, slots);
+    // The slots learned at earlier connections first: a key the key map no
+    // longer holds at its factory code keeps its slot.
+    positionSlots_ = RememberedKeySlots(platform::UserDataFolder(KindName()), mouse::PositionSlots(keyMap_, slots),
+                                        slots, mouse::kNoSlot, /*learn=*/true);
     if (platform::IPageView* page = Page()) mouse::ShowDpiRanges(*page, Sensor());
     return Status::Ok;
 }

@@ -4,7 +4,8 @@
 // What it does:
 //   - reads the mouse when it connects: the information block (sensor, DPI
 //     step and range, key slots) and the key map, and finds the slot of each
-//     of the eleven key positions;
+//     of the eleven key positions (the slots learned at earlier connections
+//     first, key_slot_memory.h);
 //   - keeps the settings of the onboard profile (lighting, five DPI stages,
 //     report rate, correction, screen size) in step with the profile document
 //     and writes them as one settings record (WriteLightRecord);

@@ -69,6 +69,31 @@ TEST(KeyboardKeys, PositionsFindTheirSlotAndLedInWhatTheKeyboardReports) {
     EXPECT_EQ(BuildPositionMaps(keyMap, ledMap, 200).keySlot[0], kNoSlot);
 }
 
+TEST(KeyboardKeys, GivenKeySlotsTakeTheLedOfTheirSlot) {
+    // Key slots chosen elsewhere (learned at an earlier connection): A at
+    // slot 2, Esc at slot 0, B at slot 1 whose LED is beyond a colour page,
+    // and an empty position named a slot, which it never takes.
+    KeySlots slots;
+    slots.fill(kNoSlot);
+    slots[64] = 2;
+    slots[0] = 0;
+    slots[89] = 1;
+    slots[kEmptyPositions[0]] = 3;
+    const std::vector<std::uint8_t> ledMap{7, 170, 9, 11};
+    const PositionMaps maps = MapsOfKeySlots(slots, ledMap);
+
+    struct Case {
+        std::size_t position;
+        std::uint8_t key;
+        std::uint8_t led;
+    };
+    for (const Case& c : {Case{64, 2, 9}, Case{0, 0, 7}, Case{89, 1, kNoSlot},
+                          Case{kEmptyPositions[0], kNoSlot, kNoSlot}, Case{65, kNoSlot, kNoSlot}}) {
+        EXPECT_EQ(maps.keySlot[c.position], c.key) << c.position;
+        EXPECT_EQ(maps.ledSlot[c.position], c.led) << c.position;
+    }
+}
+
 const std::vector<LightMode> kModes{{u"off", true, 0x10}, {u"wave", true, 0x21}, {u"breath", true, 0x35}};
 
 TEST(KeyboardRecord, BuildsTheBytesTheKeyboardKeeps) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 
 #include <json/json.h>
 
+#include "devices/key_slot_memory.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/keyboard/keyboard_keys.h"
 #include "devices/keyboard/keyboard_page.h"
@@ -153,6 +155,12 @@ protected:
             EXPECT_TRUE(firmware.WriteRegion(static_cast<SimRegion>(region), 0, factory[region]));
         firmware.SetLinkReachable(true);
         firmware.ClearFaults();
+        return OpenChannel(link);
+    }
+
+    // Opens the vendor channel of the keyboard plugged on `link`, as it is.
+    sim::SimFirmware& OpenChannel(SimLink link) {
+        sim::SimFirmware& firmware = *backend_.Firmware(SimKind::Keyboard);
         const bool receiver = link == SimLink::Receiver;
         device_io::DeviceIdentity identity;
         identity.deviceType = receiver ? device_io::DeviceType::KeyboardReceiver : device_io::DeviceType::Keyboard;
@@ -558,6 +566,55 @@ TEST_F(KeyboardDeviceTest, ProfileKeyAssignmentsLandInTheKeySlotsOfTheirKeys) {
     EXPECT_EQ(KeyMapSlot(SimSlotsOf(0).key), CodeBytes(factory[0]));
     EXPECT_EQ(KeyMapSlot(140), (Bytes{0, 0, 0})) << "a slot without a key stays empty";
     EXPECT_EQ(k.UploadKeyMap(1, k.KeyList()), Status::BadBank);
+}
+
+// The key slots are learned at the first connection: a key given another
+// function, or two keys swapped, keep their key slots, LEDs and key events
+// when the keyboard connects again (a new object, as at the next start),
+// and putting them back to their defaults writes the factory codes into
+// those slots.
+TEST_F(KeyboardDeviceTest, ChangedKeysKeepTheirSlotsAndLedsAtTheNextConnection) {
+    const auto& factory = keyboard::FactoryKeyCodes();
+    using Change = std::pair<std::size_t, profiles::KeyCode>;
+    struct Case {
+        const char* name;
+        std::vector<Change> changes;
+    };
+    const Case cases[] = {
+        {"a key given another function", {{kKeyA, {0x20, 0x01, 0x04}}}},  // A -> Ctrl+A
+        {"two keys swapped", {{kKeyA, factory[kKeyB]}, {kKeyB, factory[kKeyA]}}},
+    };
+    const auto assign = [](CMorvaneKeyboardDevice& k, std::size_t position, const profiles::KeyCode& code) {
+        const auto p = static_cast<std::uint16_t>(position);
+        k.SetKeyAssignment(static_cast<int>(position), {p, code, p, keyboard::FactoryKeyCodes()[position]});
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(UserFile(kKeySlotsFileName));
+        CMorvaneKeyboardDevice& first = Connected();
+        for (const auto& [position, code] : c.changes) assign(first, position, code);
+        ASSERT_EQ(first.UploadCurrentKeyMap(), Status::Ok);
+        WaitForWrites();
+        for (const auto& [position, code] : c.changes)
+            ASSERT_EQ(KeyMapSlot(SimSlotsOf(position).key), CodeBytes(code)) << "the keyboard holds the change";
+
+        CMorvaneKeyboardDevice& again = Make();
+        OpenChannel(SimLink::Cable);
+        again.Connect();
+        const keyboard::PositionMaps maps = again.Maps();
+        for (const auto& [position, code] : c.changes) {
+            const SimSlots expected = SimSlotsOf(position);
+            EXPECT_EQ(maps.keySlot[position], expected.key) << position;
+            EXPECT_EQ(maps.ledSlot[position], expected.led) << position;
+            EXPECT_EQ(maps.PositionOfSlot(expected.key), position) << "its key events";
+            assign(again, position, factory[position]);
+        }
+        ASSERT_EQ(again.UploadCurrentKeyMap(), Status::Ok);
+        WaitForWrites();
+        for (const auto& [position, code] : c.changes)
+            EXPECT_EQ(KeyMapSlot(SimSlotsOf(position).key), CodeBytes(factory[position]))
+                << "back to its default, in its own slot";
+    }
 }
 
 TEST_F(KeyboardDeviceTest, MacrosOfTheMacroListAreNumberedInTheOrderTheyAreFirstUsed) {

@@ -3,6 +3,7 @@
 // list and profiles in a real temporary user folder ($XDG_DATA_HOME), its
 // uploads on its command worker.
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include <json/json.h>
 
+#include "devices/key_slot_memory.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
 #include "devices/mouse/mouse_record.h"
@@ -98,6 +100,18 @@ protected:
     // starts empty.
     CMorvaneMouseDevice& Connected(SimLink link = SimLink::Cable,
                                    const std::function<void(sim::SimFirmware&)>& prepare = {}) {
+        sim::SimFirmware& firmware = backend_.Plug(SimKind::Mouse, link);
+        const sim::SimMemory factory = sim::FactoryMemory(SimKind::Mouse);
+        for (std::size_t region = 0; region < sim::kSimRegionCount; ++region)
+            EXPECT_TRUE(firmware.WriteRegion(static_cast<SimRegion>(region), 0, factory[region]));
+        if (prepare) prepare(firmware);
+        return Reconnected(link);
+    }
+
+    // A new mouse object, as at the program's next start, connected over the
+    // simulated mouse plugged on `link` as it is; the frame log starts empty.
+    CMorvaneMouseDevice& Reconnected(SimLink link = SimLink::Cable) {
+        mouse_.reset();
         mouse_ = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
         CMorvaneMouseDevice& m = *mouse_;
         m.SetPageLayoutName("XML/DeviceXml/mousedevice.xml");
@@ -117,11 +131,7 @@ protected:
             page_.Add(name).parent = "profile_panel";
         m.Attach(page_);
 
-        sim::SimFirmware& firmware = backend_.Plug(SimKind::Mouse, link);
-        const sim::SimMemory factory = sim::FactoryMemory(SimKind::Mouse);
-        for (std::size_t region = 0; region < sim::kSimRegionCount; ++region)
-            EXPECT_TRUE(firmware.WriteRegion(static_cast<SimRegion>(region), 0, factory[region]));
-        if (prepare) prepare(firmware);
+        sim::SimFirmware& firmware = *backend_.Firmware(SimKind::Mouse);
         const bool receiver = link == SimLink::Receiver;
         device_io::DeviceIdentity identity;
         identity.deviceType = receiver ? device_io::DeviceType::MouseReceiver : device_io::DeviceType::Mouse;
@@ -283,6 +293,50 @@ TEST_F(MouseKeyMapTest, MacrosThenKeyMapReachTheMouse) {
     }
 }
 
+// The key slots are learned at the first connection: a key given another
+// function, or two keys swapped, keep their slots when the mouse connects
+// again (a new object, as at the next start), and putting them back to
+// their defaults writes the factory codes into those slots.
+TEST_F(MouseKeyMapTest, ChangedKeysKeepTheirSlotsAtTheNextConnection) {
+    using Change = std::pair<std::size_t, profiles::KeyCode>;
+    struct Case {
+        const char* name;
+        std::vector<Change> changes;
+    };
+    const Case cases[] = {
+        {"a key given another function", {{3, {0x20, 0x01, 0x04}}}},  // forward -> Ctrl+A
+        {"two keys swapped", {{0, mouse::kFactoryKeyCodes[1]}, {1, mouse::kFactoryKeyCodes[0]}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(UserFile(kKeySlotsFileName));
+        CMorvaneMouseDevice& first = Connected();
+        std::vector<std::uint8_t> slots;
+        for (const auto& [position, code] : c.changes) {
+            slots.push_back(first.PositionSlot(position));
+            ASSERT_NE(slots.back(), mouse::kNoSlot);
+            Assign(position, code);
+        }
+        first.UploadMacrosAndKeyMap();
+        WaitForUpload();
+        for (std::size_t i = 0; i < c.changes.size(); ++i)
+            ASSERT_EQ(KeyMapSlot(slots[i]), CodeBytes(c.changes[i].second)) << "the mouse holds the change";
+
+        CMorvaneMouseDevice& again = Reconnected();
+        for (std::size_t i = 0; i < c.changes.size(); ++i) {
+            const std::size_t position = c.changes[i].first;
+            EXPECT_EQ(again.PositionSlot(position), slots[i]) << position;
+            Assign(position, mouse::kFactoryKeyCodes[position]);
+        }
+        again.UploadMacrosAndKeyMap();
+        WaitForUpload();
+        EXPECT_EQ(Lines(kUploaded), 1);
+        for (std::size_t i = 0; i < c.changes.size(); ++i)
+            EXPECT_EQ(KeyMapSlot(slots[i]), CodeBytes(mouse::kFactoryKeyCodes[c.changes[i].first]))
+                << "back to its default, in its own slot";
+    }
+}
+
 // One list of macros numbers both the image and the key map: the keys with a
 // key slot, in position order, each macro once; a macro the list does not
 // have is sent as the key's default.
@@ -317,6 +371,8 @@ TEST_F(MouseKeyMapTest, UsedMacrosComeFromTheKeysWithASlot) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // A mouse never connected before: no slots learned from the last case.
+        std::filesystem::remove(UserFile(kKeySlotsFileName));
         WriteMacros({MakeEvents(1), MakeEvents(2), MakeEvents(3)});
         CMorvaneMouseDevice& m = Connected(SimLink::Cable, [&](sim::SimFirmware& firmware) {
             for (const std::size_t position : c.withoutSlot)
