@@ -1,5 +1,7 @@
 #include "devices/key_map_upload.h"
 
+#include <array>
+
 #include "macros/macro_image.h"
 #include "protocol/commands.h"
 
@@ -48,6 +50,15 @@ bool StoreKeyAssignment(std::vector<profiles::KeyEntry>& keys, std::span<const p
     keys[at] = entry;
     keys[at].index = static_cast<std::uint16_t>(at);
     return true;
+}
+
+Status ConfirmKeySlots(protocol::CDeviceTransport& t, bool askLink, std::size_t slotsByte, std::size_t keyMapLength) {
+    if (!t.IsOpen() || (askLink && protocol::CMD_LINK_QUERY(t) != protocol::LinkState::Reachable))
+        return Status::ReadFailed;
+    std::array<std::uint8_t, protocol::kInfoBlockSize> info{};
+    if (const Status read = protocol::CMD_READ_INFO(t, info.data()); read != Status::Ok) return read;
+    const std::size_t length = std::size_t{info[slotsByte]} * 3;
+    return length == keyMapLength && length <= protocol::kMaxMemorySize ? Status::Ok : Status::ReadFailed;
 }
 
 Status WriteSequence(protocol::CDeviceTransport& t, bool askLink, const std::function<Status()>& write) {

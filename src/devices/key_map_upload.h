@@ -48,6 +48,14 @@ void PutKeyCodes(std::span<std::uint8_t> keyMap, std::span<const SlottedKey> key
 bool StoreKeyAssignment(std::vector<profiles::KeyEntry>& keys, std::span<const profiles::KeyCode> factory, int position,
                         const profiles::KeyEntry& entry);
 
+// The information block read again just before a key map is written: the
+// device must still report the `keyMapLength` / 3 key slots the key map was
+// built for (byte `slotsByte`), within the largest memory a write carries.
+// With `askLink` the read waits for a "reachable" answer. Ok, or the failure
+// (ReadFailed for an unreachable device or another key map size).
+protocol::Status ConfirmKeySlots(protocol::CDeviceTransport& t, bool askLink, std::size_t slotsByte,
+                                 std::size_t keyMapLength);
+
 // Sequence begin, `write`, sequence end. With `askLink` (a device behind its
 // receiver) each of the three is sent only after the link query answered
 // "reachable"; an unreachable answer ends the sequence there. Ok when every

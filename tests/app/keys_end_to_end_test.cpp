@@ -161,8 +161,9 @@ private slots:
         Control<QAbstractButton>("mouse", "key_butt_prosave")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Mouse()->Uploading() && Mouse()->CommandsIdle(), kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(KeyListEntry("mouse", kMouseKey), 0x710005, kWaitMs);
-        const Bytes sent{cmd::kReadInfo,      cmd::kSequenceBegin, cmd::kWriteMacros, cmd::kSequenceEnd,
-                         cmd::kSequenceBegin, cmd::kWriteKeyMap,   cmd::kSequenceEnd};
+        // Each upload opens with the information read: the macros', then the key map's.
+        const Bytes sent{cmd::kReadInfo, cmd::kSequenceBegin, cmd::kWriteMacros, cmd::kSequenceEnd,
+                         cmd::kReadInfo, cmd::kSequenceBegin, cmd::kWriteKeyMap, cmd::kSequenceEnd};
         QCOMPARE(Commands(*firmware_), sent);
         const std::optional<sim::SimMacros> image = sim::DecodeMacroImage(firmware_->ReadRegion(SimRegion::Macros));
         QVERIFY(image.has_value());

@@ -284,6 +284,9 @@ Status CMorvaneKeyboardDevice::UploadKeyMap(int bank, std::span<const profiles::
                 refused = true;
                 return Status::WriteFailed;
             }
+            // The key map goes only to the keyboard it was built for.
+            if (const Status slots = ConfirmKeySlots(t, false, kKeySlotsByte, length); slots != Status::Ok)
+                return slots;
             return WriteSequence(t, false, [&] { return protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0); });
         }();
         PostUploadEnd(status);

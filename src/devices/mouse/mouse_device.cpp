@@ -388,6 +388,9 @@ void CMorvaneMouseDevice::UploadMacrosAndKeyMap() {
                 refused = true;
                 return Status::WriteFailed;
             }
+            // The key map goes only to the mouse it was built for.
+            if (const Status slots = ConfirmKeySlots(t, t.IsWireless(), kKeySlotsByte, length); slots != Status::Ok)
+                return slots;
             return WriteSequence(t, t.IsWireless(), [&] { return protocol::CMD_WRITE_KEY_MAP(t, bytes.data(), 0); });
         }();
         PostUploadEnd(status);

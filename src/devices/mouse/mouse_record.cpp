@@ -94,7 +94,7 @@ std::optional<int> ModeIndexOf(std::span<const profiles::LightMode> modes, std::
 }
 
 std::vector<std::uint8_t> PositionSlots(std::span<const std::uint8_t> keyMap, std::size_t slotCount) {
-    std::vector<std::uint8_t> slots(std::max(slotCount, kKeyPositions), kNoSlot);
+    std::vector<std::uint8_t> slots(kKeyPositions, kNoSlot);
     const std::size_t usable = std::min(slotCount, keyMap.size() / 3);
     for (std::size_t position = 0; position < kKeyPositions; ++position) {
         const profiles::KeyCode& wanted = kFactoryKeyCodes[position];

@@ -111,9 +111,9 @@ inline constexpr std::uint8_t kNoSlot = 170;
 // The factory code of each key position, by which its slot is found.
 extern const std::array<profiles::KeyCode, kKeyPositions> kFactoryKeyCodes;
 
-// One entry per position (at least the eleven, `slotCount` when more): the
-// first of the `slotCount` slots of `keyMap` (3 bytes each) that carries the
-// position's factory code, or kNoSlot.
+// One entry per key position, whatever the slot count: the first of the
+// `slotCount` slots of `keyMap` (3 bytes each) that carries the position's
+// factory code, or kNoSlot.
 std::vector<std::uint8_t> PositionSlots(std::span<const std::uint8_t> keyMap, std::size_t slotCount);
 
 }  // namespace vandrel::devices::mouse

@@ -700,8 +700,8 @@ TEST_F(KeyboardDeviceTest, MacrosGoOutBeforeTheKeyMapAndWithinTheKeyboardsMemory
     }
     const std::vector<std::uint8_t> expected{cmd::kSequenceBegin, cmd::kSequenceEnd,  // the light record
                                              cmd::kReadInfo,      cmd::kSequenceBegin, cmd::kWriteMacros,
-                                             cmd::kSequenceEnd,   cmd::kSequenceBegin, cmd::kWriteKeyMap,
-                                             cmd::kSequenceEnd};
+                                             cmd::kSequenceEnd,   cmd::kReadInfo,      cmd::kSequenceBegin,
+                                             cmd::kWriteKeyMap,   cmd::kSequenceEnd};
     EXPECT_EQ(commands, expected);
     const std::optional<sim::SimMacros> sent = sim::DecodeMacroImage(firmware_->ReadRegion(SimRegion::Macros));
     ASSERT_TRUE(sent.has_value());

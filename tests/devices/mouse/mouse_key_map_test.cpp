@@ -267,9 +267,10 @@ TEST_F(MouseKeyMapTest, MacrosThenKeyMapReachTheMouse) {
         std::vector<Transfer> sent;
     };
     const Case cases[] = {
-        {SimLink::Cable, {info, begin, macrosWrite, end, begin, keyMapWrite, end}},
+        {SimLink::Cable, {info, begin, macrosWrite, end, info, begin, keyMapWrite, end}},
         {SimLink::Receiver,
-         {query, info, query, begin, query, macrosWrite, query, end, query, begin, query, keyMapWrite, query, end}},
+         {query, info, query, begin, query, macrosWrite, query, end, query, info, query, begin, query, keyMapWrite,
+          query, end}},
     };
     const Events macro1 = MakeEvents(3, 20);
     for (const Case& c : cases) {

@@ -152,7 +152,7 @@ TEST(MouseKeyPositions, SlotsBeyondTheCountAreNotLookedAt) {
     const std::vector<std::uint8_t> map = KeyMapOf({{0x20, 0, 1}, {0x10, 0x01, 0x00}});
     EXPECT_EQ(PositionSlots(map, 1)[0], kNoSlot);
     EXPECT_EQ(PositionSlots(map, 2)[0], 1);
-    EXPECT_EQ(PositionSlots(map, 20).size(), 20u) << "one entry per slot when there are more slots than positions";
+    EXPECT_EQ(PositionSlots(map, 20).size(), kKeyPositions) << "one entry per position, however many slots";
 }
 
 }  // namespace
