@@ -4,6 +4,8 @@
 
 #include "devices/usb_device.h"
 #include "keys/key_labels.h"
+#include "macros/macro_image.h"
+#include "macros/macro_list.h"
 
 namespace vandrel::devices {
 
@@ -60,6 +62,20 @@ void KeyPanels::ShowLabels(std::span<const profiles::KeyEntry> keys, std::span<c
         lines.push_back(label.tooltipTitle.empty() ? label.label : label.tooltipTitle + ": " + label.label);
     }
     if (page_.HasControl(kc::kKeyInfoList)) page_.SetItems(kc::kKeyInfoList, lines);
+}
+
+bool RepairKeysOnMacros(KeyPanels* panels, std::vector<profiles::KeyEntry>& keys, std::string_view folder) {
+    if (panels != nullptr) panels->ReloadMacros();
+    return macros::RepairMacroKeys(keys, macros::ReadMacroList(folder).size());
+}
+
+macros::MacroDeletion DeletePanelMacro(KeyPanels* panels, std::span<const std::string> otherProfiles,
+                                       const std::vector<profiles::KeyEntry>& keys,
+                                       const std::function<bool(std::string_view textId)>& ask) {
+    if (panels == nullptr) return {};
+    macros::MacroDeletion deletion = macros::DeleteMacroEverywhere(panels->MacroPanel(), otherProfiles, keys, ask);
+    if (deletion.deleted >= 0) panels->MacroNamesChanged();
+    return deletion;
 }
 
 profiles::KeyEntry KeyRecordAt(std::span<const profiles::KeyEntry> keys, std::span<const profiles::KeyCode> factory,

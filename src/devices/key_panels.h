@@ -16,6 +16,7 @@
 
 #include "keys/key_set_control.h"
 #include "macros/macro_control.h"
+#include "macros/macro_deletion.h"
 #include "platform/page_view.h"
 #include "profiles/profile_records.h"
 
@@ -66,6 +67,18 @@ private:
     keys::CKeySetControlUI keyPanel_;
     macros::CMacroControlUI macroPanel_;
 };
+
+// After a profile load: the panels read the macro list again, and keys on a
+// macro the list no longer has run their default again. True when a key
+// changed (the caller stores the list in its profile and shows its labels).
+bool RepairKeysOnMacros(KeyPanels* panels, std::vector<profiles::KeyEntry>& keys, std::string_view folder);
+
+// Deletes the macro the macro panel selects, after `ask` said yes to each
+// question, renumbering the keys of `otherProfiles` and of `keys`; the key
+// panel's choices follow. Nothing without panels.
+macros::MacroDeletion DeletePanelMacro(KeyPanels* panels, std::span<const std::string> otherProfiles,
+                                       const std::vector<profiles::KeyEntry>& keys,
+                                       const std::function<bool(std::string_view textId)>& ask);
 
 // The record of key `position` in `keys`; the factory record (current and
 // default the factory code) when the list has none.

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "devices/key_slot_memory.h"
-#include "macros/macro_deletion.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
 #include "platform/folders.h"
@@ -50,7 +49,7 @@ std::string_view SlotName(CommandWorker::Slot slot) {
 CMorvaneKeyboardDevice::CMorvaneKeyboardDevice() : CMorvaneKeyboardDevice(platform::DefaultHidBackend()) {}
 
 CMorvaneKeyboardDevice::CMorvaneKeyboardDevice(platform::IHidBackend& backend, platform::ITickSource* ticks)
-    : CMorvaneUSBDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
+    : CKeyedDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
     SetKindName(std::string(kKindName));
     SetLightConfigName(std::string(kLightConfigName));
     KeepLedsOnScreen();
@@ -331,53 +330,10 @@ std::vector<profiles::KeyCode> CMorvaneKeyboardDevice::FactoryCodes() const {
     return {factory.begin(), factory.end()};
 }
 
-void CMorvaneKeyboardDevice::SetKeyAssignment(int position, const profiles::KeyEntry& entry) {
-    if (StoreKeyAssignment(keyList_, FactoryCodes(), position, entry)) profile_.SetKeyList(keyList_);
-}
-
 std::vector<std::uint8_t> CMorvaneKeyboardDevice::UsedMacros() {
     const keyboard::PositionMaps maps = Maps();
     const std::vector<SlottedKey> slotted = SlottedKeys(keyList_, keyboard::KeySlotOf(maps));
     return UsedMacrosOf(slotted, macros::ReadMacroList(platform::UserDataFolder(KindName())).size());
-}
-
-void CMorvaneKeyboardDevice::RepairMacroKeys() {
-    // The panels show the list as it is now; a key on a macro the list no
-    // longer has runs its default again, which the profile keeps from its
-    // next save.
-    if (keyPanels_) keyPanels_->ReloadMacros();
-    if (!macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size())) return;
-    profile_.SetKeyList(keyList_);
-    RefreshKeyLabels();
-}
-
-void CMorvaneKeyboardDevice::SelectKey(int position) {
-    selectedKey_ = position;
-    if (keyPanels_) keyPanels_->ShowKey(KeyRecordAt(keyList_, FactoryCodes(), position));
-}
-
-int CMorvaneKeyboardDevice::DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) {
-    if (!keyPanels_) return -1;
-    profiles_.Prepare(KindName());
-    const macros::MacroDeletion deletion = macros::DeleteMacroEverywhere(
-        keyPanels_->MacroPanel(), profiles_.OtherProfileFiles(ProfileName()), keyList_, ask);
-    if (deletion.deleted < 0) return -1;
-    keyPanels_->MacroNamesChanged();
-    if (deletion.deviceKeys) {
-        // The profile file follows at once, as the other profiles' did: its
-        // keys would otherwise name the macros after the deleted one wrongly.
-        keyList_ = *deletion.deviceKeys;
-        profile_.SetKeyList(keyList_);
-        SaveProfile();
-        UploadMacrosAndKeyMap();
-    }
-    RefreshKeyLabels();
-    return deletion.deleted;
-}
-
-void CMorvaneKeyboardDevice::RefreshKeyLabels() {
-    if (keyPanels_)
-        keyPanels_->ShowLabels(keyList_, FactoryCodes(), [this](std::size_t position) { return KeyButton(position); });
 }
 
 // On the worker's thread. Closed, the keyboard has gone, and its settings
@@ -400,8 +356,7 @@ void CMorvaneKeyboardDevice::LoadProfile() {
 }
 
 void CMorvaneKeyboardDevice::ReadProfileSettings() {
-    keyList_ = profile_.GetKeyList();
-    RepairMacroKeys();
+    LoadKeyList();
     ApplyProfileLighting();
     system_ = keyboard::SystemFromWords(profile_.GetKeyboardSystem());
 }

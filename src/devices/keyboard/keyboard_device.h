@@ -48,12 +48,12 @@
 
 #include "devices/command_worker.h"
 #include "devices/device_profiles.h"
-#include "devices/key_panels.h"
 #include "devices/keyboard/key_map_image.h"
 #include "devices/keyboard/keyboard_effects.h"
 #include "devices/keyboard/keyboard_keys.h"
 #include "devices/keyboard/keyboard_light_adapter.h"
 #include "devices/keyboard/keyboard_record.h"
+#include "devices/keyed_device.h"
 #include "devices/lighting_thread.h"
 #include "devices/usb_device.h"
 #include "lighting/effect_list_player.h"
@@ -67,13 +67,12 @@
 
 namespace vandrel::devices {
 
-class CMorvaneKeyboardDevice : public CMorvaneUSBDevice,
+class CMorvaneKeyboardDevice : public CKeyedDevice,
                                public ILighting,
                                public IPower,
                                public ISystemSettings,
                                public IProfiles,
-                               public IKeyColours,
-                               public IKeyMap {
+                               public IKeyColours {
 public:
     static constexpr std::size_t kKeySlotsByte = 5;
     static constexpr std::size_t kMacroUnitsByte = 18;  // macro memory, in units of 128 bytes
@@ -163,22 +162,13 @@ public:
     DeviceStatus UploadCurrentKeyMap();
 
     // --- Key map ------------------------------------------------------------------
-    const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
     std::vector<profiles::KeyCode> FactoryCodes() const override;
-    void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
-    // Remembers the key and shows it in the key-assignment panel.
-    void SelectKey(int position) override;
-    int SelectedKey() const override { return selectedKey_; }
-    KeyPanels* Panels() override { return keyPanels_.get(); }
-    void RefreshKeyLabels() override;
-    int DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) override;
     std::vector<std::uint8_t> UsedMacros() override;
     // UploadCurrentKeyMap; a refusal is posted as the upload's end.
     void UploadMacrosAndKeyMap() override;
     // Reads the information block for the macro memory's size, then sends
     // the image between commands 0x01 and 0x02.
     int UploadMacros(std::span<const std::uint8_t> used) override;
-    void RepairMacroKeys() override;
     bool Uploading() const override { return worker_.Pending(CommandWorker::Slot::KeyMap); }
 
     // --- Panels and sinks -------------------------------------------------------
@@ -200,6 +190,8 @@ public:
 
 protected:
     void SetUpPage() override;
+    profiles::CBasicProfiledata& KeyProfile() override { return profile_; }
+    DeviceProfiles& ProfileList() override { return profiles_; }
     void OnNotification(std::uint16_t usage) override;
 
 private:
@@ -259,9 +251,6 @@ private:
     mutable std::mutex mapsMutex_;  // maps_: the notification threads read it
     keyboard::PositionMaps maps_ = keyboard::BuildPositionMaps({}, {}, 0);
     keyboard::KeyboardSystem system_;
-    std::vector<profiles::KeyEntry> keyList_;
-    int selectedKey_ = -1;
-    std::unique_ptr<KeyPanels> keyPanels_;  // with the page
     std::atomic<int> onboardProfile_{0};
     std::atomic<bool> reloadProfile_{false};  // 0x402 came: the next Resynchronise reloads the profile
     // Features of later versions say once that they do nothing yet.

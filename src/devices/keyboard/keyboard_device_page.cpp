@@ -39,11 +39,7 @@ void CMorvaneKeyboardDevice::SetUpPanels(platform::IPageView& page) {
     }
     // The key-assignment panel (hidden until a key is chosen) and the macro
     // panel, over the macro list of the device's folder.
-    if (!FindByClass(page, controls::kKeySetPanelClass).empty() || page.HasControl(macros::macro_controls::kNameList)) {
-        keyPanels_ = std::make_unique<KeyPanels>(page, keys::CKeySetControlUI::kKeyboardKind,
-                                                 platform::UserDataFolder(KindName()));
-        RepairMacroKeys();
-    }
+    SetUpKeyPanels(page, keys::CKeySetControlUI::kKeyboardKind, controls::kKeySetPanelClass);
 }
 
 // The groups by their numbers, from 1.

@@ -4,7 +4,6 @@
 
 #include "devices/key_slot_memory.h"
 #include "devices/mouse/mouse_page.h"
-#include "macros/macro_deletion.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
 #include "platform/folders.h"
@@ -53,7 +52,7 @@ std::unique_ptr<platform::ITickSource> OwnTicks(platform::ITickSource* given) {
 CMorvaneMouseDevice::CMorvaneMouseDevice() : CMorvaneMouseDevice(platform::DefaultHidBackend()) {}
 
 CMorvaneMouseDevice::CMorvaneMouseDevice(platform::IHidBackend& backend, platform::ITickSource* ticks)
-    : CMorvaneUSBDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
+    : CKeyedDevice(backend), ownTicks_(OwnTicks(ticks)), ticks_(ticks != nullptr ? *ticks : *ownTicks_) {
     SetKindName(std::string(kKindName));
     SetLightConfigName(std::string(kLightConfigName));
     profile_.SetTemplatePath(platform::DefaultTemplatePath(kKindName));
@@ -304,10 +303,6 @@ std::vector<profiles::KeyCode> CMorvaneMouseDevice::FactoryCodes() const {
     return {mouse::kFactoryKeyCodes.begin(), mouse::kFactoryKeyCodes.end()};
 }
 
-void CMorvaneMouseDevice::SetKeyAssignment(int position, const profiles::KeyEntry& entry) {
-    if (StoreKeyAssignment(keyList_, FactoryCodes(), position, entry)) profile_.SetKeyList(keyList_);
-}
-
 // The keys of the eleven positions that have a key slot in the key map read.
 std::vector<SlottedKey> CMorvaneMouseDevice::SlottedKeyList() const {
     const std::size_t length = std::size_t{info_[kKeySlotsByte]} * 3;
@@ -321,45 +316,6 @@ std::vector<SlottedKey> CMorvaneMouseDevice::SlottedKeyList() const {
 
 std::vector<std::uint8_t> CMorvaneMouseDevice::UsedMacros() {
     return UsedMacrosOf(SlottedKeyList(), macros::ReadMacroList(platform::UserDataFolder(KindName())).size());
-}
-
-void CMorvaneMouseDevice::RepairMacroKeys() {
-    // The panels show the list as it is now; a key on a macro the list no
-    // longer has runs its default again, which the profile keeps from its
-    // next save.
-    if (keyPanels_) keyPanels_->ReloadMacros();
-    if (!macros::RepairMacroKeys(keyList_, macros::ReadMacroList(platform::UserDataFolder(KindName())).size())) return;
-    profile_.SetKeyList(keyList_);
-    RefreshKeyLabels();
-}
-
-void CMorvaneMouseDevice::SelectKey(int position) {
-    selectedKey_ = position;
-    if (keyPanels_) keyPanels_->ShowKey(KeyRecordAt(keyList_, FactoryCodes(), position));
-}
-
-int CMorvaneMouseDevice::DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) {
-    if (!keyPanels_) return -1;
-    profiles_.Prepare(KindName());
-    const macros::MacroDeletion deletion = macros::DeleteMacroEverywhere(
-        keyPanels_->MacroPanel(), profiles_.OtherProfileFiles(ProfileName()), keyList_, ask);
-    if (deletion.deleted < 0) return -1;
-    keyPanels_->MacroNamesChanged();
-    if (deletion.deviceKeys) {
-        // The profile file follows at once, as the other profiles' did: its
-        // keys would otherwise name the macros after the deleted one wrongly.
-        keyList_ = *deletion.deviceKeys;
-        profile_.SetKeyList(keyList_);
-        SaveProfile();
-        UploadMacrosAndKeyMap();
-    }
-    RefreshKeyLabels();
-    return deletion.deleted;
-}
-
-void CMorvaneMouseDevice::RefreshKeyLabels() {
-    if (keyPanels_)
-        keyPanels_->ShowLabels(keyList_, FactoryCodes(), [this](std::size_t position) { return KeyButton(position); });
 }
 
 void CMorvaneMouseDevice::UploadMacrosAndKeyMap() {
@@ -433,8 +389,7 @@ void CMorvaneMouseDevice::LoadProfile() {
 }
 
 void CMorvaneMouseDevice::ReadProfileSettings() {
-    keyList_ = profile_.GetKeyList();
-    RepairMacroKeys();
+    LoadKeyList();
     ApplyProfileLighting();
     stages_ = profile_.GetDpiStages();
     activeStage_ = profile_.GetActiveStage();

@@ -55,7 +55,7 @@
 #include "devices/command_worker.h"
 #include "devices/device_profiles.h"
 #include "devices/key_map_upload.h"
-#include "devices/key_panels.h"
+#include "devices/keyed_device.h"
 #include "devices/lighting_thread.h"
 #include "devices/mouse/mouse_dpi.h"
 #include "devices/mouse/mouse_light_adapter.h"
@@ -81,13 +81,12 @@ inline constexpr std::uint8_t kUsageProfileStageChanged = 0x11;  // and the DPI 
 // Timer 1003 takes a notified change in on the UI thread after this delay.
 inline constexpr int kNotifiedChangeDelayMs = 10;
 
-class CMorvaneMouseDevice : public CMorvaneUSBDevice,
+class CMorvaneMouseDevice : public CKeyedDevice,
                             public ILighting,
                             public IPower,
                             public IDpiStages,
                             public ISystemSettings,
-                            public IProfiles,
-                            public IKeyMap {
+                            public IProfiles {
 public:
     static constexpr std::size_t kKeyMapCapacity = protocol::kMaxMemorySize;
     static constexpr std::size_t kKeySlotsByte = 5;
@@ -197,15 +196,7 @@ public:
     // --- Key map ------------------------------------------------------------------
     // One entry per key position (the eleven of the picture), from the
     // profile at every load.
-    const std::vector<profiles::KeyEntry>& KeyList() const override { return keyList_; }
     std::vector<profiles::KeyCode> FactoryCodes() const override;
-    void SetKeyAssignment(int position, const profiles::KeyEntry& entry) override;
-    // Remembers the key and shows it in the key-assignment panel.
-    void SelectKey(int position) override;
-    int SelectedKey() const override { return selectedKey_; }
-    KeyPanels* Panels() override { return keyPanels_.get(); }
-    void RefreshKeyLabels() override;
-    int DeleteSelectedMacro(const std::function<bool(std::string_view textId)>& ask) override;
     std::vector<std::uint8_t> UsedMacros() override;
     // The key map read at connect with each position's code in its key slot,
     // after the macros; nothing is queued (the end is posted at once) when
@@ -215,7 +206,6 @@ public:
     // information block for the macro memory's size, and the image between
     // commands 0x01 and 0x02.
     int UploadMacros(std::span<const std::uint8_t> used) override;
-    void RepairMacroKeys() override;
     bool Uploading() const override { return worker_.Pending(CommandWorker::Slot::KeyMap); }
     bool KeyMapRead() const { return keyMapRead_; }
     // True when no command waits or runs on the worker.
@@ -248,6 +238,8 @@ public:
 
 protected:
     void SetUpPage() override;
+    profiles::CBasicProfiledata& KeyProfile() override { return profile_; }
+    DeviceProfiles& ProfileList() override { return profiles_; }
     void OnNotification(std::uint16_t usage) override;
 
 private:
@@ -303,9 +295,6 @@ private:
     bool infoRead_ = false;
     KeyMapBytes keyMap_{};
     bool keyMapRead_ = false;  // since this connection
-    std::vector<profiles::KeyEntry> keyList_;
-    int selectedKey_ = -1;
-    std::unique_ptr<KeyPanels> keyPanels_;  // with the page
     std::vector<std::uint8_t> positionSlots_ = std::vector<std::uint8_t>(mouse::kKeyPositions, mouse::kNoSlot);
     mutable std::mutex recordMutex_;
     mouse::SettingsRecord record_{};

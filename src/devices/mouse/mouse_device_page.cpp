@@ -62,11 +62,7 @@ void CMorvaneMouseDevice::SetUpPanels(platform::IPageView& page) {
     }
     // The key-assignment panel (hidden until a key is chosen) and the macro
     // panel, over the macro list of the device's folder.
-    if (!FindByClass(page, controls::kKeySetPanelClass).empty() || page.HasControl(macros::macro_controls::kNameList)) {
-        keyPanels_ =
-            std::make_unique<KeyPanels>(page, keys::CKeySetControlUI::kMouseKind, platform::UserDataFolder(KindName()));
-        RepairMacroKeys();
-    }
+    SetUpKeyPanels(page, keys::CKeySetControlUI::kMouseKind, controls::kKeySetPanelClass);
 }
 
 void CMorvaneMouseDevice::ShowModeList() {

@@ -12,6 +12,7 @@
 #include "devices/device_manager.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
+#include "devices/mouse/mouse_setup.h"
 #include "platform/folders.h"
 #include "platform/manual_tick_source.h"
 #include "platform/typed_number.h"
@@ -109,15 +110,7 @@ protected:
     CMorvaneMouseDevice& Make() {
         mouse_ = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
         CMorvaneMouseDevice& m = *mouse_;
-        m.SetPageLayoutName("XML/DeviceXml/mousedevice.xml");
-        m.SetKeyCount(11);
-        m.SetLedCount(15);
-        m.SetKindRow(kMouseRow);
-        m.SetPowerManaged(true);
-        m.SetKindName("mouse");
-        m.SetLightNameIndex(1);
-        m.SetLightConfigName("zelbor_light");
-        m.SetHost(&host_);
+        testing::SetUpAsTheMouseKind(m, &host_);
         m.SetScreenSize(1920, 1080);
         return m;
     }

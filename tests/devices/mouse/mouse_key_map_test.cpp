@@ -17,6 +17,7 @@
 #include "devices/mouse/mouse_device.h"
 #include "devices/mouse/mouse_page.h"
 #include "devices/mouse/mouse_record.h"
+#include "devices/mouse/mouse_setup.h"
 #include "macros/macro_file.h"
 #include "macros/macro_image.h"
 #include "platform/folders.h"
@@ -114,15 +115,7 @@ protected:
         mouse_.reset();
         mouse_ = std::make_unique<CMorvaneMouseDevice>(backend_, &ticks_);
         CMorvaneMouseDevice& m = *mouse_;
-        m.SetPageLayoutName("XML/DeviceXml/mousedevice.xml");
-        m.SetKeyCount(11);
-        m.SetLedCount(15);
-        m.SetKindRow(kMouseRow);
-        m.SetPowerManaged(true);
-        m.SetKindName("mouse");
-        m.SetLightNameIndex(1);
-        m.SetLightConfigName("zelbor_light");
-        m.SetHost(&host_);
+        testing::SetUpAsTheMouseKind(m, &host_);
         // The page's profile panel: resetting a profile goes through it.
         page_ = testing::FakePageView();
         page_.Add(mouse::controls::kSettingsLayout).className = "SelectPanel";
