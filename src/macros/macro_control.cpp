@@ -206,7 +206,7 @@ void CMacroControlUI::SaveMacroFile(const std::string& path) {
         if (row.cells.size() <= kDelayCell) row.cells.resize(kDelayCell + 1);
         std::string& delayText = row.cells[kDelayCell].text;
         if (delayText.empty()) {
-            delayText = "0";
+            delayText.push_back('0');
             emptiedDelay = true;
         }
         event->delay = DelayFromText(delayText);
