@@ -208,6 +208,23 @@ private slots:
         QCOMPARE(KeyMapSlot(maps.keySlot[kKeyboardKey]), (Bytes{0x20, 0x01, 0x04}));
     }
 
+    // The only key that clicks the left button is not offered for
+    // assignment: the mouse would be left without one.
+    void onlyLeftButtonStaysTheLeftButton() {
+        Start(SimKind::Mouse, SimLink::Cable);
+        MessageBoxes boxes;
+        Control<QAbstractButton>("mouse", "key_Op_tab")->click();
+        Control<QAbstractButton>("mouse", "mouse_key_0")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.Shown(), QStringList{Text("message_text_6")}, kWaitMs);
+        QCOMPARE(Mouse()->SelectedKey(), -1);
+        QVERIFY(!Control<QWidget>("mouse", "keyset_layout")->isVisible());
+        // Any other button is.
+        Control<QAbstractButton>("mouse", "mouse_key_1")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QWidget>("mouse", "keyset_layout")->isVisible(), kWaitMs);
+        QCOMPARE(Mouse()->SelectedKey(), 1);
+        QCOMPARE(boxes.Shown().size(), 1);
+    }
+
     // The receiver loses the mouse for the upload's link query: the window
     // says the macros did not go out, and no key map is written.
     void unreachableMouseGetsNoKeyMap() {
