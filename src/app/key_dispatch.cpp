@@ -131,9 +131,14 @@ void CMainWnd::KeyCaptureFocus(const platform::NotifyEvent& event) {
     if (edit != nullptr) keyCapture_->Arm(edit);
 }
 
+// The key map of a kind's device; nullptr without the device or the capability.
+devices::IKeyMap* CMainWnd::KeyMapOf(std::optional<device_io::KindRow> kind) const {
+    devices::CMorvaneUSBDevice* device = kind && manager_ ? manager_->Device(*kind) : nullptr;
+    return device != nullptr ? device->Capability<devices::IKeyMap>() : nullptr;
+}
+
 void CMainWnd::OnCapturedKey(const platform::KeyRecord& key) {
-    devices::CMorvaneUSBDevice* device = CurrentDevice();
-    auto* keys = device != nullptr ? device->Capability<devices::IKeyMap>() : nullptr;
+    devices::IKeyMap* keys = KeyMapOf(CurrentKind());
     devices::KeyPanels* panels = keys != nullptr ? keys->Panels() : nullptr;
     if (panels != nullptr && panels->KeyPanel().Capture(key.virtualKey, key.extended)) ApplyKeyAssignment(*keys);
 }
@@ -161,8 +166,7 @@ void CMainWnd::HoldWriteButtons(device_io::KindRow kind, bool hold) {
     }
     if (hold) return;
     // Deleting needs a macro chosen.
-    devices::CMorvaneUSBDevice* device = manager_ ? manager_->Device(kind) : nullptr;
-    auto* keys = device != nullptr ? device->Capability<devices::IKeyMap>() : nullptr;
+    devices::IKeyMap* keys = KeyMapOf(kind);
     if (keys != nullptr && keys->Panels() != nullptr)
         page->SetEnabled(mc::kDeleteButton, keys->Panels()->MacroPanel().SelectedMacro() >= 0);
 }
@@ -171,17 +175,15 @@ void CMainWnd::HoldWriteButtons(device_io::KindRow kind, bool hold) {
 // reset), its write buttons wait for the upload's end.
 void CMainWnd::HoldWhileUploading() {
     const std::optional<device_io::KindRow> kind = CurrentKind();
-    devices::CMorvaneUSBDevice* device = CurrentDevice();
-    auto* keys = device != nullptr ? device->Capability<devices::IKeyMap>() : nullptr;
-    if (kind && keys != nullptr && keys->Uploading()) HoldWriteButtons(*kind, true);
+    const devices::IKeyMap* keys = KeyMapOf(kind);
+    if (keys != nullptr && keys->Uploading()) HoldWriteButtons(*kind, true);
 }
 
 // The macros of an upload from "key_butt_prosave" were too large: the key
 // being edited goes back to its default, as the device keeps it.
 void CMainWnd::OnMacrosTooLarge(device_io::KindRow kind) {
     if (!keyMapWrites_.contains(kind)) return;
-    devices::CMorvaneUSBDevice* device = manager_ ? manager_->Device(kind) : nullptr;
-    auto* keys = device != nullptr ? device->Capability<devices::IKeyMap>() : nullptr;
+    devices::IKeyMap* keys = KeyMapOf(kind);
     if (keys == nullptr || keys->Panels() == nullptr) return;
     keys->Panels()->KeyPanel().ShowDefault();
     ApplyKeyAssignment(*keys);
@@ -231,10 +233,8 @@ void CMainWnd::MacroListEvent(devices::IKeyMap& keys, const platform::NotifyEven
 
 // Labels name functions in the window's language.
 void CMainWnd::RefreshKeyLabels() {
-    if (!manager_) return;
     for (const device_io::KindRow row : device_io::kAllKindRows)
-        if (devices::CMorvaneUSBDevice* device = manager_->Device(row))
-            if (auto* keys = device->Capability<devices::IKeyMap>()) keys->RefreshKeyLabels();
+        if (devices::IKeyMap* keys = KeyMapOf(row)) keys->RefreshKeyLabels();
 }
 
 }  // namespace vandrel::app

@@ -185,6 +185,7 @@ private:
 
     // Keys and macros (key_dispatch.cpp).
     void BindKeyOperations();
+    devices::IKeyMap* KeyMapOf(std::optional<device_io::KindRow> kind) const;
     void SelectKeyForAssignment(const Route& route, const platform::NotifyEvent& event);
     bool ShowsKeyAssignment(const devices::CMorvaneUSBDevice& device) const;
     void KeyEditorEvent(devices::IKeyMap& keys, const Route& route, const platform::NotifyEvent& event);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "devices/usb_device.h"
 #include "keys/key_labels.h"
 #include "macros/macro_image.h"
 #include "macros/macro_list.h"
@@ -11,14 +10,14 @@ namespace vandrel::devices {
 
 namespace kc = key_panel_controls;
 
-KeyPanels::KeyPanels(platform::IPageView& page, int deviceKind, std::string macroFolder)
+KeyPanels::KeyPanels(platform::IPageView& page, int deviceKind, std::string macroFolder,
+                     std::vector<std::string> keySetFrames)
     : page_(page),
-      keySetFrames_(FindByClass(page, kc::kKeySetFrameClass)),
+      keySetFrames_(std::move(keySetFrames)),
       keyPanel_(page, [this](std::string_view id) { return Translate(id); }),
       macroPanel_(page, [this](std::string_view id) { return Translate(id); }) {
     keyPanel_.SetDeviceKind(deviceKind);
     macroPanel_.SetMacroFolder(std::move(macroFolder));
-    ReloadMacros();
     HideKeyPanel();
 }
 
@@ -65,8 +64,14 @@ void KeyPanels::ShowLabels(std::span<const profiles::KeyEntry> keys, std::span<c
 }
 
 bool RepairKeysOnMacros(KeyPanels* panels, std::vector<profiles::KeyEntry>& keys, std::string_view folder) {
-    if (panels != nullptr) panels->ReloadMacros();
-    return macros::RepairMacroKeys(keys, macros::ReadMacroList(folder).size());
+    std::size_t macroCount = 0;
+    if (panels != nullptr) {
+        panels->ReloadMacros();
+        macroCount = panels->MacroPanel().MacroNames().size();
+    } else {
+        macroCount = macros::ReadMacroList(folder).size();
+    }
+    return macros::RepairMacroKeys(keys, macroCount);
 }
 
 macros::MacroDeletion DeletePanelMacro(KeyPanels* panels, std::span<const std::string> otherProfiles,

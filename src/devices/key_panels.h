@@ -23,8 +23,6 @@
 namespace vandrel::devices {
 
 namespace key_panel_controls {
-// The frame of the key-assignment panel on the page (found by its class).
-inline constexpr std::string_view kKeySetFrameClass = "KeySetControlItem";
 inline constexpr std::string_view kTranslationLabel = "text_test";
 inline constexpr std::string_view kKeyInfoList = "device_setkeyinfo_list";
 }  // namespace key_panel_controls
@@ -36,7 +34,10 @@ public:
 
     // `deviceKind`: keys::CKeySetControlUI::kKeyboardKind or kMouseKind.
     // `macroFolder`: the device's user data folder, home of its macro list.
-    KeyPanels(platform::IPageView& page, int deviceKind, std::string macroFolder);
+    // `keySetFrames`: the frames holding the key-assignment panel, hidden
+    // until a key is chosen. The macro list is read by ReloadMacros.
+    KeyPanels(platform::IPageView& page, int deviceKind, std::string macroFolder,
+              std::vector<std::string> keySetFrames);
 
     keys::CKeySetControlUI& KeyPanel() { return keyPanel_; }
     macros::CMacroControlUI& MacroPanel() { return macroPanel_; }
@@ -68,9 +69,10 @@ private:
     macros::CMacroControlUI macroPanel_;
 };
 
-// After a profile load: the panels read the macro list again, and keys on a
-// macro the list no longer has run their default again. True when a key
-// changed (the caller stores the list in its profile and shows its labels).
+// After a profile load: the macro list read again (once, by the panels when
+// there are any), and keys on a macro the list no longer has run their
+// default again. True when a key changed (the caller stores the list in its
+// profile and shows its labels).
 bool RepairKeysOnMacros(KeyPanels* panels, std::vector<profiles::KeyEntry>& keys, std::string_view folder);
 
 // Deletes the macro the macro panel selects, after `ask` said yes to each

@@ -46,9 +46,10 @@ void CKeyedDevice::StoreKeyList(const std::vector<profiles::KeyEntry>& keys) {
 }
 
 void CKeyedDevice::SetUpKeyPanels(platform::IPageView& page, int panelKind, std::string_view keySetFrameClass) {
-    if (FindByClass(page, keySetFrameClass).empty() && !page.HasControl(macros::macro_controls::kNameList)) return;
-    keyPanels_ = std::make_unique<KeyPanels>(page, panelKind, platform::UserDataFolder(KindName()));
-    RepairMacroKeys();
+    std::vector<std::string> frames = FindByClass(page, keySetFrameClass);
+    if (frames.empty() && !page.HasControl(macros::macro_controls::kNameList)) return;
+    keyPanels_ = std::make_unique<KeyPanels>(page, panelKind, platform::UserDataFolder(KindName()), std::move(frames));
+    RepairMacroKeys();  // reads the macro list into the panels
 }
 
 void CKeyedDevice::LoadKeyList() {
