@@ -180,12 +180,21 @@ void CMacroControlUI::ShowSelectedMacro() {
     ShowEvents(list_.Events(*selected));
 }
 
-void CMacroControlUI::ShowEvents(std::vector<MacroEvent> events) {
+void CMacroControlUI::ShowEvents(const std::vector<MacroEvent>& events) {
     std::vector<platform::ListRow> rows;
     rows.reserve(events.size());
     for (const MacroEvent& event : events) rows.push_back(EventRow(event, translate_));
-    events_ = std::move(events);
     page_.SetRows(controls::kActionList, rows);
+}
+
+std::vector<MacroEvent> CMacroControlUI::Events() const {
+    std::vector<MacroEvent> events;
+    for (const platform::ListRow& row : page_.Rows(controls::kActionList)) {
+        const std::optional<MacroEvent> event = RowEvent(row);
+        if (!event) break;
+        events.push_back(*event);
+    }
+    return events;
 }
 
 void CMacroControlUI::LoadMacroFile(const std::string& path) { ShowEvents(ReadMacroFile(path).events); }
@@ -196,31 +205,23 @@ void CMacroControlUI::SaveMacroFile(const std::string& path) {
     const MacroInfo& macro = list_.Macros()[*selected];
     if (!IsMacroId(macro.id)) return;
 
-    std::vector<platform::ListRow> rows = page_.Rows(controls::kActionList);
+    const std::vector<platform::ListRow> rows = page_.Rows(controls::kActionList);
     std::vector<MacroEvent> events;
     events.reserve(rows.size());
-    bool emptiedDelay = false;
-    for (platform::ListRow& row : rows) {
+    // The rows are shown again when a row's event or its delay cell is not
+    // what is saved (a delay typed, an emptied cell saved as 0).
+    bool reshow = false;
+    for (const platform::ListRow& row : rows) {
         std::optional<MacroEvent> event = RowEvent(row);
         if (!event) break;  // a row without its event ends the list
-        if (row.cells.size() <= kDelayCell) row.cells.resize(kDelayCell + 1);
-        std::string& delayText = row.cells[kDelayCell].text;
-        if (delayText.empty()) {
-            delayText.push_back('0');
-            emptiedDelay = true;
-        }
-        event->delay = DelayFromText(delayText);
-        row.userData = EventText(*event);
+        const std::string delayText = row.cells.size() > kDelayCell ? row.cells[kDelayCell].text : std::string();
+        const std::uint16_t delay = DelayFromText(delayText);
+        reshow = reshow || event->delay != delay || delayText != std::to_string(delay);
+        event->delay = delay;
         events.push_back(*event);
     }
-    // The rows now carry the events as saved, an emptied delay shown as 0.
-    if (emptiedDelay || events != events_) {
-        std::vector<platform::ListRow> shown;
-        shown.reserve(events.size());
-        for (const MacroEvent& event : events) shown.push_back(EventRow(event, translate_));
-        page_.SetRows(controls::kActionList, shown);
-    }
-    events_ = events;
+    // The rows carry the events as saved, an emptied delay shown as 0.
+    if (reshow) ShowEvents(events);
     static_cast<void>(WriteMacroFile(path, {macro.name, macro.id, std::move(events)}));
 }
 

@@ -120,21 +120,20 @@ public:
     // Copies the selected macro's event file to `path`.
     void ExportMacro(const std::string& path);
 
-    // The events of the rows shown, in row order.
-    const std::vector<MacroEvent>& Events() const { return events_; }
+    // The events the rows shown carry, in row order (up to a row without one).
+    std::vector<MacroEvent> Events() const;
     // Whether "macro.config" on disk holds the list as the panel has it.
     bool ListMatchesFile() const;
 
 private:
     void ShowNames(int select);
     void EnableMacroControls(bool enabled);
-    void ShowEvents(std::vector<MacroEvent> events);
+    void ShowEvents(const std::vector<MacroEvent>& events);
     std::optional<std::size_t> Selected() const;
 
     platform::IPageView& page_;
     TranslateFunction translate_;
     CMacroList list_;
-    std::vector<MacroEvent> events_;  // the rows' events, in row order
 };
 
 }  // namespace vandrel::macros
